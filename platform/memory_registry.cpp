@@ -1,0 +1,250 @@
+#include "platform/memory_registry.h"
+
+#include <cwctype>
+
+namespace ostrel {
+namespace {
+
+std::wstring upper(std::wstring_view s) {
+  std::wstring u(s);
+  for (auto& c : u) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  return u;
+}
+
+// Splits "a\b\c\" into components; a trailing backslash is ignored, as the registry does.
+// An empty component inside the path (a leading or doubled backslash) is a bad path.
+Status splitPath(const std::wstring& path, std::vector<std::wstring>& parts) {
+  parts.clear();
+  std::size_t start = 0;
+  while (start < path.size()) {
+    std::size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    if (end == start) return status::badPathname;
+    if (end - start > maxKeyNameLength) return status::invalidParameter;
+    parts.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return status::success;
+}
+
+}  // namespace
+
+MemoryRegistry::MemoryRegistry() : root_(std::make_shared<Node>()) {}
+MemoryRegistry::~MemoryRegistry() = default;
+
+Registry::Key MemoryRegistry::openRoot() { return addHandle(root_, access::all); }
+
+void MemoryRegistry::replaceContent(std::shared_ptr<Node> newRoot) {
+  markDeleted(*root_);
+  root_ = std::move(newRoot);
+  root_->parent = nullptr;
+  root_->deleted = false;
+  ++generation_;
+}
+
+namespace {
+std::shared_ptr<MemoryRegistry::Node> cloneNode(const MemoryRegistry::Node& n,
+                                                MemoryRegistry::Node* parent) {
+  auto copy = std::make_shared<MemoryRegistry::Node>();
+  copy->name = n.name;
+  copy->parent = parent;
+  copy->values = n.values;
+  copy->valueIndex = n.valueIndex;
+  for (const auto& [name, child] : n.subkeys) copy->subkeys.emplace(name, cloneNode(*child, copy.get()));
+  return copy;
+}
+}  // namespace
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::cloneContent() const {
+  return cloneNode(*root_, nullptr);
+}
+
+Registry::Key MemoryRegistry::addHandle(std::shared_ptr<Node> node, std::uint32_t acc) {
+  Key k = nextHandle_;
+  nextHandle_ += 4;
+  handles_.emplace(k, Handle{std::move(node), acc});
+  return k;
+}
+
+Status MemoryRegistry::lookup(Key key, std::uint32_t need, Handle*& out) {
+  auto it = handles_.find(key);
+  if (it == handles_.end()) return status::invalidHandle;
+  if (it->second.node->deleted) return status::keyDeleted;
+  if ((it->second.access & need) != need) return status::accessDenied;
+  out = &it->second;
+  return status::success;
+}
+
+Status MemoryRegistry::walk(const std::shared_ptr<Node>& from, const std::wstring& path, bool create,
+                            std::shared_ptr<Node>& out) {
+  std::vector<std::wstring> parts;
+  if (Status s = splitPath(path, parts); s != status::success) return s;
+  std::shared_ptr<Node> node = from;
+  for (const auto& part : parts) {
+    auto it = node->subkeys.find(part);
+    if (it == node->subkeys.end()) {
+      if (!create) return status::fileNotFound;
+      auto child = std::make_shared<Node>();
+      child->name = part;
+      child->parent = node.get();
+      it = node->subkeys.emplace(part, std::move(child)).first;
+      ++generation_;
+    }
+    node = it->second;
+  }
+  out = std::move(node);
+  return status::success;
+}
+
+Status MemoryRegistry::openKey(Key parent, const std::wstring& subkey, std::uint32_t acc, Key& out) {
+  out = 0;
+  Handle* h = nullptr;
+  if (Status s = lookup(parent, 0, h); s != status::success) return s;
+  std::shared_ptr<Node> node;
+  if (Status s = walk(h->node, subkey, false, node); s != status::success) return s;
+  out = addHandle(std::move(node), acc);
+  return status::success;
+}
+
+Status MemoryRegistry::createKey(Key parent, const std::wstring& subkey, std::uint32_t acc, Key& out) {
+  out = 0;
+  Handle* h = nullptr;
+  if (Status s = lookup(parent, 0, h); s != status::success) return s;
+  std::shared_ptr<Node> node;
+  // Opening an existing key needs no right on the parent; creating one needs KEY_CREATE_SUB_KEY.
+  Status s = walk(h->node, subkey, false, node);
+  if (s == status::fileNotFound) {
+    if ((h->access & access::createSubKey) == 0) return status::accessDenied;
+    s = walk(h->node, subkey, true, node);
+  }
+  if (s != status::success) return s;
+  out = addHandle(std::move(node), acc);
+  return status::success;
+}
+
+Status MemoryRegistry::closeKey(Key key) {
+  return handles_.erase(key) == 1 ? status::success : status::invalidHandle;
+}
+
+Status MemoryRegistry::queryInfoKey(Key key, std::uint32_t& subkeys, std::uint32_t& values) {
+  Handle* h = nullptr;
+  if (Status s = lookup(key, access::queryValue, h); s != status::success) return s;
+  subkeys = static_cast<std::uint32_t>(h->node->subkeys.size());
+  values = static_cast<std::uint32_t>(h->node->values.size());
+  return status::success;
+}
+
+Status MemoryRegistry::enumKey(Key key, std::uint32_t index, std::uint32_t bufferChars,
+                               std::wstring& name) {
+  Handle* h = nullptr;
+  if (Status s = lookup(key, access::enumerateSubKeys, h); s != status::success) return s;
+  const Node* node = h->node.get();
+  if (index >= node->subkeys.size()) return status::noMoreItems;
+  auto& c = cursor_;
+  if (c.node != node || c.generation != generation_ || index < c.index) {
+    c.node = node;
+    c.generation = generation_;
+    c.index = 0;
+    c.it = node->subkeys.begin();
+  }
+  while (c.index < index) {
+    ++c.it;
+    ++c.index;
+  }
+  const std::wstring& found = c.it->second->name;
+  if (found.size() + 1 > bufferChars) return status::moreData;
+  name = found;
+  return status::success;
+}
+
+Status MemoryRegistry::queryValue(Key key, const std::wstring& name, std::uint32_t& type,
+                                  std::span<std::uint8_t> buffer, std::uint32_t& size) {
+  Handle* h = nullptr;
+  if (Status s = lookup(key, access::queryValue, h); s != status::success) return s;
+  auto it = h->node->valueIndex.find(upper(name));
+  if (it == h->node->valueIndex.end()) return status::fileNotFound;
+  const Value& v = h->node->values[it->second];
+  type = v.type;
+  size = static_cast<std::uint32_t>(v.data.size());
+  if (buffer.empty() && buffer.data() == nullptr) return status::success;
+  if (v.data.size() > buffer.size()) return status::moreData;
+  std::copy(v.data.begin(), v.data.end(), buffer.begin());
+  return status::success;
+}
+
+Status MemoryRegistry::enumValue(Key key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
+                                 std::vector<std::uint8_t>& data) {
+  Handle* h = nullptr;
+  if (Status s = lookup(key, access::queryValue, h); s != status::success) return s;
+  if (index >= h->node->values.size()) return status::noMoreItems;
+  const Value& v = h->node->values[index];
+  name = v.name;
+  type = v.type;
+  data = v.data;
+  return status::success;
+}
+
+Status MemoryRegistry::setValue(Key key, const std::wstring& name, std::uint32_t type,
+                                std::span<const std::uint8_t> data) {
+  Handle* h = nullptr;
+  if (Status s = lookup(key, access::setValue, h); s != status::success) return s;
+  Node& node = *h->node;
+  std::wstring u = upper(name);
+  auto it = node.valueIndex.find(u);
+  if (it != node.valueIndex.end()) {
+    // Overwriting keeps the value's position and its first spelling.
+    Value& v = node.values[it->second];
+    v.type = type;
+    v.data.assign(data.begin(), data.end());
+  } else {
+    node.valueIndex.emplace(std::move(u), node.values.size());
+    node.values.push_back(Value{name, type, {data.begin(), data.end()}});
+  }
+  return status::success;
+}
+
+Status MemoryRegistry::deleteValue(Key key, const std::wstring& name) {
+  Handle* h = nullptr;
+  if (Status s = lookup(key, access::setValue, h); s != status::success) return s;
+  Node& node = *h->node;
+  auto it = node.valueIndex.find(upper(name));
+  if (it == node.valueIndex.end()) return status::fileNotFound;
+  std::size_t pos = it->second;
+  node.values.erase(node.values.begin() + static_cast<std::ptrdiff_t>(pos));
+  node.valueIndex.erase(it);
+  for (auto& [n, p] : node.valueIndex)
+    if (p > pos) --p;
+  return status::success;
+}
+
+void MemoryRegistry::markDeleted(Node& node) {
+  node.deleted = true;
+  for (auto& [n, child] : node.subkeys) markDeleted(*child);
+}
+
+Status MemoryRegistry::deleteKey(Key parent, const std::wstring& subkey) {
+  Handle* h = nullptr;
+  if (Status s = lookup(parent, 0, h); s != status::success) return s;
+  std::shared_ptr<Node> node;
+  if (Status s = walk(h->node, subkey, false, node); s != status::success) return s;
+  if (node == h->node || node->parent == nullptr) return status::accessDenied;
+  if (!node->subkeys.empty()) return status::accessDenied;
+  node->deleted = true;
+  node->parent->subkeys.erase(node->name);
+  ++generation_;
+  return status::success;
+}
+
+Status MemoryRegistry::deleteTree(Key parent, const std::wstring& subkey) {
+  Handle* h = nullptr;
+  if (Status s = lookup(parent, 0, h); s != status::success) return s;
+  std::shared_ptr<Node> node;
+  if (Status s = walk(h->node, subkey, false, node); s != status::success) return s;
+  if (node == h->node || node->parent == nullptr) return status::accessDenied;
+  markDeleted(*node);
+  node->parent->subkeys.erase(node->name);
+  ++generation_;
+  return status::success;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,89 @@
+#pragma once
+// An in-memory registry hive that behaves as the Win32 registry does for the calls
+// the store and the module make: case-insensitive names that keep their first spelling,
+// subkeys enumerated in case-insensitive sorted order, values in creation order,
+// "more data" for short buffers, access rights checked per handle, RegDeleteKeyW refusing
+// keys with subkeys, and handles to deleted keys answering "key deleted".
+#include <map>
+#include <memory>
+#include <unordered_map>
+
+#include "platform/registry.h"
+
+namespace ostrel {
+
+class MemoryRegistry final : public Registry {
+ public:
+  struct Value {
+    std::wstring name;
+    std::uint32_t type = regtype::none;
+    std::vector<std::uint8_t> data;
+  };
+  struct Node;
+  struct NameLess {
+    using is_transparent = void;
+    bool operator()(std::wstring_view a, std::wstring_view b) const { return compareNames(a, b) < 0; }
+  };
+  struct Node {
+    std::wstring name;
+    Node* parent = nullptr;
+    bool deleted = false;
+    std::map<std::wstring, std::shared_ptr<Node>, NameLess> subkeys;
+    std::vector<Value> values;
+    std::unordered_map<std::wstring, std::size_t> valueIndex;  // upper-cased name -> position
+  };
+
+  MemoryRegistry();
+  ~MemoryRegistry() override;
+
+  // A handle to the hive's root with full access; the caller closes it.
+  [[nodiscard]] Key openRoot();
+  // Number of handles still open (tests use it to find leaks).
+  [[nodiscard]] std::size_t openHandles() const { return handles_.size(); }
+  // The root node, for code that walks the whole hive (file codecs, tests).
+  [[nodiscard]] const Node& rootNode() const { return *root_; }
+  // Replaces the whole content with that of another hive (handles stay open on the old tree).
+  void replaceContent(std::shared_ptr<Node> newRoot);
+  [[nodiscard]] std::shared_ptr<Node> cloneContent() const;
+
+  Status openKey(Key parent, const std::wstring& subkey, std::uint32_t access, Key& out) override;
+  Status createKey(Key parent, const std::wstring& subkey, std::uint32_t access, Key& out) override;
+  Status closeKey(Key key) override;
+  Status queryInfoKey(Key key, std::uint32_t& subkeys, std::uint32_t& values) override;
+  Status enumKey(Key key, std::uint32_t index, std::uint32_t bufferChars, std::wstring& name) override;
+  Status queryValue(Key key, const std::wstring& name, std::uint32_t& type,
+                    std::span<std::uint8_t> buffer, std::uint32_t& size) override;
+  Status enumValue(Key key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
+                   std::vector<std::uint8_t>& data) override;
+  Status setValue(Key key, const std::wstring& name, std::uint32_t type,
+                  std::span<const std::uint8_t> data) override;
+  Status deleteValue(Key key, const std::wstring& name) override;
+  Status deleteKey(Key parent, const std::wstring& subkey) override;
+  Status deleteTree(Key parent, const std::wstring& subkey) override;
+
+ private:
+  struct Handle {
+    std::shared_ptr<Node> node;
+    std::uint32_t access = 0;
+  };
+  Status lookup(Key key, std::uint32_t need, Handle*& out);
+  Status walk(const std::shared_ptr<Node>& from, const std::wstring& path, bool create,
+              std::shared_ptr<Node>& out);
+  Key addHandle(std::shared_ptr<Node> node, std::uint32_t access);
+  static void markDeleted(Node& node);
+
+  std::shared_ptr<Node> root_;
+  std::unordered_map<Key, Handle> handles_;
+  Key nextHandle_ = 0x1000;
+  // Cache of the enumeration position: RegEnumKeyExW by rising index is the common pattern,
+  // and walking a std::map from the start each time would make enumeration quadratic.
+  struct EnumCursor {
+    const Node* node = nullptr;
+    std::uint32_t index = 0;
+    std::map<std::wstring, std::shared_ptr<Node>, NameLess>::const_iterator it;
+    std::size_t generation = 0;
+  } cursor_;
+  std::size_t generation_ = 0;  // bumped by every change of a subkey set
+};
+
+}  // namespace ostrel

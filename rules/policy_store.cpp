@@ -1,0 +1,161 @@
+#include "rules/policy_store.h"
+
+#include <cwctype>
+
+#include "platform/text.h"
+#include "resources/product_guids.h"
+#include "resources/strings.h"
+#include "rules/rule_layout.h"
+
+namespace ostrel::store {
+namespace {
+
+constexpr unsigned policyErrorCaption = 4;
+constexpr std::uint32_t enumNameChars = 255;        // LoadRules' subkey name buffer
+constexpr std::uint32_t markerEnumNameChars = 256;  // marker cleanup's subkey name buffer
+constexpr std::uint32_t markerEnumLimit = 65535;
+constexpr std::size_t markerNameChars = 256;
+
+// The machine root of the policy, or an empty key after reporting the failure.
+RegKey machineRoot(GroupPolicyHost& gpe, Prompter* reportTo) {
+  Registry::Key key = 0;
+  HResult hr = gpe.getRegistryKey(gpoSectionMachine, key);
+  if (hresult::failed(hr) || key == 0) {
+    if (reportTo != nullptr) reportPolicyError(*reportTo, hresult::failed(hr) ? hr : hresult::fail);
+    return {};
+  }
+  return RegKey(gpe.registry(), key);
+}
+
+void loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, const RuleSink& addRule) {
+  RegKey kind;
+  std::uint32_t subkeys = 0, values = 0;
+  if (RegKey::open(reg, root, kindPath, access::read, kind) != status::success ||
+      reg.queryInfoKey(kind.get(), subkeys, values) != status::success)
+    subkeys = 0;
+  std::wstring name;
+  for (std::uint32_t i = 0; i < subkeys; ++i) {
+    if (reg.enumKey(kind.get(), i, enumNameChars, name) != status::success) continue;
+    std::wstring keyPath = kindPath + name + L"\\";
+    RegKey ruleKey;
+    if (RegKey::open(reg, root, keyPath, access::read, ruleKey) != status::success) continue;
+    auto rule = std::make_unique<Rule>();
+    rule->idFromText(name);
+    rule->setStoreKey(reg, ruleKey.get(), &keyPath);
+    (void)rule->read();
+    rule->setStoreKey(reg, 0, nullptr);
+    addRule(std::move(rule));
+  }
+}
+
+bool isRefreshMarker(const std::wstring& name) {
+  constexpr std::size_t n = std::char_traits<wchar_t>::length(refreshMarkerPrefix);
+  if (name.size() <= n) return false;
+  for (std::size_t i = 0; i < n; ++i)
+    if (std::towlower(static_cast<wint_t>(name[i])) !=
+        std::towlower(static_cast<wint_t>(refreshMarkerPrefix[i])))
+      return false;
+  return true;
+}
+
+void notify(GroupPolicyHost& gpe, Prompter& prompter, bool add) {
+  gpe.policyChanged(true, add, ids::productExtension, ids::snapinClsid);
+  HResult hr = gpe.policyChanged(true, add, ids::registryExtension, ids::snapinClsid);
+  if (!add && hresult::failed(hr)) reportPolicyError(prompter, hr);
+}
+
+}  // namespace
+
+std::wstring refreshMarkerName(std::uint64_t fileTime) {
+  static constexpr wchar_t digits[] = L"0123456789abcdef";
+  std::wstring hex;
+  for (std::uint64_t v = fileTime; v != 0; v >>= 4) hex.insert(hex.begin(), digits[v & 0xF]);
+  if (hex.size() < 8) hex.insert(0, 8 - hex.size(), L'0');
+  std::wstring name = std::wstring(refreshMarkerPrefix) + L"0x" + hex;
+  if (name.size() > markerNameChars - 1) name.resize(markerNameChars - 1);
+  return name;
+}
+
+void reportPolicyError(Prompter& prompter, HResult hr) {
+  prompter.messageBox(0, platform::systemMessage(hr), std::wstring(res::string(policyErrorCaption)),
+                      mb::iconInformation);
+}
+
+void loadRules(GroupPolicyHost* gpe, Prompter& prompter, const RuleSink& addRule) {
+  if (gpe == nullptr) return;
+  RegKey root = machineRoot(*gpe, &prompter);
+  if (!root) return;
+  Registry& reg = gpe->registry();
+  loadKind(reg, root.get(), layout::pathsKey, addRule);
+  loadKind(reg, root.get(), layout::hashesKey, addRule);
+}
+
+void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span<Rule* const> live) {
+  if (gpe == nullptr) return;
+  Registry& reg = gpe->registry();
+  bool cleared = false;
+
+  if (RegKey root = machineRoot(*gpe, &prompter)) {
+    {
+      RegKey software, policies;
+      if (RegKey::create(reg, root.get(), L"SOFTWARE", access::write, software) == status::success)
+        (void)RegKey::create(reg, software.get(), L"Policies", access::write, policies);
+    }
+    RegKey policies;
+    if (RegKey::open(reg, root.get(), L"SOFTWARE\\Policies", access::write, policies) == status::success) {
+      {
+        RegKey maker;
+        if (RegKey::create(reg, policies.get(), L"Kelvast", access::write, maker) == status::success) {
+          RegKey product, hashes, paths;
+          if (RegKey::create(reg, maker.get(), L"Ostrel", access::readWrite, product) == status::success) {
+            (void)RegKey::create(reg, product.get(), L"Hashes", access::readWrite, hashes);
+            (void)RegKey::create(reg, product.get(), L"Paths", access::readWrite, paths);
+          }
+        }
+      }
+      if (!write) {
+        reg.deleteTree(policies.get(), L"Kelvast\\Ostrel\\");
+        cleared = true;
+      } else {
+        for (Rule* rule : live) {
+          std::wstring keyPath = rule->type() == RuleType::Hash ? L"Kelvast\\Ostrel\\Hashes\\"
+                                                                : L"Kelvast\\Ostrel\\Paths\\";
+          keyPath += rule->idText() + L"\\";
+          RegKey ruleKey;
+          if (RegKey::create(reg, policies.get(), keyPath, access::write, ruleKey) != status::success) continue;
+          rule->setStoreKey(reg, ruleKey.get(), &keyPath);
+          (void)rule->write();
+          rule->setStoreKey(reg, 0, nullptr);
+        }
+      }
+    }
+  }
+  if (cleared) notify(*gpe, prompter, false);
+
+  RegKey root = machineRoot(*gpe, nullptr);
+  if (!root) return;
+  RegKey product;
+  if (RegKey::open(reg, root.get(), productKey, access::readWrite, product) != status::success) return;
+
+  std::vector<std::wstring> stale;
+  std::wstring name;
+  for (std::uint32_t i = 0; i < markerEnumLimit &&
+                            reg.enumKey(product.get(), i, markerEnumNameChars, name) == status::success;
+       ++i) {
+    if (isRefreshMarker(name)) stale.push_back(name);
+  }
+  for (const auto& marker : stale) reg.deleteKey(product.get(), marker);
+
+  RegKey marker;
+  (void)RegKey::create(reg, product.get(), refreshMarkerName(platform::fileTimeNow()), access::all, marker);
+  marker.reset();
+
+  notify(*gpe, prompter, true);
+}
+
+void rewriteStore(GroupPolicyHost* gpe, Prompter& prompter, std::span<Rule* const> live) {
+  updateStore(gpe, prompter, false, live);
+  updateStore(gpe, prompter, true, live);
+}
+
+}  // namespace ostrel::store

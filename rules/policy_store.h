@@ -1,0 +1,33 @@
+#pragma once
+// The three store operations: load the Rule list from the policy's registry, write
+// (or clear) it, and rewrite it, each ending with a fresh Refresh marker and the
+// policy-changed calls that tell the Group Policy editor to save the policy.
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "platform/group_policy_host.h"
+#include "platform/prompt.h"
+#include "rules/rule.h"
+
+namespace ostrel::store {
+
+inline constexpr wchar_t productKey[] = L"SOFTWARE\\Policies\\Kelvast\\Ostrel";
+inline constexpr wchar_t refreshMarkerPrefix[] = L"ForceUpdate-";
+
+// Called once per Rule key found, paths first, then hashes, in enumeration order.
+using RuleSink = std::function<void(std::unique_ptr<Rule>)>;
+
+// No host: nothing happens. A failing GetRegistryKey shows the "Policy Error" box.
+void loadRules(GroupPolicyHost* gpe, Prompter& prompter, const RuleSink& addRule);
+// write == false clears the product key; write == true writes every Rule of live.
+void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span<Rule* const> live);
+// Clear, then write: the store then holds exactly the live Rules.
+void rewriteStore(GroupPolicyHost* gpe, Prompter& prompter, std::span<Rule* const> live);
+
+// "ForceUpdate-0x" and the FILETIME in lower-case hex, at least 8 digits.
+std::wstring refreshMarkerName(std::uint64_t fileTime);
+// The "Policy Error" box for a failure HRESULT.
+void reportPolicyError(Prompter& prompter, HResult hr);
+
+}  // namespace ostrel::store

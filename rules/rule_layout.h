@@ -1,0 +1,54 @@
+#pragma once
+// The values of a Rule key, in the order the writer writes them. The product's client
+// side reads the same names on every target computer: they are a file format.
+#include <array>
+
+#include "rules/rule.h"
+
+namespace ostrel::layout {
+
+inline constexpr wchar_t hashesKey[] = L"SOFTWARE\\Policies\\Kelvast\\Ostrel\\Hashes\\";
+inline constexpr wchar_t pathsKey[] = L"SOFTWARE\\Policies\\Kelvast\\Ostrel\\Paths\\";
+
+inline constexpr wchar_t type[] = L"Type";
+inline constexpr wchar_t name[] = L"Name";
+inline constexpr wchar_t source[] = L"Source";
+inline constexpr wchar_t value[] = L"Value";
+inline constexpr wchar_t commandLines[] = L"CommandLines";
+inline constexpr wchar_t commandLine[] = L"CommandLine";  // + entry number
+inline constexpr wchar_t overridePrivileges[] = L"OverridePrivileges";
+inline constexpr wchar_t privileges[] = L"Privileges";
+inline constexpr wchar_t privilege[] = L"Privilege";  // + entry number
+
+inline constexpr wchar_t typeHash[] = L"Hash";
+inline constexpr wchar_t typePath[] = L"Path";
+inline constexpr wchar_t typeError[] = L"< ERROR >";
+
+// One account list: its count value and the prefix of its entries' values
+// ("PrivilegedGroup" + entry number + "_username", ...).
+struct AccountListNames {
+  AccountList list;
+  const wchar_t* count;
+  const wchar_t* entryPrefix;
+};
+inline constexpr std::array<AccountListNames, 3> accountLists{{
+    {AccountList::PrivilegedGroups, L"PrivilegedGroups", L"PrivilegedGroup"},
+    {AccountList::AuthorizedUsers, L"PrivilegedUsers", L"PrivilegedUser"},
+    {AccountList::SidsToDelete, L"SidsToDelete", L"SidToDelete"},
+}};
+// Field suffixes of an account entry, in the order the writer writes them.
+inline constexpr wchar_t username[] = L"_username";
+inline constexpr wchar_t userSid[] = L"_userSID";
+inline constexpr wchar_t userDomain[] = L"_userdomain";
+inline constexpr wchar_t isDomain[] = L"_IsDomain";
+
+// Read buffers in wide characters, terminator included; a longer value is unreadable.
+inline constexpr std::size_t typeNameValueChars = 512;
+inline constexpr std::size_t commandLineChars = 1024;
+inline constexpr std::size_t accountFieldChars = 1024;
+inline constexpr std::size_t privilegeChars = 128;
+
+// "prefix" + decimal entry number (no leading zeros) + suffix.
+std::wstring numbered(const wchar_t* prefix, std::size_t number, const wchar_t* suffix = L"");
+
+}  // namespace ostrel::layout

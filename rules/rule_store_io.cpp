@@ -1,0 +1,235 @@
+// The Rule writer and the Rule reader: one Rule <-> one Rule key.
+#include <algorithm>
+#include <cwchar>
+#include <cwctype>
+
+#include "platform/text.h"
+#include "rules/path_keywords.h"
+#include "rules/rule.h"
+#include "rules/rule_layout.h"
+
+namespace ostrel {
+
+std::wstring layout::numbered(const wchar_t* prefix, std::size_t number, const wchar_t* suffix) {
+  std::wstring n = prefix;
+  wchar_t digits[24];
+  std::size_t len = 0;
+  do {
+    digits[len++] = static_cast<wchar_t>(L'0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  while (len > 0) n.push_back(digits[--len]);
+  n += suffix;
+  return n;
+}
+
+namespace {
+
+class KeyWriter {
+ public:
+  KeyWriter(Registry& reg, Registry::Key key) : reg_(reg), key_(key) {}
+  // Single value writes are not checked: every value of the layout is attempted.
+  void text(const std::wstring& name, std::wstring_view value) {
+    auto bytes = regSzBytes(value);
+    reg_.setValue(key_, name, regtype::sz, bytes);
+  }
+  void number(const std::wstring& name, std::uint32_t value) {
+    auto bytes = regDwordBytes(value);
+    reg_.setValue(key_, name, regtype::dword, bytes);
+  }
+
+ private:
+  Registry& reg_;
+  Registry::Key key_;
+};
+
+class KeyReader {
+ public:
+  KeyReader(Registry& reg, Registry::Key key) : reg_(reg), key_(key) {}
+
+  // A REG_SZ value that fits a buffer of bufferChars characters and ends with its NUL.
+  bool text(const std::wstring& name, std::size_t bufferChars, std::wstring& out) {
+    std::uint32_t type = 0, size = 0;
+    std::span<std::uint8_t> buffer(scratch_.data(), std::min(bufferChars * 2, scratch_.size()));
+    if (reg_.queryValue(key_, name, type, buffer, size) != status::success || type != regtype::sz)
+      return false;
+    return textFromRegSz(buffer.first(size), out);
+  }
+  // A 32-bit number; missing or not four bytes long counts as 0. Like a 4-byte read, the
+  // type is not tested, so a count stored as four bytes of another type still counts.
+  std::uint32_t number(const std::wstring& name) {
+    std::uint32_t type = 0, size = 0;
+    std::uint8_t b[4] = {};
+    if (reg_.queryValue(key_, name, type, b, size) != status::success || size != 4) return 0;
+    return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+           (std::uint32_t{b[3]} << 24);
+  }
+  std::uint32_t valueCount() {
+    std::uint32_t subkeys = 0, values = 0;
+    return reg_.queryInfoKey(key_, subkeys, values) == status::success ? values : 0;
+  }
+  Registry& registry() { return reg_; }
+  Registry::Key key() const { return key_; }
+
+ private:
+  Registry& reg_;
+  Registry::Key key_;
+  std::array<std::uint8_t, 2 * layout::commandLineChars> scratch_;
+};
+
+bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
+  return true;
+}
+
+// Entry number of a value name "CommandLine<k>" (any letter case, k written without leading
+// zeros, as the numbered names are), or 0.
+std::uint64_t commandLineNumber(const std::wstring& valueName) {
+  constexpr std::wstring_view prefix = layout::commandLine;
+  if (valueName.size() <= prefix.size() || valueName.size() > prefix.size() + 10) return 0;
+  if (!equalsIgnoringCase(std::wstring_view(valueName).substr(0, prefix.size()), prefix)) return 0;
+  if (valueName[prefix.size()] == L'0') return 0;
+  std::uint64_t k = 0;
+  for (std::size_t i = prefix.size(); i < valueName.size(); ++i) {
+    if (valueName[i] < L'0' || valueName[i] > L'9') return 0;
+    k = k * 10 + static_cast<std::uint64_t>(valueName[i] - L'0');
+  }
+  return k;
+}
+
+// "CommandLine1".."CommandLine<n>": missing or unreadable entries are skipped. A key holds
+// at most valueCount values, so a count far above that is served by one pass over the
+// key's values instead of n lookups; both give the same lines in the same order.
+void readCommandLines(KeyReader& in, std::uint32_t n, Rule& rule) {
+  std::uint32_t values = in.valueCount();
+  if (std::uint64_t{n} <= std::uint64_t{values} + 64) {
+    for (std::uint32_t k = 1; k <= n && k != 0; ++k) {
+      std::wstring line;
+      if (in.text(layout::numbered(layout::commandLine, k), layout::commandLineChars, line))
+        rule.addCommandLine(std::move(line));
+    }
+    return;
+  }
+  std::vector<std::pair<std::uint64_t, std::wstring>> found;
+  std::wstring name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  for (std::uint32_t i = 0; i < values; ++i) {
+    if (in.registry().enumValue(in.key(), i, name, type, data) != status::success) continue;
+    std::uint64_t k = commandLineNumber(name);
+    if (k == 0 || k > n) continue;
+    std::wstring line;
+    // Read it the same way as the direct lookup does, buffer limit included.
+    if (in.text(layout::numbered(layout::commandLine, k), layout::commandLineChars, line))
+      found.emplace_back(k, std::move(line));
+  }
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& [k, line] : found) rule.addCommandLine(std::move(line));
+}
+
+}  // namespace
+
+int Rule::checkStoreKey() const {
+  if (storeKey_ == 0 || registry_ == nullptr) return -1;
+  if (storeKeyPath_ == nullptr) return -2;
+  if (storeKeyPath_->empty()) return -3;
+  return 1;
+}
+
+int Rule::write() {
+  if (int s = checkStoreKey(); s != 1) return s;
+  KeyWriter out(*registry_, storeKey_);
+  switch (type_) {
+    case RuleType::Hash: {
+      out.text(layout::type, layout::typeHash);
+      out.text(layout::name, applicationName_);
+      out.text(layout::source, applicationName_);
+      out.text(layout::value, fromNarrow(hashText()));
+      break;
+    }
+    case RuleType::Path:
+      out.text(layout::type, layout::typePath);
+      out.text(layout::name, pathPattern_);
+      out.text(layout::value, storedPath_);
+      break;
+    default:
+      out.text(layout::type, layout::typeError);
+      out.text(layout::name, layout::typeError);
+      out.text(layout::value, layout::typeError);
+      break;
+  }
+  out.number(layout::commandLines, static_cast<std::uint32_t>(commandLines_.size()));
+  for (std::size_t k = 1; k <= commandLines_.size(); ++k)
+    out.text(layout::numbered(layout::commandLine, k), keywords::normalizeCase(commandLines_[k - 1]));
+  for (const auto& names : layout::accountLists) {
+    const auto& entries = accounts(names.list);
+    out.number(names.count, static_cast<std::uint32_t>(entries.size()));
+    for (std::size_t k = 1; k <= entries.size(); ++k) {
+      const AccountEntry& e = entries[k - 1];
+      out.text(layout::numbered(names.entryPrefix, k, layout::username), e.username);
+      out.text(layout::numbered(names.entryPrefix, k, layout::userSid), e.sid);
+      out.text(layout::numbered(names.entryPrefix, k, layout::userDomain), e.domain);
+      out.number(layout::numbered(names.entryPrefix, k, layout::isDomain), e.isDomain ? 1 : 0);
+    }
+  }
+  out.number(layout::overridePrivileges, overridePrivileges_ ? 1 : 0);
+  out.number(layout::privileges, static_cast<std::uint32_t>(privileges_.size()));
+  for (std::size_t k = 1; k <= privileges_.size(); ++k)
+    out.text(layout::numbered(layout::privilege, k), privileges_[k - 1]);
+  return 1;
+}
+
+int Rule::read() {
+  if (int s = checkStoreKey(); s != 1) return s;
+  KeyReader in(*registry_, storeKey_);
+
+  std::wstring text;
+  if (in.text(layout::type, layout::typeNameValueChars, text)) {
+    if (equalsIgnoringCase(text, layout::typePath))
+      type_ = RuleType::Path;
+    else if (equalsIgnoringCase(text, layout::typeHash))
+      type_ = RuleType::Hash;
+    else
+      return -4;
+    if (type_ == RuleType::Hash) {
+      if (in.text(layout::name, layout::typeNameValueChars, text)) applicationName_ = text;
+      if (in.text(layout::value, layout::typeNameValueChars, text)) setHashFromText(toNarrow(text));
+    } else {
+      if (in.text(layout::value, layout::typeNameValueChars, text)) storedPath_ = text;
+      decodePath();
+    }
+  }
+
+  readCommandLines(in, in.number(layout::commandLines), *this);
+
+  for (const auto& names : layout::accountLists) {
+    std::uint32_t count = in.number(names.count);
+    // The list ends at the first entry that lacks a field, so this loop is bounded by
+    // the values the key holds, whatever the count says.
+    for (std::uint32_t k = 1; k <= count && k != 0; ++k) {
+      AccountEntry e;
+      if (!in.text(layout::numbered(names.entryPrefix, k, layout::userSid), layout::accountFieldChars, e.sid) ||
+          !in.text(layout::numbered(names.entryPrefix, k, layout::username), layout::accountFieldChars,
+                   e.username) ||
+          !in.text(layout::numbered(names.entryPrefix, k, layout::userDomain), layout::accountFieldChars,
+                   e.domain))
+        break;
+      e.isDomain = in.number(layout::numbered(names.entryPrefix, k, layout::isDomain)) != 0;
+      accounts(names.list).push_back(std::move(e));
+    }
+  }
+
+  overridePrivileges_ = in.number(layout::overridePrivileges) != 0;
+
+  std::uint32_t m = in.number(layout::privileges);
+  for (std::uint32_t k = 1; k <= m && k != 0; ++k) {
+    std::wstring name;
+    if (!in.text(layout::numbered(layout::privilege, k), layout::privilegeChars, name)) break;
+    privileges_.push_back(std::move(name));
+  }
+  return 1;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,150 @@
+// Behaviours of the registry that the store and the module rely on.
+#include "tests/platform/registry_contract.h"
+
+#include <gtest/gtest.h>
+
+namespace ostrel::testing {
+namespace {
+
+class RegistryContract : public ::testing::Test {
+ protected:
+  void SetUp() override { target_ = makeContractTarget(); }
+  Registry& reg() { return target_->registry(); }
+  Registry::Key root() { return target_->root(); }
+
+  RegKey create(const std::wstring& path, std::uint32_t acc = access::all) {
+    RegKey k;
+    EXPECT_EQ(status::success, RegKey::create(reg(), root(), path, acc, k)) << toNarrowForTest(path);
+    return k;
+  }
+  std::vector<std::wstring> subkeys(Registry::Key key) {
+    std::vector<std::wstring> names;
+    std::wstring name;
+    for (std::uint32_t i = 0; reg().enumKey(key, i, 256, name) == status::success; ++i) names.push_back(name);
+    return names;
+  }
+  static std::string toNarrowForTest(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+  std::unique_ptr<ContractTarget> target_;
+};
+
+TEST_F(RegistryContract, OpeningAMissingKeyFailsWithNotFound) {
+  RegKey k;
+  EXPECT_EQ(status::fileNotFound, RegKey::open(reg(), root(), L"Missing\\Child", access::read, k));
+  EXPECT_FALSE(k);
+}
+
+TEST_F(RegistryContract, CreateMakesEveryMissingComponentAndOpensExistingKeys) {
+  create(L"A\\B\\C\\");  // trailing backslash is ignored
+  RegKey k;
+  EXPECT_EQ(status::success, RegKey::open(reg(), root(), L"a\\b\\c", access::read, k));
+  RegKey again = create(L"A\\B");
+  EXPECT_EQ(std::vector<std::wstring>{L"C"}, subkeys(again.get()));
+}
+
+TEST_F(RegistryContract, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
+  create(L"MixedCase");
+  create(L"MIXEDCASE");
+  RegKey k = create(L"mixedcase");
+  auto bytes = regSzBytes(L"x");
+  EXPECT_EQ(status::success, reg().setValue(k.get(), L"ValueName", regtype::sz, bytes));
+  EXPECT_EQ(status::success, reg().setValue(k.get(), L"VALUENAME", regtype::sz, bytes));
+  std::wstring name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  ASSERT_EQ(status::success, reg().enumValue(k.get(), 0, name, type, data));
+  EXPECT_EQ(L"ValueName", name);
+  EXPECT_EQ(status::noMoreItems, reg().enumValue(k.get(), 1, name, type, data));
+  EXPECT_EQ(std::vector<std::wstring>{L"MixedCase"}, subkeys(root()));
+}
+
+TEST_F(RegistryContract, SubkeysEnumerateInCaseInsensitiveOrder) {
+  for (const wchar_t* n : {L"beta", L"Alpha", L"gamma", L"ALPHA2", L"Delta"}) create(n);
+  EXPECT_EQ((std::vector<std::wstring>{L"Alpha", L"ALPHA2", L"beta", L"Delta", L"gamma"}), subkeys(root()));
+  std::uint32_t count = 0, values = 0;
+  ASSERT_EQ(status::success, reg().queryInfoKey(root(), count, values));
+  EXPECT_EQ(5u, count);
+}
+
+TEST_F(RegistryContract, ValuesEnumerateInCreationOrder) {
+  if (target_->isWine()) GTEST_SKIP() << "Wine enumerates values sorted by name; Windows keeps creation order";
+  RegKey k = create(L"V");
+  for (const wchar_t* n : {L"Type", L"Name", L"Value", L"CommandLines"})
+    ASSERT_EQ(status::success, reg().setValue(k.get(), n, regtype::dword, regDwordBytes(1)));
+  std::vector<std::wstring> order;
+  std::wstring name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  for (std::uint32_t i = 0; reg().enumValue(k.get(), i, name, type, data) == status::success; ++i)
+    order.push_back(name);
+  EXPECT_EQ((std::vector<std::wstring>{L"Type", L"Name", L"Value", L"CommandLines"}), order);
+}
+
+TEST_F(RegistryContract, StringDataCountsItsTerminatorAndShortBuffersGetMoreData) {
+  RegKey k = create(L"S");
+  ASSERT_EQ(status::success, reg().setValue(k.get(), L"Text", regtype::sz, regSzBytes(L"abc")));
+  std::uint32_t type = 0, size = 0;
+  std::vector<std::uint8_t> big(64);
+  ASSERT_EQ(status::success, reg().queryValue(k.get(), L"text", type, big, size));
+  EXPECT_EQ(regtype::sz, type);
+  EXPECT_EQ(8u, size);
+  std::wstring text;
+  EXPECT_TRUE(textFromRegSz(std::span(big).first(size), text));
+  EXPECT_EQ(L"abc", text);
+
+  std::vector<std::uint8_t> small(7);
+  EXPECT_EQ(status::moreData, reg().queryValue(k.get(), L"Text", type, small, size));
+  EXPECT_EQ(8u, size);
+  EXPECT_EQ(status::fileNotFound, reg().queryValue(k.get(), L"Other", type, big, size));
+}
+
+TEST_F(RegistryContract, EnumKeyWithAShortNameBufferGetsMoreData) {
+  create(L"abcdefgh");
+  std::wstring name;
+  EXPECT_EQ(status::moreData, reg().enumKey(root(), 0, 8, name));
+  EXPECT_EQ(status::success, reg().enumKey(root(), 0, 9, name));
+  EXPECT_EQ(status::noMoreItems, reg().enumKey(root(), 1, 9, name));
+}
+
+TEST_F(RegistryContract, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeRemovesThem) {
+  create(L"P\\C\\G");
+  EXPECT_NE(status::success, reg().deleteKey(root(), L"P"));
+  EXPECT_EQ(status::success, reg().deleteKey(root(), L"P\\C\\G"));
+  create(L"P\\C\\G2");
+  EXPECT_EQ(status::success, reg().deleteTree(root(), L"P\\C\\"));
+  EXPECT_EQ(status::success, reg().deleteKey(root(), L"P"));
+  EXPECT_TRUE(subkeys(root()).empty());
+  EXPECT_EQ(status::fileNotFound, reg().deleteKey(root(), L"P"));
+}
+
+TEST_F(RegistryContract, AKeyOpenedForReadRefusesWrites) {
+  create(L"R");
+  RegKey k;
+  ASSERT_EQ(status::success, RegKey::open(reg(), root(), L"R", access::read, k));
+  EXPECT_EQ(status::accessDenied, reg().setValue(k.get(), L"x", regtype::dword, regDwordBytes(1)));
+}
+
+TEST_F(RegistryContract, OverwritingAValueKeepsOneValueWithTheNewData) {
+  RegKey k = create(L"O");
+  ASSERT_EQ(status::success, reg().setValue(k.get(), L"N", regtype::sz, regSzBytes(L"long text")));
+  ASSERT_EQ(status::success, reg().setValue(k.get(), L"n", regtype::dword, regDwordBytes(7)));
+  std::uint32_t type = 0, size = 0, subkeys = 0, values = 0;
+  std::vector<std::uint8_t> buf(64);
+  ASSERT_EQ(status::success, reg().queryValue(k.get(), L"N", type, buf, size));
+  EXPECT_EQ(regtype::dword, type);
+  EXPECT_EQ(4u, size);
+  ASSERT_EQ(status::success, reg().queryInfoKey(k.get(), subkeys, values));
+  EXPECT_EQ(1u, values);
+}
+
+TEST_F(RegistryContract, KeyNamesLongerThan255CharactersAreRefused) {
+  std::wstring name255(255, L'k');
+  RegKey ok = create(name255);
+  EXPECT_TRUE(ok);
+  if (target_->isWine()) GTEST_SKIP() << "Wine accepts 256-character key names; Windows refuses them";
+  RegKey k;
+  EXPECT_NE(status::success, RegKey::create(reg(), root(), std::wstring(256, L'k'), access::all, k));
+}
+
+}  // namespace
+}  // namespace ostrel::testing
