@@ -3,6 +3,10 @@
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 
+# One set-up at a time on a machine: apt and dpkg refuse concurrent runs.
+exec 9>/tmp/ostrel-setup.lock
+flock 9
+
 native_pkgs=(cmake g++ make ninja-build libcrypto++-dev googletest libgtest-dev libgmock-dev
              libbenchmark-dev uuid-dev python3 clang libclang-rt-14-dev)
 windows_pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
