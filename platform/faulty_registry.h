@@ -24,6 +24,8 @@ class FaultyRegistry final : public Registry {
     rules_.push_back(Rule{op, nth, status, persistent, 0, nameContains});
   }
   void clear() { rules_.clear(); }
+  // Calls made through this wrapper so far.
+  [[nodiscard]] long calls() const { return calls_; }
 
   Status openKey(Key p, const std::wstring& s, std::uint32_t a, Key& out) override {
     out = 0;
@@ -85,6 +87,7 @@ class FaultyRegistry final : public Registry {
     std::wstring nameContains;
   };
   Status fault(Op op, const std::wstring& name) {
+    ++calls_;
     Status result = status::success;
     for (auto& r : rules_) {
       if (r.op != Op::any && r.op != op) continue;
@@ -97,6 +100,7 @@ class FaultyRegistry final : public Registry {
 
   Registry& inner_;
   std::vector<Rule> rules_;
+  long calls_ = 0;
 };
 
 }  // namespace ostrel

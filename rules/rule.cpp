@@ -123,7 +123,7 @@ int Rule::account(AccountList list, std::size_t index, std::wstring& username, s
 
 void Rule::addAccount(AccountList list, std::wstring username, std::wstring domain, std::wstring sid,
                       bool isDomain) {
-  accounts(list).push_back(AccountEntry{std::move(username), std::move(domain), std::move(sid), isDomain});
+  mutableAccounts(list).push_back(AccountEntry{std::move(username), std::move(domain), std::move(sid), isDomain});
 }
 
 void Rule::resetForType(RuleType newType) {

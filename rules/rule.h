@@ -85,7 +85,7 @@ class Rule {
               std::wstring& sid, bool& isDomain) const;
   void addAccount(AccountList list, std::wstring username, std::wstring domain, std::wstring sid,
                   bool isDomain);
-  void clearAccounts(AccountList list) { accounts(list).clear(); }
+  void clearAccounts(AccountList list) { mutableAccounts(list).clear(); }
   [[nodiscard]] const std::vector<AccountEntry>& accounts(AccountList list) const {
     return lists_[static_cast<std::size_t>(list)];
   }
@@ -118,7 +118,7 @@ class Rule {
   int read();
 
  private:
-  std::vector<AccountEntry>& accounts(AccountList list) { return lists_[static_cast<std::size_t>(list)]; }
+  std::vector<AccountEntry>& mutableAccounts(AccountList list) { return lists_[static_cast<std::size_t>(list)]; }
   int checkStoreKey() const;
 
   bool ownershipCheck_ = false;

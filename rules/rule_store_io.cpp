@@ -217,7 +217,7 @@ int Rule::read() {
                    e.domain))
         break;
       e.isDomain = in.number(layout::numbered(names.entryPrefix, k, layout::isDomain)) != 0;
-      accounts(names.list).push_back(std::move(e));
+      mutableAccounts(names.list).push_back(std::move(e));
     }
   }
 

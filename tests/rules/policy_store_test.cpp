@@ -1,1 +1,263 @@
+// The store operations over an in-memory machine hive: load order, clear and write,
+// the Refresh marker, the policy-changed calls and every failure the editor can cause.
+#include "rules/policy_store.h"
+
 #include <gtest/gtest.h>
+
+#include "platform/faulty_registry.h"
+#include "resources/product_guids.h"
+#include "tests/rules/store_doubles.h"
+#include "tests/rules/store_test_support.h"
+
+namespace ostrel {
+namespace {
+
+using testing::PolicyChangedCall;
+using testing::subkeyNames;
+
+const std::wstring product = L"SOFTWARE\\Policies\\Kelvast\\Ostrel";
+
+std::unique_ptr<Rule> makeRule(RuleType type, const std::wstring& what) {
+  auto r = std::make_unique<Rule>();
+  r->newId();
+  r->setType(type);
+  if (type == RuleType::Hash) {
+    r->setApplicationName(what);
+    r->setHashFromText("0x" + std::string(40, '5'));
+  } else {
+    r->setPathPattern(what);
+    r->encodePath();
+  }
+  r->addUser(L"Everyone", L"BUILTIN", L"S-1-1-0", false);
+  return r;
+}
+
+class PolicyStoreTest : public ::testing::Test {
+ protected:
+  PolicyStoreTest() : faulty_(hive_), root_(hive_, hive_.openRoot()), host_(faulty_, root_.get()) {}
+
+  std::vector<Rule*> live() {
+    std::vector<Rule*> out;
+    for (auto& r : rules_) out.push_back(r.get());
+    return out;
+  }
+  std::vector<std::unique_ptr<Rule>> load() {
+    std::vector<std::unique_ptr<Rule>> loaded;
+    store::loadRules(&host_, prompter_, [&](std::unique_ptr<Rule> r) { loaded.push_back(std::move(r)); });
+    return loaded;
+  }
+  void rewrite() {
+    auto l = live();
+    store::rewriteStore(&host_, prompter_, l);
+  }
+  std::vector<std::wstring> markers() {
+    std::vector<std::wstring> found;
+    for (auto& n : subkeyNames(hive_, root_.get(), product))
+      if (n.rfind(L"ForceUpdate-", 0) == 0) found.push_back(n);
+    return found;
+  }
+  bool keyExists(const std::wstring& path) {
+    RegKey k;
+    return RegKey::open(hive_, root_.get(), path, access::read, k) == status::success;
+  }
+
+  MemoryRegistry hive_;
+  FaultyRegistry faulty_;
+  RegKey root_;
+  testing::RecordingHost host_;
+  testing::ScriptedPrompter prompter_;
+  std::vector<std::unique_ptr<Rule>> rules_;
+};
+
+TEST_F(PolicyStoreTest, LoadingAPolicyWithoutProductKeyGivesNoRulesAndNoMessage) {
+  EXPECT_TRUE(load().empty());
+  EXPECT_TRUE(prompter_.asked.empty());
+  EXPECT_TRUE(host_.calls.empty());
+}
+
+TEST_F(PolicyStoreTest, NothingHappensWithoutTheEditorsInterface) {
+  store::loadRules(nullptr, prompter_, [](std::unique_ptr<Rule>) { FAIL(); });
+  std::vector<Rule*> none;
+  store::rewriteStore(nullptr, prompter_, none);
+  EXPECT_TRUE(subkeyNames(hive_, root_.get(), L"").empty());
+}
+
+TEST_F(PolicyStoreTest, RewriteLeavesExactlyTheLiveRulesOneMarkerAndFourNotifications) {
+  rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\p1.exe"));
+  rules_.push_back(makeRule(RuleType::None, L""));
+  rewrite();
+  auto names = subkeyNames(hive_, root_.get(), product);
+  ASSERT_EQ(3u, names.size());
+  EXPECT_EQ(L"Hashes", names[1]);
+  EXPECT_EQ(L"Paths", names[2]);
+  ASSERT_EQ(1u, markers().size());
+  std::wstring marker = markers()[0];
+  EXPECT_EQ(L"ForceUpdate-0x", marker.substr(0, 14));
+  EXPECT_EQ(std::wstring::npos, marker.find_first_not_of(L"0123456789abcdef", 14));
+  EXPECT_EQ(std::vector<std::wstring>{rules_[0]->idText()}, subkeyNames(hive_, root_.get(), product + L"\\Hashes"));
+  EXPECT_EQ(2u, subkeyNames(hive_, root_.get(), product + L"\\Paths").size()) << "a rule of type None goes under Paths";
+
+  std::vector<PolicyChangedCall> expected = {
+      {true, false, ids::productExtension, ids::snapinClsid},
+      {true, false, ids::registryExtension, ids::snapinClsid},
+      {true, true, ids::productExtension, ids::snapinClsid},
+      {true, true, ids::registryExtension, ids::snapinClsid},
+  };
+  EXPECT_EQ(expected, host_.calls);
+  EXPECT_TRUE(prompter_.asked.empty());
+
+  // A rule dropped from the live list is gone after the next rewrite.
+  rules_.erase(rules_.begin() + 1);
+  rewrite();
+  EXPECT_EQ(1u, subkeyNames(hive_, root_.get(), product + L"\\Paths").size());
+  EXPECT_EQ(1u, markers().size());
+  EXPECT_EQ(0u, hive_.openHandles() - 1) << "only the test's root handle stays open";
+}
+
+TEST_F(PolicyStoreTest, LoadGivesPathRulesFirstThenHashRules) {
+  rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\p1.exe"));
+  rules_.push_back(makeRule(RuleType::Path, L"%SystemRoot%\\p2.exe"));
+  rewrite();
+  auto loaded = load();
+  ASSERT_EQ(3u, loaded.size());
+  EXPECT_EQ(RuleType::Path, loaded[0]->type());
+  EXPECT_EQ(RuleType::Path, loaded[1]->type());
+  EXPECT_EQ(RuleType::Hash, loaded[2]->type());
+  EXPECT_EQ(rules_[0]->idText(), loaded[2]->idText());
+  EXPECT_EQ(L"C:\\h.exe", loaded[2]->applicationName());
+  EXPECT_EQ(rules_[0]->hashText(), loaded[2]->hashText());
+  EXPECT_EQ(1u, loaded[0]->userCount());
+}
+
+TEST_F(PolicyStoreTest, MarkersAreRemovedByPrefixInAnyCaseButNotTheBarePrefix) {
+  for (const wchar_t* name : {L"forceupdate-old", L"FORCEUPDATE-0x1", L"ForceUpdate-", L"ForceUpdateX", L"Other"}) {
+    RegKey k;
+    ASSERT_EQ(status::success, RegKey::create(hive_, root_.get(), product + L"\\" + name, access::all, k));
+  }
+  auto l = live();
+  store::updateStore(&host_, prompter_, true, l);
+  auto names = subkeyNames(hive_, root_.get(), product);
+  auto has = [&](const std::wstring& n) { return std::find(names.begin(), names.end(), n) != names.end(); };
+  EXPECT_FALSE(has(L"forceupdate-old"));
+  EXPECT_FALSE(has(L"FORCEUPDATE-0x1"));
+  EXPECT_TRUE(has(L"ForceUpdate-"));
+  EXPECT_TRUE(has(L"ForceUpdateX"));
+  EXPECT_TRUE(has(L"Other")) << "a write removes nothing but old markers";
+  EXPECT_EQ(2u, host_.calls.size());
+}
+
+TEST_F(PolicyStoreTest, WriteOverwritesRuleKeysAndLeavesStaleValues) {
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
+  rules_[0]->addCommandLine(L"a");
+  rules_[0]->addCommandLine(L"b");
+  auto l = live();
+  store::updateStore(&host_, prompter_, true, l);
+  rules_[0]->clearCommandLines();
+  store::updateStore(&host_, prompter_, true, l);
+  std::wstring key = product + L"\\Paths\\" + rules_[0]->idText();
+  RegKey k;
+  ASSERT_EQ(status::success, RegKey::open(hive_, root_.get(), key, access::read, k));
+  auto values = testing::dumpValues(hive_, k.get());
+  auto find = [&](const std::wstring& n) {
+    for (auto& v : values)
+      if (v.name == n) return v.data;
+    return std::wstring(L"<missing>");
+  };
+  EXPECT_EQ(L"0", find(L"CommandLines"));
+  EXPECT_EQ(L"b", find(L"CommandLine2"));
+}
+
+TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnLoadShowsThePolicyErrorBox) {
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
+  rewrite();
+  host_.getKeyCalls = 0;
+  host_.failGetKey = {hresult::accessDenied};
+  EXPECT_TRUE(load().empty());
+  ASSERT_EQ(1u, prompter_.asked.size());
+  EXPECT_EQ(L"Policy Error", prompter_.asked[0].caption);
+  EXPECT_EQ(mb::iconInformation, prompter_.asked[0].style);
+  EXPECT_EQ(0u, prompter_.asked[0].owner);
+  EXPECT_EQ(platform::systemMessage(hresult::accessDenied), prompter_.asked[0].text);
+}
+
+TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnUpdateWritesNothingButStillRefreshes) {
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
+  auto l = live();
+  store::updateStore(&host_, prompter_, true, l);  // product key exists, one rule
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\q.exe"));
+  l = live();
+  host_.getKeyCalls = 0;
+  host_.calls.clear();
+  host_.failGetKey = {hresult::fail};
+  store::updateStore(&host_, prompter_, true, l);
+  EXPECT_EQ(2, host_.getKeyCalls);
+  EXPECT_EQ(1u, prompter_.asked.size());
+  EXPECT_EQ(1u, subkeyNames(hive_, root_.get(), product + L"\\Paths").size()) << "nothing written";
+  EXPECT_EQ(1u, markers().size());
+  EXPECT_EQ(2u, host_.calls.size());
+
+  host_.getKeyCalls = 0;
+  host_.calls.clear();
+  host_.failGetKey = {hresult::fail, hresult::fail};
+  store::updateStore(&host_, prompter_, true, l);
+  EXPECT_EQ(2u, prompter_.asked.size()) << "the second failure is silent";
+  EXPECT_TRUE(host_.calls.empty());
+}
+
+TEST_F(PolicyStoreTest, PoliciesKeyThatCannotBeOpenedForWriteSkipsRulesButNotTheMarker) {
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
+  auto l = live();
+  store::updateStore(&host_, prompter_, true, l);
+  rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
+  l = live();
+  host_.calls.clear();
+  faulty_.failCallOn(FaultyRegistry::Op::openKey, L"SOFTWARE\\Policies", 1, status::accessDenied);
+  store::updateStore(&host_, prompter_, true, l);
+  EXPECT_TRUE(subkeyNames(hive_, root_.get(), product + L"\\Hashes").empty());
+  EXPECT_EQ(1u, markers().size());
+  EXPECT_EQ(2u, host_.calls.size());
+}
+
+TEST_F(PolicyStoreTest, ARuleKeyThatCannotBeCreatedIsSkipped) {
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\a.exe"));
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\b.exe"));
+  faulty_.failCallOn(FaultyRegistry::Op::createKey, rules_[0]->idText(), 1, status::accessDenied);
+  rewrite();
+  EXPECT_EQ(std::vector<std::wstring>{rules_[1]->idText()}, subkeyNames(hive_, root_.get(), product + L"\\Paths"));
+}
+
+TEST_F(PolicyStoreTest, RuleKeysThatCannotBeOpenedOnLoadAreSkippedSilently) {
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\a.exe"));
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\b.exe"));
+  rewrite();
+  faulty_.failCallOn(FaultyRegistry::Op::openKey, rules_[1]->idText(), 1, status::accessDenied);
+  auto loaded = load();
+  ASSERT_EQ(1u, loaded.size());
+  EXPECT_EQ(rules_[0]->idText(), loaded[0]->idText());
+  EXPECT_TRUE(prompter_.asked.empty());
+}
+
+TEST_F(PolicyStoreTest, FailureOfTheSecondNotificationAfterAClearIsReported) {
+  host_.failPolicyChangedCall = 2;
+  host_.failPolicyChangedWith = hresult::accessDenied;
+  rewrite();
+  ASSERT_EQ(1u, prompter_.asked.size());
+  EXPECT_EQ(L"Policy Error", prompter_.asked[0].caption);
+  EXPECT_EQ(4u, host_.calls.size());
+
+  prompter_.asked.clear();
+  host_.calls.clear();
+  host_.failPolicyChangedCall = 4;  // failures after a write are not looked at
+  rewrite();
+  EXPECT_TRUE(prompter_.asked.empty());
+}
+
+TEST(RefreshMarker, NameIsPrefixAndLowerCaseHexOfAtLeastEightDigits) {
+  EXPECT_EQ(L"ForceUpdate-0x0000002a", store::refreshMarkerName(42));
+  EXPECT_EQ(L"ForceUpdate-0x1d9a3b4c5d6e7f80", store::refreshMarkerName(0x1D9A3B4C5D6E7F80ULL));
+}
+
+}  // namespace
+}  // namespace ostrel

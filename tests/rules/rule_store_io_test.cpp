@@ -1,1 +1,313 @@
+// The Rule writer and reader against the exact layout of a Rule key.
 #include <gtest/gtest.h>
+
+#include "platform/faulty_registry.h"
+#include "rules/rule.h"
+#include "tests/rules/store_test_support.h"
+
+namespace ostrel {
+namespace {
+
+using testing::DumpedValue;
+using testing::dumpValues;
+constexpr std::uint32_t SZ = regtype::sz;
+constexpr std::uint32_t DW = regtype::dword;
+
+class RuleKeyTest : public ::testing::Test {
+ protected:
+  RuleKeyTest() : root_(hive_, hive_.openRoot()) {
+    EXPECT_EQ(status::success, RegKey::create(hive_, root_.get(), L"RuleKey", access::all, key_));
+  }
+  int write(Rule& r) {
+    r.setStoreKey(hive_, key_.get(), &path_);
+    return r.write();
+  }
+  int read(Rule& r) {
+    r.setStoreKey(hive_, key_.get(), &path_);
+    return r.read();
+  }
+  void setText(const std::wstring& name, const std::wstring& text) {
+    (void)hive_.setValue(key_.get(), name, SZ, regSzBytes(text));
+  }
+  void setNumber(const std::wstring& name, std::uint32_t v) {
+    (void)hive_.setValue(key_.get(), name, DW, regDwordBytes(v));
+  }
+  void setRaw(const std::wstring& name, std::uint32_t type, std::vector<std::uint8_t> bytes) {
+    (void)hive_.setValue(key_.get(), name, type, bytes);
+  }
+
+  MemoryRegistry hive_;
+  RegKey root_;
+  RegKey key_;
+  std::wstring path_ = L"SOFTWARE\\Policies\\Kelvast\\Ostrel\\Paths\\{X}\\";
+};
+
+TEST_F(RuleKeyTest, HashRuleWritesEveryValueInLayoutOrder) {
+  Rule r;
+  r.setType(RuleType::Hash);
+  r.setApplicationName(L"C:\\Tools\\app.exe");
+  r.setHashFromText("0x" + std::string(40, 'c'));
+  r.addCommandLine(L"%SYSTEMROOT%\\app.exe /a");
+  r.addCommandLine(L"app.exe /b");
+  r.addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+  r.addGroup(L"Ops", L"CORP", L"S-1-5-21-1-2-3-1001", true);
+  r.addUser(L"Everyone", L"BUILTIN", L"S-1-1-0", false);
+  r.addSidToDelete(L"Guests", L"BUILTIN", L"S-1-5-32-546", false);
+  r.setOverridePrivileges(true);
+  r.addPrivilege(L"SeDebugPrivilege");
+  r.addPrivilege(L"SeBackupPrivilege");
+  EXPECT_EQ(1, write(r));
+  std::vector<DumpedValue> expected = {
+      {L"Type", SZ, L"Hash"},
+      {L"Name", SZ, L"C:\\Tools\\app.exe"},
+      {L"Source", SZ, L"C:\\Tools\\app.exe"},
+      {L"Value", SZ, L"0x" + std::wstring(40, L'c')},
+      {L"CommandLines", DW, L"2"},
+      {L"CommandLine1", SZ, L"%SystemRoot%\\app.exe /a"},
+      {L"CommandLine2", SZ, L"app.exe /b"},
+      {L"PrivilegedGroups", DW, L"2"},
+      {L"PrivilegedGroup1_username", SZ, L"Administrators"},
+      {L"PrivilegedGroup1_userSID", SZ, L"S-1-5-32-544"},
+      {L"PrivilegedGroup1_userdomain", SZ, L"BUILTIN"},
+      {L"PrivilegedGroup1_IsDomain", DW, L"0"},
+      {L"PrivilegedGroup2_username", SZ, L"Ops"},
+      {L"PrivilegedGroup2_userSID", SZ, L"S-1-5-21-1-2-3-1001"},
+      {L"PrivilegedGroup2_userdomain", SZ, L"CORP"},
+      {L"PrivilegedGroup2_IsDomain", DW, L"1"},
+      {L"PrivilegedUsers", DW, L"1"},
+      {L"PrivilegedUser1_username", SZ, L"Everyone"},
+      {L"PrivilegedUser1_userSID", SZ, L"S-1-1-0"},
+      {L"PrivilegedUser1_userdomain", SZ, L"BUILTIN"},
+      {L"PrivilegedUser1_IsDomain", DW, L"0"},
+      {L"SidsToDelete", DW, L"1"},
+      {L"SidToDelete1_username", SZ, L"Guests"},
+      {L"SidToDelete1_userSID", SZ, L"S-1-5-32-546"},
+      {L"SidToDelete1_userdomain", SZ, L"BUILTIN"},
+      {L"SidToDelete1_IsDomain", DW, L"0"},
+      {L"OverridePrivileges", DW, L"1"},
+      {L"Privileges", DW, L"2"},
+      {L"Privilege1", SZ, L"SeDebugPrivilege"},
+      {L"Privilege2", SZ, L"SeBackupPrivilege"},
+  };
+  EXPECT_EQ(expected, dumpValues(hive_, key_.get()));
+  EXPECT_EQ(L"%SYSTEMROOT%\\app.exe /a", r.commandLine(0)) << "the rule keeps its own text";
+}
+
+TEST_F(RuleKeyTest, PathNoneAndInvalidHashRulesWriteTheirHeadValuesAndZeroCounts) {
+  struct Case {
+    RuleType type;
+    std::vector<DumpedValue> head;
+  } cases[] = {
+      {RuleType::Path, {{L"Type", SZ, L"Path"}, {L"Name", SZ, L"%SystemRoot%\\system32\\mmc.exe"},
+                        {L"Value", SZ, L"?r?o*r\\system32\\mmc.exe"}}},
+      {RuleType::None, {{L"Type", SZ, L"< ERROR >"}, {L"Name", SZ, L"< ERROR >"}, {L"Value", SZ, L"< ERROR >"}}},
+      {RuleType::Hash, {{L"Type", SZ, L"Hash"}, {L"Name", SZ, L""}, {L"Source", SZ, L""}, {L"Value", SZ, L""}}},
+  };
+  for (auto& c : cases) {
+    ASSERT_EQ(status::success, hive_.deleteTree(root_.get(), L"RuleKey"));
+    ASSERT_EQ(status::success, RegKey::create(hive_, root_.get(), L"RuleKey", access::all, key_));
+    Rule r;
+    r.setType(c.type);
+    r.setPathPattern(L"%SystemRoot%\\system32\\mmc.exe");
+    r.setOwnershipCheck(true);
+    r.setRecursive(true);
+    r.encodePath();
+    if (c.type != RuleType::Path) r.setPathPattern(L"");
+    ASSERT_EQ(1, write(r));
+    std::vector<DumpedValue> expected = c.head;
+    for (const wchar_t* count : {L"CommandLines", L"PrivilegedGroups", L"PrivilegedUsers", L"SidsToDelete"})
+      expected.push_back({count, DW, L"0"});
+    expected.push_back({L"OverridePrivileges", DW, L"0"});
+    expected.push_back({L"Privileges", DW, L"0"});
+    EXPECT_EQ(expected, dumpValues(hive_, key_.get())) << static_cast<int>(c.type);
+  }
+}
+
+TEST_F(RuleKeyTest, WriterAndReaderCheckTheRecordedKeyFirst) {
+  Rule r;
+  EXPECT_EQ(-1, r.write());
+  EXPECT_EQ(-1, r.read());
+  r.setStoreKey(hive_, key_.get(), nullptr);
+  EXPECT_EQ(-2, r.write());
+  EXPECT_EQ(-2, r.read());
+  std::wstring empty;
+  r.setStoreKey(hive_, key_.get(), &empty);
+  EXPECT_EQ(-3, r.write());
+  EXPECT_EQ(-3, r.read());
+  EXPECT_TRUE(dumpValues(hive_, key_.get()).empty());
+}
+
+TEST_F(RuleKeyTest, WriterAttemptsEveryValueWhenSomeWritesFail) {
+  FaultyRegistry faulty(hive_);
+  faulty.failCall(FaultyRegistry::Op::setValue, 2, status::accessDenied);
+  Rule r;
+  r.setType(RuleType::Path);
+  r.setPathPattern(L"C:\\a.exe");
+  r.setStoredPath(L"C:\\a.exe");
+  r.setStoreKey(faulty, key_.get(), &path_);
+  EXPECT_EQ(1, r.write());
+  auto values = dumpValues(hive_, key_.get());
+  ASSERT_EQ(8u, values.size());  // "Name" failed, the rest is there
+  EXPECT_EQ(L"Value", values[1].name);
+}
+
+TEST_F(RuleKeyTest, RoundTripKeepsEveryField) {
+  Rule w;
+  w.setType(RuleType::Path);
+  w.setPathPattern(L"%ProgramFiles%\\App\\*.exe");
+  w.setRecursive(true);
+  w.encodePath();
+  w.addCommandLine(L"one");
+  w.addCommandLine(L"two");
+  w.addUser(L"Alice", L"CORP", L"S-1-5-21-9", true);
+  w.addGroup(L"G", L"D", L"S-1-5-32-1", false);
+  w.addPrivilege(L"SeShutdownPrivilege");
+  ASSERT_EQ(1, write(w));
+  Rule r;
+  ASSERT_EQ(1, read(r));
+  EXPECT_EQ(RuleType::Path, r.type());
+  EXPECT_EQ(w.pathPattern(), r.pathPattern());
+  EXPECT_EQ(w.storedPath(), r.storedPath());
+  EXPECT_TRUE(r.recursive());
+  EXPECT_FALSE(r.ownershipCheck());
+  EXPECT_EQ(2u, r.commandLineCount());
+  EXPECT_EQ(w.accounts(AccountList::AuthorizedUsers), r.accounts(AccountList::AuthorizedUsers));
+  EXPECT_EQ(w.accounts(AccountList::PrivilegedGroups), r.accounts(AccountList::PrivilegedGroups));
+  EXPECT_EQ(L"SeShutdownPrivilege", r.privilege(0));
+  EXPECT_FALSE(r.overridePrivileges());
+}
+
+TEST_F(RuleKeyTest, HashRuleWithoutValidDigestReadsBackWithoutOne) {
+  Rule w;
+  w.setType(RuleType::Hash);
+  w.setApplicationName(L"C:\\x.exe");
+  ASSERT_EQ(1, write(w));
+  Rule r;
+  ASSERT_EQ(1, read(r));
+  EXPECT_EQ(RuleType::Hash, r.type());
+  EXPECT_EQ(L"C:\\x.exe", r.applicationName());
+  EXPECT_FALSE(r.hashValid());
+}
+
+TEST_F(RuleKeyTest, TypeIsMatchedWithoutCaseAndUnknownTypesStopTheReader) {
+  setText(L"Type", L"pATH");
+  setText(L"Value", L"*d\\a.exe");
+  setText(L"Name", L"ignored for a path rule");
+  Rule path;
+  EXPECT_EQ(1, read(path));
+  EXPECT_EQ(RuleType::Path, path.type());
+  EXPECT_EQ(L"%SystemDrive%\\a.exe", path.pathPattern());
+
+  setText(L"Type", L"Executable");
+  setNumber(L"CommandLines", 1);
+  setText(L"CommandLine1", L"x");
+  Rule unknown;
+  EXPECT_EQ(-4, read(unknown));
+  EXPECT_EQ(RuleType::None, unknown.type());
+  EXPECT_EQ(0u, unknown.commandLineCount());
+}
+
+TEST_F(RuleKeyTest, MissingOrNonStringTypeLeavesNoneButReadsTheLists) {
+  setNumber(L"Type", 1);
+  setNumber(L"CommandLines", 1);
+  setText(L"CommandLine1", L"cmd");
+  Rule r;
+  EXPECT_EQ(1, read(r));
+  EXPECT_EQ(RuleType::None, r.type());
+  EXPECT_EQ(L"cmd", r.commandLine(0));
+}
+
+TEST_F(RuleKeyTest, MissingCommandLinesAreSkippedButMissingAccountFieldsEndTheList) {
+  setText(L"Type", L"Hash");
+  setNumber(L"CommandLines", 3);
+  setText(L"CommandLine1", L"first");
+  setText(L"CommandLine3", L"third");
+  setNumber(L"PrivilegedGroups", 3);
+  for (int k = 1; k <= 3; ++k) {
+    std::wstring p = L"PrivilegedGroup" + std::to_wstring(k);
+    setText(p + L"_username", L"g" + std::to_wstring(k));
+    setText(p + L"_userSID", L"S-1-5-32-" + std::to_wstring(k));
+    if (k != 2) setText(p + L"_userdomain", L"D");
+    setNumber(p + L"_IsDomain", 7);
+  }
+  setNumber(L"Privileges", 3);
+  setText(L"Privilege1", L"SeA");
+  setNumber(L"Privilege2", 5);
+  setText(L"Privilege3", L"SeC");
+  setNumber(L"OverridePrivileges", 2);
+  Rule r;
+  EXPECT_EQ(1, read(r));
+  ASSERT_EQ(2u, r.commandLineCount());
+  EXPECT_EQ(L"first", r.commandLine(0));
+  EXPECT_EQ(L"third", r.commandLine(1));
+  ASSERT_EQ(1u, r.groupCount());
+  EXPECT_TRUE(r.accounts(AccountList::PrivilegedGroups)[0].isDomain) << "any non-zero IsDomain is true";
+  EXPECT_EQ(1u, r.privilegeCount()) << "an unreadable privilege ends the list";
+  EXPECT_TRUE(r.overridePrivileges());
+}
+
+TEST_F(RuleKeyTest, UnreadableStringsCountAsMissing) {
+  setText(L"Type", L"Path");
+  setNumber(L"CommandLines", 7);
+  setRaw(L"CommandLine1", SZ, {'a', 0, 'b', 0});              // no terminator
+  setRaw(L"CommandLine2", SZ, {'a', 0, 0, 0, 0});             // odd length
+  setRaw(L"CommandLine3", regtype::expandSz, regSzBytes(L"x"));  // wrong type
+  setText(L"CommandLine4", std::wstring(1023, L'x'));        // fits 1,024 with its NUL
+  setText(L"CommandLine5", std::wstring(1024, L'y'));        // does not
+  setText(L"CommandLine6", L"");
+  setText(L"Value", std::wstring(512, L'v'));                // longer than its 512 buffer
+  Rule r;
+  EXPECT_EQ(1, read(r));
+  ASSERT_EQ(2u, r.commandLineCount());
+  EXPECT_EQ(1023u, r.commandLine(0).size());
+  EXPECT_EQ(L"", r.commandLine(1));
+  EXPECT_EQ(L"", r.storedPath());
+}
+
+TEST_F(RuleKeyTest, PrivilegeNamesLongerThanTheirBufferEndTheList) {
+  setText(L"Type", L"Path");
+  setNumber(L"Privileges", 2);
+  setText(L"Privilege1", std::wstring(127, L'p'));
+  setText(L"Privilege2", std::wstring(128, L'p'));
+  Rule r;
+  EXPECT_EQ(1, read(r));
+  EXPECT_EQ(1u, r.privilegeCount());
+}
+
+TEST_F(RuleKeyTest, HugeCountsAreBoundedByTheValuesTheKeyHolds) {
+  setText(L"Type", L"Path");
+  for (const wchar_t* count : {L"CommandLines", L"PrivilegedGroups", L"PrivilegedUsers", L"SidsToDelete", L"Privileges"})
+    setNumber(count, 0xFFFFFFFFu);
+  setText(L"CommandLine7", L"seventh");
+  setText(L"commandline2", L"second");     // names match without regard to case
+  setText(L"CommandLine02", L"not an entry number");
+  setText(L"CommandLine4294967295", L"last");
+  setText(L"Privilege1", L"SeA");
+  FaultyRegistry counting(hive_);
+  Rule r;
+  r.setStoreKey(counting, key_.get(), &path_);
+  EXPECT_EQ(1, r.read());
+  ASSERT_EQ(3u, r.commandLineCount());
+  EXPECT_EQ(L"second", r.commandLine(0));
+  EXPECT_EQ(L"seventh", r.commandLine(1));
+  EXPECT_EQ(L"last", r.commandLine(2));
+  EXPECT_EQ(1u, r.privilegeCount());
+  EXPECT_EQ(0u, r.groupCount());
+  EXPECT_LT(counting.calls(), 100) << "the reader's work follows the values present, not the counts";
+}
+
+TEST_F(RuleKeyTest, CountsOfAnotherSizeCountAsMissing) {
+  setText(L"Type", L"Path");
+  setRaw(L"CommandLines", regtype::binary, {2, 0, 0, 0});  // four bytes: still a count
+  setRaw(L"Privileges", regtype::qword, {1, 0, 0, 0, 0, 0, 0, 0});
+  setText(L"CommandLine1", L"a");
+  setText(L"CommandLine2", L"b");
+  setText(L"Privilege1", L"SeA");
+  Rule r;
+  EXPECT_EQ(1, read(r));
+  EXPECT_EQ(2u, r.commandLineCount());
+  EXPECT_EQ(0u, r.privilegeCount());
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,1 +1,148 @@
+#include "rules/rule.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "platform/trace.h"
+
+namespace ostrel {
+namespace {
+
+TEST(Rule, FreshRuleIsEmpty) {
+  Rule r;
+  EXPECT_EQ(RuleType::None, r.type());
+  EXPECT_EQ("", r.hashText());
+  EXPECT_EQ(0u, r.commandLineCount() + r.privilegeCount() + r.groupCount() + r.userCount() + r.sidToDeleteCount());
+  EXPECT_EQ(L"{00000000-0000-0000-0000-000000000000}", r.idText());
+}
+
+TEST(Rule, HashTextAndBack) {
+  Rule r;
+  std::string upper = "0X" + std::string(40, 'A');
+  r.setHashFromText(upper);
+  ASSERT_TRUE(r.hashValid());
+  std::string lower = "0x";
+  for (int i = 0; i < 20; ++i) lower += "aa";
+  EXPECT_EQ(lower, r.hashText());
+
+  std::string ab = "0x";
+  for (int i = 0; i < 20; ++i) ab += "ab";
+  r.setHashFromText(ab);
+  EXPECT_EQ(ab, r.hashText());
+  EXPECT_EQ(0xAB, r.digest()[19]);
+
+  r.setHashFromText(ab.substr(0, 41));  // 39 digits
+  EXPECT_FALSE(r.hashValid());
+  EXPECT_EQ("", r.hashText());
+
+  // Only the length decides validity; a text that is not hex gives the zero digest.
+  r.setHashFromText("0x" + std::string(40, 'z'));
+  EXPECT_TRUE(r.hashValid());
+  EXPECT_EQ("0x" + std::string(40, '0'), r.hashText());
+}
+
+TEST(Rule, IndexGettersPastTheEndAnswerEmptyOrMinusOne) {
+  Rule r;
+  r.addCommandLine(L"a");
+  r.addPrivilege(L"SeDebugPrivilege");
+  r.addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+  EXPECT_EQ(L"a", r.commandLine(0));
+  EXPECT_EQ(L"", r.commandLine(1));
+  EXPECT_EQ(L"", r.privilege(1));
+  std::wstring u, d, s;
+  bool dom = true;
+  EXPECT_EQ(1, r.account(AccountList::PrivilegedGroups, 0, u, d, s, dom));
+  EXPECT_EQ(L"Administrators", u);
+  EXPECT_EQ(L"BUILTIN", d);
+  EXPECT_EQ(L"S-1-5-32-544", s);
+  EXPECT_FALSE(dom);
+  EXPECT_EQ(-1, r.account(AccountList::PrivilegedGroups, 1, u, d, s, dom));
+  EXPECT_EQ(-1, r.account(AccountList::AuthorizedUsers, 0, u, d, s, dom));
+  r.clearAccounts(AccountList::PrivilegedGroups);
+  EXPECT_EQ(0u, r.groupCount());
+}
+
+TEST(Rule, NewIdIsBracedUpperCaseAndTraced) {
+  std::wstring traced;
+  auto previous = platform::setTraceSink([&](const std::wstring& t) { traced = t; });
+  Rule a, b;
+  a.newId();
+  b.newId();
+  platform::setTraceSink(previous);
+  std::wstring text = a.idText();
+  ASSERT_EQ(38u, text.size());
+  EXPECT_EQ(L'{', text.front());
+  EXPECT_EQ(L'}', text.back());
+  EXPECT_EQ(std::wstring::npos, text.find_first_of(L"abcdef"));
+  EXPECT_NE(a.id(), b.id());
+  EXPECT_EQ(b.idText(), traced);
+}
+
+TEST(Rule, IdFromKeyName) {
+  Rule r;
+  EXPECT_TRUE(r.idFromText(L"{0123ABCD-4567-89EF-FEDC-BA9876543210}"));
+  EXPECT_EQ(L"{0123ABCD-4567-89EF-FEDC-BA9876543210}", r.idText());
+  Rule odd1, odd2;
+  EXPECT_FALSE(odd1.idFromText(L"not a guid"));
+  EXPECT_FALSE(odd2.idFromText(L"not a guid"));
+  EXPECT_NE(odd1.id(), odd2.id()) << "rules with odd key names must not share one key on the next save";
+}
+
+TEST(Rule, ResetForTypeClearsTheOtherTypesFields) {
+  Rule r;
+  r.setOwnershipCheck(true);
+  r.setRecursive(true);
+  r.addCommandLine(L"x");
+  r.addPrivilege(L"SeDebugPrivilege");
+  r.setApplicationName(L"C:\\a.exe");
+  r.setPathPattern(L"C:\\b.exe");
+  r.setStoredPath(L"C:\\b.exe");
+  r.setHashFromText("0x" + std::string(40, '1'));
+  r.resetForType(RuleType::Path);
+  EXPECT_FALSE(r.ownershipCheck() || r.recursive());
+  EXPECT_EQ(0u, r.commandLineCount());
+  EXPECT_EQ(L"", r.applicationName());
+  EXPECT_FALSE(r.hashValid());
+  EXPECT_EQ(L"C:\\b.exe", r.pathPattern());
+  EXPECT_EQ(1u, r.privilegeCount());
+  r.resetForType(RuleType::Hash);
+  EXPECT_EQ(L"", r.pathPattern());
+  EXPECT_EQ(L"C:\\b.exe", r.storedPath()) << "encoding an empty pattern leaves the stored path";
+}
+
+std::string writeTempFile(const std::string& name, const std::string& content) {
+  std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+TEST(Rule, ComputeHashFromFileGivesTheSha1AcrossChunkBoundaries) {
+  struct Case {
+    std::string content;
+    std::string sha1;
+  } cases[] = {
+      {"", "0xda39a3ee5e6b4b0d3255bfef95601890afd80709"},
+      {"abc", "0xa9993e364706816aba3e25717850c26c9cd0d89d"},
+      // 65,536 + 1 bytes of 'a': crosses a chunk boundary.
+      {std::string(65537, 'a'), "0x586aaa528651947187cc00d1f6f6d46fd622d304"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    std::string path = writeTempFile("ostrel_hash_" + std::to_string(n++), c.content);
+    Rule r;
+    std::wstring wpath(path.begin(), path.end());
+    ASSERT_TRUE(r.computeHashFromFile(wpath));
+    EXPECT_EQ(c.sha1, r.hashText()) << c.content.size();
+    EXPECT_EQ(wpath, r.pathPattern());
+    std::remove(path.c_str());
+  }
+  Rule missing;
+  missing.setHashFromText("0x" + std::string(40, '1'));
+  EXPECT_FALSE(missing.computeHashFromFile(L"/no/such/file"));
+  EXPECT_FALSE(missing.hashValid());
+}
+
+}  // namespace
+}  // namespace ostrel
