@@ -1,0 +1,268 @@
+#include "platform/gpo_folder.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/preg/preg_codec.h"
+#include "platform/text.h"
+
+namespace ostrel::gpo {
+namespace {
+
+std::string upperAscii(std::string_view s) {
+  std::string u(s);
+  for (auto& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return u;
+}
+bool equalNoCase(std::string_view a, std::string_view b) { return upperAscii(a) == upperAscii(b); }
+bool lessNoCase(const std::string& a, const std::string& b) { return upperAscii(a) < upperAscii(b); }
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+// "[Name]" gives Name; anything else gives nullopt-like empty with isSection false.
+bool sectionName(std::string_view line, std::string& name) {
+  std::string_view t = trim(line);
+  if (t.size() < 2 || t.front() != '[' || t.back() != ']') return false;
+  name = std::string(trim(t.substr(1, t.size() - 2)));
+  return true;
+}
+
+// The key of a "key=value" line, or empty.
+std::string entryKey(std::string_view line) {
+  auto eq = line.find('=');
+  return eq == std::string_view::npos ? std::string() : std::string(trim(line.substr(0, eq)));
+}
+
+constexpr std::string_view versionKey = "Version";
+constexpr std::string_view extensionKey = "gPCMachineExtensionNames";
+
+void normalise(GptIni::Groups& groups) {
+  GptIni::Groups merged;
+  for (auto& g : groups) {
+    if (g.empty()) continue;
+    auto same = std::find_if(merged.begin(), merged.end(),
+                             [&](const auto& m) { return equalNoCase(m.front(), g.front()); });
+    if (same == merged.end()) {
+      merged.push_back(g);
+    } else {
+      same->insert(same->end(), g.begin() + 1, g.end());
+    }
+  }
+  for (auto& g : merged) {
+    std::sort(g.begin() + 1, g.end(), lessNoCase);
+    g.erase(std::unique(g.begin() + 1, g.end(), [](const auto& a, const auto& b) { return equalNoCase(a, b); }),
+            g.end());
+  }
+  std::sort(merged.begin(), merged.end(), [](const auto& a, const auto& b) { return lessNoCase(a.front(), b.front()); });
+  groups = std::move(merged);
+}
+
+std::string narrowGuid(const Guid& g) { return toNarrow(guidText(g)); }
+
+}  // namespace
+
+GptIni::Groups GptIni::parseExtensionText(std::string_view text) {
+  Groups groups;
+  std::vector<std::string>* current = nullptr;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '[') {
+      groups.emplace_back();
+      current = &groups.back();
+    } else if (c == ']') {
+      current = nullptr;
+    } else if (c == '{' && current != nullptr) {
+      auto close = text.find('}', i);
+      if (close == std::string_view::npos) break;
+      current->emplace_back(text.substr(i, close - i + 1));
+      i = close;
+    }
+  }
+  normalise(groups);
+  return groups;
+}
+
+void GptIni::parse(std::string_view text) {
+  lines_.clear();
+  version_ = 0;
+  extensions_.clear();
+  hadExtensionLine_ = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    auto end = text.find('\n', start);
+    std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines_.emplace_back(line);
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  bool inGeneral = false;
+  for (const auto& line : lines_) {
+    std::string name;
+    if (sectionName(line, name)) {
+      inGeneral = equalNoCase(name, "General");
+      continue;
+    }
+    if (!inGeneral) continue;
+    std::string key = entryKey(line);
+    std::string_view value = trim(std::string_view(line).substr(line.find('=') + 1));
+    if (equalNoCase(key, versionKey)) {
+      std::uint64_t v = 0;
+      for (char c : value) {
+        if (c < '0' || c > '9') break;
+        v = std::min<std::uint64_t>(v * 10 + static_cast<unsigned>(c - '0'), 0xFFFFFFFFu);
+      }
+      version_ = static_cast<std::uint32_t>(v);
+    } else if (equalNoCase(key, extensionKey)) {
+      extensions_ = parseExtensionText(value);
+      hadExtensionLine_ = true;
+    }
+  }
+}
+
+std::string GptIni::machineExtensionText() const {
+  std::string out;
+  for (const auto& g : extensions_) {
+    out += '[';
+    for (const auto& id : g) out += id;
+    out += ']';
+  }
+  return out;
+}
+
+std::string GptIni::text() const {
+  const std::string versionLine = std::string(versionKey) + "=" + std::to_string(version_);
+  const bool writeExtensions = hadExtensionLine_ || !extensions_.empty();
+  const std::string extensionLine = std::string(extensionKey) + "=" + machineExtensionText();
+
+  std::vector<std::string> out;
+  bool sawGeneral = false, inGeneral = false, wroteVersion = false, wroteExtensions = false;
+  auto closeGeneral = [&] {
+    if (!inGeneral) return;
+    // Missing entries go at the end of [General], before any blank lines that end it.
+    auto at = out.end();
+    while (at != out.begin() && trim(*(at - 1)).empty()) --at;
+    if (writeExtensions && !wroteExtensions) at = out.insert(at, extensionLine) + 1;
+    if (!wroteVersion) out.insert(at, versionLine);
+    wroteVersion = wroteExtensions = true;
+    inGeneral = false;
+  };
+  for (const auto& line : lines_) {
+    std::string name;
+    if (sectionName(line, name)) {
+      closeGeneral();
+      inGeneral = equalNoCase(name, "General");
+      sawGeneral = sawGeneral || inGeneral;
+      out.push_back(line);
+      continue;
+    }
+    if (inGeneral) {
+      std::string key = entryKey(line);
+      if (equalNoCase(key, versionKey)) {
+        if (!wroteVersion) out.push_back(versionLine);
+        wroteVersion = true;
+        continue;
+      }
+      if (equalNoCase(key, extensionKey)) {
+        if (writeExtensions && !wroteExtensions) out.push_back(extensionLine);
+        wroteExtensions = true;
+        continue;
+      }
+    }
+    out.push_back(line);
+  }
+  closeGeneral();
+  if (!sawGeneral) {
+    std::vector<std::string> head{"[General]"};
+    if (writeExtensions) head.push_back(extensionLine);
+    head.push_back(versionLine);
+    out.insert(out.begin(), head.begin(), head.end());
+  }
+  while (!out.empty() && out.back().empty()) out.pop_back();
+  std::string text;
+  for (const auto& line : out) text += line + "\r\n";
+  return text;
+}
+
+void GptIni::bumpMachineVersion() {
+  std::uint32_t machine = (version_ + 1) & 0xFFFFu;
+  if (machine == 0) machine = 1;
+  version_ = (version_ & 0xFFFF0000u) | machine;
+}
+
+void GptIni::addMachineExtension(const std::string& extension, const std::string& tool) {
+  extensions_.push_back({extension, tool});
+  normalise(extensions_);
+}
+
+void GptIni::removeMachineExtension(const std::string& extension, const std::string& tool) {
+  for (auto it = extensions_.begin(); it != extensions_.end(); ++it) {
+    if (!equalNoCase(it->front(), extension)) continue;
+    it->erase(std::remove_if(it->begin() + 1, it->end(), [&](const auto& t) { return equalNoCase(t, tool); }),
+              it->end());
+    if (it->size() == 1) extensions_.erase(it);
+    return;
+  }
+}
+
+GpoFolder::GpoFolder(std::filesystem::path dir, platform::FileSystem& files) : dir_(std::move(dir)), files_(files) {}
+
+bool GpoFolder::load(std::string& error) {
+  GptIni ini;
+  std::vector<std::uint8_t> bytes;
+  if (files_.exists(gptIniPath())) {
+    if (!files_.readAll(gptIniPath(), bytes, error)) return false;
+    ini.parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  }
+  if (files_.exists(registryPolPath())) {
+    if (!files_.readAll(registryPolPath(), bytes, error)) return false;
+    preg::ReadError readError;
+    if (!preg::read(bytes, hive_, readError)) {
+      error = registryPolPath().string() + ": " + readError.message();
+      return false;
+    }
+  } else {
+    hive_.replaceContent(std::make_shared<MemoryRegistry::Node>());
+  }
+  ini_ = std::move(ini);
+  return true;
+}
+
+bool GpoFolder::save(std::string& error) {
+  if (!files_.createDirectories(registryPolPath().parent_path(), error)) return false;
+  std::vector<std::uint8_t> pol = preg::write(hive_);
+  if (!platform::replaceFileAtomically(files_, registryPolPath(), pol, error)) return false;
+  GptIni ini = ini_;
+  ini.bumpMachineVersion();
+  std::string text = ini.text();
+  if (!platform::replaceFileAtomically(files_, gptIniPath(),
+                                       std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                                       error))
+    return false;
+  ini_ = std::move(ini);
+  return true;
+}
+
+HResult GpoFolderHost::getRegistryKey(std::uint32_t section, Registry::Key& key) {
+  key = 0;
+  if (section != gpoSectionMachine) return hresult::fail;
+  // A new handle each time: loading replaces the hive's tree, and handles stay on the old one.
+  key = folder_.hive().openRoot();
+  return hresult::ok;
+}
+
+HResult GpoFolderHost::policyChanged(bool machine, bool add, const Guid& extension, const Guid& snapin) {
+  if (!machine) return hresult::fail;  // only the machine section lives in this folder
+  if (add) {
+    folder_.gptIni().addMachineExtension(narrowGuid(extension), narrowGuid(snapin));
+  } else {
+    folder_.gptIni().removeMachineExtension(narrowGuid(extension), narrowGuid(snapin));
+  }
+  return hresult::ok;
+}
+
+}  // namespace ostrel::gpo
