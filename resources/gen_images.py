@@ -345,9 +345,17 @@ def main(argv):
         stale = []
         for name, data in sorted(files.items()):
             path = os.path.join(out_dir, name)
-            if not os.path.exists(path) or open(path, 'rb').read() != data:
+            try:
+                with open(path, 'rb') as f:
+                    current = f.read()
+            except OSError:
+                current = None
+            if current != data:
                 stale.append(name)
         extra = sorted(set(os.listdir(out_dir)) - set(files)) if os.path.isdir(out_dir) else []
+        icons = [data for name, data in files.items() if name.endswith('.ico')]
+        if len(set(icons)) != len(icons):
+            stale.append('(two icons have the same picture)')
         for name in stale:
             print(f'out of date: {name}')
         for name in extra:

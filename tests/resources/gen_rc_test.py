@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""gen_rc.py: reading strings.def and spelling texts for windres.
+
+Usage: gen_rc_test.py RESOURCES_DIR [WINDRES]  (with WINDRES, texts that the module's
+table does not have yet, such as non-ASCII ones, are also compiled and read back)
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+RESOURCES = sys.argv[1]
+WINDRES = sys.argv[2] if len(sys.argv) > 2 else None
+sys.path.insert(0, RESOURCES)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gen_rc  # noqa: E402
+import rc_roundtrip  # noqa: E402
+
+TRICKY = [
+    (1, 'plain'),
+    (2, 'say "hi"'),
+    (3, '"'),
+    (4, 'back\\slash\\'),
+    (5, 'two\n\nbreaks'),
+    (6, 'trailing blanks  '),
+    (7, 'tab\tand\rreturn'),
+    (8, 'caf\u00e9 1'),            # a hex digit right after a non-ASCII character
+    (9, 'smile \U0001F600!'),      # outside the basic plane: a surrogate pair
+    (10, 'what??/ no trigraph??='),
+    (11, "it's 100% $ # // /* */"),
+]
+
+
+def write_def(entries_text):
+    f = tempfile.NamedTemporaryFile('w', suffix='.def', delete=False, encoding='utf-8')
+    f.write(entries_text)
+    f.close()
+    return f.name
+
+
+def cxx_literal(text):
+    out = []
+    for c in text:
+        if c in '\\"':
+            out.append('\\' + c)
+        elif c == '\n':
+            out.append('\\n')
+        elif c == '\t':
+            out.append('\\t')
+        elif c == '\r':
+            out.append('\\r')
+        elif ord(c) > 0xFFFF:
+            out.append('\\U%08X' % ord(c))
+        elif ord(c) > 0x7E:
+            out.append('\\u%04X' % ord(c))
+        else:
+            out.append(c)
+    return 'L"' + ''.join(out) + '"'
+
+
+class ParseDef(unittest.TestCase):
+    def parse(self, text):
+        path = write_def(text)
+        try:
+            return gen_rc.parse_def(path)
+        finally:
+            os.unlink(path)
+
+    def test_escapes_comments_and_concatenation(self):
+        self.assertEqual(
+            self.parse('// group\n\nOSTREL_STRING(3, L"a\\"b\\\\c\\n\\u00e9")\n'
+                       'OSTREL_STRING(4, L"x " L"y")\n'),
+            [(3, 'a"b\\c\n\u00e9'), (4, 'x y')])
+
+    def test_round_trip_of_tricky_texts(self):
+        text = ''.join(f'OSTREL_STRING({i}, {cxx_literal(t)})\n' for i, t in TRICKY)
+        self.assertEqual(self.parse(text), TRICKY)
+
+    def test_refused_forms(self):
+        for bad in ['OSTREL_STRING(2, L"a")\nOSTREL_STRING(2, L"b")\n',   # repeated id
+                    'OSTREL_STRING(5, L"a")\nOSTREL_STRING(4, L"b")\n',   # falling id
+                    'OSTREL_STRING(70000, L"a")\n',                        # beyond 16 bits
+                    'OSTREL_STRING(1, "narrow")\n',
+                    'OSTREL_STRING(1, L"\\x41")\n',                        # open-ended escape
+                    'OSTREL_STRING(1, L"\\u00e")\n',
+                    'OSTREL_STRING(1, L"unterminated)\n',
+                    'OSTREL_STRING(1 L"comma")\n',
+                    'something else\n']:
+            with self.subTest(bad=bad), self.assertRaises(gen_rc.DefError):
+                self.parse(bad)
+
+
+class Escape(unittest.TestCase):
+    def test_spelling(self):
+        cases = {
+            'say "hi"': 'say ""hi""',
+            'a\\b': 'a\\\\b',
+            'x\n\n': 'x\\n\\n',
+            'caf\u00e91': 'caf\\x00e91',
+            '\U0001F600': '\\xd83d\\xde00',
+            '??/': '?\\x003f/',
+            'end  ': 'end  ',
+        }
+        for text, spelled in cases.items():
+            with self.subTest(text=text):
+                self.assertEqual(gen_rc.rc_escape(text), spelled)
+
+    def test_output_is_ascii(self):
+        rendered = gen_rc.render(TRICKY)
+        rendered.encode('ascii')
+        self.assertEqual(rendered.splitlines()[1:3], ['STRINGTABLE', 'BEGIN'])
+        self.assertEqual(rendered.splitlines()[-1], 'END')
+
+
+@unittest.skipUnless(WINDRES, 'windres not given')
+class Windres(unittest.TestCase):
+    def test_compiled_texts_are_exact(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            rc = os.path.join(tmp, 't.rc')
+            with open(rc, 'w', encoding='ascii') as f:
+                f.write(gen_rc.render(TRICKY))
+            res = os.path.join(tmp, 't.res')
+            subprocess.run([WINDRES, '-i', rc, '-O', 'res', '-o', res], check=True)
+            self.assertEqual(rc_roundtrip.string_table(rc_roundtrip.read_res(res)), dict(TRICKY))
+
+
+if __name__ == '__main__':
+    unittest.main(argv=sys.argv[:1], verbosity=1)
