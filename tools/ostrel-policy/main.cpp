@@ -1,0 +1,18 @@
+#include <iostream>
+
+#include "platform/text.h"
+#include "tools/ostrel-policy/policy_tool.h"
+
+// Arguments arrive as UTF-16 on Windows (wmain) and as UTF-8 elsewhere.
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::wstring> args(argv + 1, argv + argc);
+  return ostrel::tool::run(args, std::cout, std::cerr);
+}
+#else
+int main(int argc, char** argv) {
+  std::vector<std::wstring> args;
+  for (int i = 1; i < argc; ++i) args.push_back(ostrel::fromUtf8(argv[i]));
+  return ostrel::tool::run(args, std::cout, std::cerr);
+}
+#endif

@@ -1,0 +1,543 @@
+#include "tools/ostrel-policy/policy_tool.h"
+
+#include <cstdio>
+#include <cwctype>
+#include <filesystem>
+#include <memory>
+#include <set>
+
+#include "platform/gpo_folder.h"
+#include "platform/text.h"
+#include "resources/strings.h"
+#include "rules/policy_store.h"
+#include "rules/rule_columns.h"
+#include "wizard/path_validation.h"
+
+namespace ostrel::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr unsigned msgTooFewUsers = 16;
+constexpr unsigned msgDuplicateSid = 27;
+constexpr unsigned msgCommandLineTooLong = 62409;
+constexpr std::size_t maxCommandLineChars = 512;
+
+const char usageText[] =
+    "Usage: ostrel-policy --gpo DIR COMMAND [ARGS] [OPTIONS]\n"
+    "\n"
+    "Edits the privileged-application rules of a Group Policy Object folder\n"
+    "(DIR/Machine/Registry.pol and DIR/gpt.ini). Missing files are created on the first change.\n"
+    "\n"
+    "Commands:\n"
+    "  list [--json]              one row per rule: Application, Type, Value, Command Lines, Id;\n"
+    "                             --json prints every field of every rule\n"
+    "  add-hash FILE...           one Hash rule per file (SHA-1 of its content)\n"
+    "  add-path PATTERN           one Path rule for a path or file-name pattern, e.g.\n"
+    "                             %ProgramFiles%\\App\\app.exe\n"
+    "      --recursive            the pattern applies recursively\n"
+    "      --ownership-check      only files owned by the Administrators group run\n"
+    "      --yes                  answer Yes to the pattern checks' questions (default: No)\n"
+    "  delete ID                  removes the rule with that id ({XXXXXXXX-...})\n"
+    "\n"
+    "Options of add-hash and add-path (each may be repeated):\n"
+    "  --command-line TEXT        an allowed command line\n"
+    "  --group ACCOUNT            a Privileged group (default: BUILTIN\\Administrators=S-1-5-32-544)\n"
+    "  --sid-to-delete ACCOUNT    a group removed from the process token (default: none)\n"
+    "  --user ACCOUNT             an Authorized user (default: BUILTIN\\Everyone=S-1-1-0)\n"
+    "  --privilege NAME           a granted privilege, e.g. SeDebugPrivilege; the granted\n"
+    "                             privileges then replace the default ones\n"
+    "  ACCOUNT is [DOMAIN\\]NAME=SID[,domain|,local]: ',domain' marks a domain account.\n"
+    "  '--group none' and '--user none' leave that list empty.\n"
+    "\n"
+    "Exit status: 0 done, 1 request refused or failed, 2 usage error.\n";
+
+std::wstring widen(const fs::path& p) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    return p.wstring();
+  } else {
+    return fromUtf8(p.string());
+  }
+}
+fs::path pathOf(const std::wstring& w) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    return fs::path(w);
+  } else {
+    return fs::path(toUtf8(w));
+  }
+}
+
+// Message texts end with line breaks meant for a message box; a console line does without.
+std::string line(std::wstring_view text) {
+  while (!text.empty() && std::iswspace(static_cast<wint_t>(text.back()))) text.remove_suffix(1);
+  return toUtf8(text);
+}
+
+// The message boxes of the shared checks, on the console: texts to standard error, questions
+// answered No unless the administrator passed --yes.
+class ConsolePrompter final : public Prompter {
+ public:
+  ConsolePrompter(std::ostream& err, bool yes) : err_(err), yes_(yes) {}
+  int messageBox(WindowHandle, const std::wstring& text, const std::wstring&, std::uint32_t style) override {
+    if ((style & 0xF) == mb::yesNo) {
+      err_ << line(text) << (yes_ ? " Yes (--yes)\n" : " No (pass --yes to answer Yes)\n");
+      return yes_ ? answer::yes : answer::no;
+    }
+    err_ << line(text) << '\n';
+    return answer::ok;
+  }
+
+ private:
+  std::ostream& err_;
+  bool yes_;
+};
+
+struct UsageError {
+  std::string message;
+};
+
+struct Options {
+  std::optional<std::wstring> gpo;
+  std::wstring command;
+  std::vector<std::wstring> operands;
+  bool help = false, json = false, recursive = false, ownershipCheck = false, yes = false;
+  std::vector<std::wstring> commandLines, privileges;
+  // Set when given on the command line; an empty list came from "none".
+  std::optional<std::vector<AccountEntry>> groups, users, sidsToDelete;
+  std::set<std::wstring> given;  // option names seen, to check they fit the command
+};
+
+void addAccount(std::optional<std::vector<AccountEntry>>& list, const std::wstring& option, const std::wstring& text) {
+  if (!list) list.emplace();
+  if (text == L"none") return;
+  auto account = parseAccount(text);
+  if (!account)
+    throw UsageError{"--" + toUtf8(option) + " '" + toUtf8(text) + "' is not of the form [DOMAIN\\]NAME=SID[,domain]"};
+  list->push_back(*account);
+}
+
+Options parse(const std::vector<std::wstring>& args) {
+  Options o;
+  static const std::set<std::wstring> withValue{L"gpo",  L"command-line", L"group",
+                                                L"sid-to-delete", L"user",  L"privilege"};
+  static const std::set<std::wstring> flags{L"help", L"json", L"recursive", L"ownership-check", L"yes"};
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::wstring& a = args[i];
+    if (optionsEnded || a.size() < 2 || a.compare(0, 2, L"--") != 0) {
+      if (o.command.empty()) {
+        o.command = a;
+      } else {
+        o.operands.push_back(a);
+      }
+      continue;
+    }
+    if (a == L"--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::wstring name = a.substr(2);
+    std::optional<std::wstring> value;
+    if (auto eq = name.find(L'='); eq != std::wstring::npos) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    if (flags.count(name)) {
+      if (value) throw UsageError{"option --" + toUtf8(name) + " takes no value"};
+    } else if (withValue.count(name)) {
+      if (!value) {
+        if (i + 1 >= args.size()) throw UsageError{"option --" + toUtf8(name) + " needs a value"};
+        value = args[++i];
+      }
+    } else {
+      throw UsageError{"unknown option " + toUtf8(a)};
+    }
+    o.given.insert(name);
+    if (name == L"help") o.help = true;
+    else if (name == L"json") o.json = true;
+    else if (name == L"recursive") o.recursive = true;
+    else if (name == L"ownership-check") o.ownershipCheck = true;
+    else if (name == L"yes") o.yes = true;
+    else if (name == L"gpo") {
+      if (o.gpo) throw UsageError{"--gpo given twice"};
+      o.gpo = *value;
+    } else if (name == L"command-line") {
+      if (value->empty()) throw UsageError{"--command-line needs a non-empty text"};
+      o.commandLines.push_back(*value);
+    } else if (name == L"privilege") {
+      if (value->empty()) throw UsageError{"--privilege needs a privilege name"};
+      for (const auto& p : o.privileges)
+        if (namesEqual(p, *value)) throw UsageError{"privilege " + toUtf8(*value) + " given twice"};
+      o.privileges.push_back(*value);
+    } else if (name == L"group") {
+      addAccount(o.groups, name, *value);
+    } else if (name == L"user") {
+      addAccount(o.users, name, *value);
+    } else if (name == L"sid-to-delete") {
+      addAccount(o.sidsToDelete, name, *value);
+    }
+  }
+  if (o.help) return o;
+  if (!o.gpo) throw UsageError{"--gpo DIR is required"};
+  if (o.command.empty()) throw UsageError{"a command is required: list, add-hash, add-path or delete"};
+
+  static const std::set<std::wstring> addOptions{L"gpo",  L"command-line", L"group",
+                                                 L"sid-to-delete", L"user",  L"privilege"};
+  std::set<std::wstring> allowed;
+  if (o.command == L"list") {
+    allowed = {L"gpo", L"json"};
+    if (!o.operands.empty()) throw UsageError{"list takes no arguments"};
+  } else if (o.command == L"add-hash") {
+    allowed = addOptions;
+    if (o.operands.empty()) throw UsageError{"add-hash needs at least one FILE"};
+  } else if (o.command == L"add-path") {
+    allowed = addOptions;
+    allowed.insert({L"recursive", L"ownership-check", L"yes"});
+    if (o.operands.size() != 1) throw UsageError{"add-path needs exactly one PATTERN"};
+  } else if (o.command == L"delete") {
+    allowed = {L"gpo"};
+    if (o.operands.size() != 1) throw UsageError{"delete needs exactly one ID"};
+  } else {
+    throw UsageError{"unknown command " + toUtf8(o.command)};
+  }
+  for (const auto& g : o.given)
+    if (!allowed.count(g)) throw UsageError{"option --" + toUtf8(g) + " does not apply to " + toUtf8(o.command)};
+  return o;
+}
+
+// What the shared account pages would refuse: an empty Authorized users list and the same
+// SID twice in one list. Returns the message id, or 0.
+unsigned checkAccounts(const Options& o) {
+  for (const auto* list : {&o.groups, &o.users, &o.sidsToDelete}) {
+    if (!*list) continue;
+    for (std::size_t i = 0; i < (*list)->size(); ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        if (namesEqual((**list)[i].sid, (**list)[j].sid)) return msgDuplicateSid;
+  }
+  if (o.users && o.users->empty()) return msgTooFewUsers;
+  for (const auto& c : o.commandLines)
+    if (c.size() > maxCommandLineChars) return msgCommandLineTooLong;
+  return 0;
+}
+
+// The parts every new rule shares: a new id, command lines, accounts (the wizard's defaults
+// where none were given) and privileges.
+void fillCommon(Rule& rule, const Options& o) {
+  rule.newId();
+  for (const auto& c : o.commandLines) rule.addCommandLine(c);
+  if (o.groups) {
+    for (const auto& a : *o.groups) rule.addGroup(a.username, a.domain, a.sid, a.isDomain);
+  } else {
+    rule.addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+  }
+  if (o.sidsToDelete)
+    for (const auto& a : *o.sidsToDelete) rule.addSidToDelete(a.username, a.domain, a.sid, a.isDomain);
+  if (o.users) {
+    for (const auto& a : *o.users) rule.addUser(a.username, a.domain, a.sid, a.isDomain);
+  } else {
+    rule.addUser(L"Everyone", L"BUILTIN", L"S-1-1-0", false);
+  }
+  rule.setOverridePrivileges(!o.privileges.empty());
+  for (const auto& p : o.privileges) rule.addPrivilege(p);
+}
+
+struct Session {
+  gpo::GpoFolder folder;
+  gpo::GpoFolderHost host;
+  std::vector<std::unique_ptr<Rule>> rules;
+  explicit Session(const fs::path& dir) : folder(dir), host(folder) {}
+};
+
+bool open(Session& s, Prompter& prompter, std::ostream& err) {
+  std::string error;
+  if (!s.folder.load(error)) {
+    err << "ostrel-policy: " << error << '\n';
+    return false;
+  }
+  store::loadRules(&s.host, prompter, [&](std::unique_ptr<Rule> r) { s.rules.push_back(std::move(r)); });
+  return true;
+}
+
+bool save(Session& s, std::ostream& err) {
+  std::string error;
+  if (!s.folder.save(error)) {
+    err << "ostrel-policy: " << error << '\n';
+    return false;
+  }
+  return true;
+}
+
+int list(const Options& o, std::ostream& out, std::ostream& err) {
+  ConsolePrompter prompter(err, false);
+  Session s(pathOf(*o.gpo));
+  if (!open(s, prompter, err)) return exitcode::refused;
+  if (o.json) {
+    std::vector<const Rule*> rules;
+    for (const auto& r : s.rules) rules.push_back(r.get());
+    out << rulesJson(rules);
+    return exitcode::success;
+  }
+  std::wstring text;
+  for (const auto& c : ruleColumns) text += std::wstring(c.title) + L'\t';
+  text += L"Id\n";
+  for (const auto& r : s.rules) {
+    for (int c = 0; c < ruleColumnCount; ++c) text += ruleColumnText(*r, c) + L'\t';
+    text += r->idText() + L'\n';
+  }
+  out << toUtf8(text);
+  return exitcode::success;
+}
+
+// Writes the new rules after the stored ones with one UpdateStore over all live rules, as
+// the snap-in's wizard finish does, then saves the folder once.
+int addRules(const Options& o, std::vector<std::unique_ptr<Rule>> added, Prompter& prompter, std::ostream& err) {
+  Session s(pathOf(*o.gpo));
+  if (!open(s, prompter, err)) return exitcode::refused;
+  for (auto& r : added) s.rules.push_back(std::move(r));
+  std::vector<Rule*> live;
+  for (const auto& r : s.rules) live.push_back(r.get());
+  store::updateStore(&s.host, prompter, true, live);
+  if (!save(s, err)) return exitcode::refused;
+  return exitcode::success;
+}
+
+int addHash(const Options& o, std::ostream& out, std::ostream& err) {
+  if (unsigned id = checkAccounts(o)) {
+    err << line(res::string(id)) << '\n';
+    return exitcode::refused;
+  }
+  std::vector<std::unique_ptr<Rule>> added;
+  for (const auto& file : o.operands) {
+    std::error_code ec;
+    fs::path full = fs::absolute(pathOf(file), ec).lexically_normal();
+    auto rule = std::make_unique<Rule>();
+    if (ec || fs::is_directory(full, ec) || !rule->computeHashFromFile(widen(full))) {
+      err << "ostrel-policy: cannot read " << toUtf8(file) << '\n';
+      return exitcode::refused;
+    }
+    rule->setType(RuleType::Hash);
+    rule->setApplicationName(widen(full));
+    fillCommon(*rule, o);
+    added.push_back(std::move(rule));
+  }
+  std::vector<std::wstring> ids;
+  for (const auto& r : added) ids.push_back(r->idText() + L"\t" + ruleColumnText(*r, 0) + L"\t" + ruleColumnText(*r, 2));
+  ConsolePrompter prompter(err, false);
+  int rc = addRules(o, std::move(added), prompter, err);
+  if (rc == exitcode::success)
+    for (const auto& id : ids) out << "added " << toUtf8(id) << '\n';
+  return rc;
+}
+
+int addPath(const Options& o, std::ostream& out, std::ostream& err) {
+  if (unsigned id = checkAccounts(o)) {
+    err << line(res::string(id)) << '\n';
+    return exitcode::refused;
+  }
+  ConsolePrompter prompter(err, o.yes);
+  std::wstring pattern = o.operands.front();
+  bool ownership = o.ownershipCheck;
+  if (!wizard::validatePathRule(pattern, ownership, 0, prompter)) return exitcode::refused;
+  auto rule = std::make_unique<Rule>();
+  rule->setType(RuleType::Path);
+  rule->setPathPattern(pattern);
+  rule->setOwnershipCheck(ownership);
+  rule->setRecursive(o.recursive);
+  (void)rule->encodePath();  // the pattern is not empty after validation
+  fillCommon(*rule, o);
+  std::wstring summary = rule->idText() + L"\t" + rule->pathPattern() + L"\t" + rule->storedPath();
+  std::vector<std::unique_ptr<Rule>> added;
+  added.push_back(std::move(rule));
+  int rc = addRules(o, std::move(added), prompter, err);
+  if (rc == exitcode::success) out << "added " << toUtf8(summary) << '\n';
+  return rc;
+}
+
+// Removes the rule as the result pane's deletion does: the store is rewritten with every
+// other rule.
+int remove(const Options& o, std::ostream& out, std::ostream& err) {
+  std::wstring id = o.operands.front();
+  if (!id.empty() && id.front() != L'{') id = L"{" + id + L"}";
+  ConsolePrompter prompter(err, false);
+  Session s(pathOf(*o.gpo));
+  if (!open(s, prompter, err)) return exitcode::refused;
+  std::vector<Rule*> live;
+  std::size_t removed = 0;
+  for (const auto& r : s.rules) {
+    if (namesEqual(r->idText(), id)) {
+      ++removed;
+    } else {
+      live.push_back(r.get());
+    }
+  }
+  if (removed == 0) {
+    err << "ostrel-policy: no rule with id " << toUtf8(o.operands.front()) << '\n';
+    return exitcode::refused;
+  }
+  store::rewriteStore(&s.host, prompter, live);
+  if (!save(s, err)) return exitcode::refused;
+  out << "deleted " << toUtf8(id) << '\n';
+  return exitcode::success;
+}
+
+void jsonString(std::string& out, std::wstring_view text) {
+  out += '"';
+  for (char c : toUtf8(text)) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
+          out += buf;
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+}
+
+}  // namespace
+
+std::optional<AccountEntry> parseAccount(const std::wstring& text) {
+  auto eq = text.find(L'=');
+  if (eq == std::wstring::npos) return std::nullopt;
+  std::wstring who = text.substr(0, eq);
+  std::wstring rest = text.substr(eq + 1);
+  AccountEntry a;
+  if (auto comma = rest.find(L','); comma != std::wstring::npos) {
+    std::wstring kind = rest.substr(comma + 1);
+    if (namesEqual(kind, L"domain")) {
+      a.isDomain = true;
+    } else if (!namesEqual(kind, L"local")) {
+      return std::nullopt;
+    }
+    rest.resize(comma);
+  }
+  if (auto slash = who.find(L'\\'); slash != std::wstring::npos) {
+    a.domain = who.substr(0, slash);
+    who = who.substr(slash + 1);
+  }
+  if (who.empty()) return std::nullopt;
+  a.username = who;
+  // S-1-<authority>(-<subauthority>)*: digits between dashes.
+  if (rest.size() < 5 || (rest[0] != L'S' && rest[0] != L's') || rest[1] != L'-') return std::nullopt;
+  bool digit = false;
+  for (std::size_t i = 2; i < rest.size(); ++i) {
+    if (rest[i] == L'-') {
+      if (!digit) return std::nullopt;
+      digit = false;
+    } else if (rest[i] >= L'0' && rest[i] <= L'9') {
+      digit = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digit) return std::nullopt;
+  a.sid = rest;
+  return a;
+}
+
+std::string rulesJson(const std::vector<const Rule*>& rules) {
+  std::string out = "[";
+  auto key = [&](const char* name) {
+    out += "\n    \"";
+    out += name;
+    out += "\": ";
+  };
+  auto strings = [&](std::size_t n, auto get) {
+    out += '[';
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i) out += ", ";
+      jsonString(out, get(i));
+    }
+    out += ']';
+  };
+  auto accounts = [&](const std::vector<AccountEntry>& list) {
+    out += '[';
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      out += i ? ", {" : "{";
+      out += "\"username\": ";
+      jsonString(out, list[i].username);
+      out += ", \"domain\": ";
+      jsonString(out, list[i].domain);
+      out += ", \"sid\": ";
+      jsonString(out, list[i].sid);
+      out += ", \"isDomain\": ";
+      out += list[i].isDomain ? "true}" : "false}";
+    }
+    out += ']';
+  };
+  auto flag = [&](const char* name, bool v, bool last = false) {
+    key(name);
+    out += v ? "true" : "false";
+    if (!last) out += ',';
+  };
+  for (std::size_t n = 0; n < rules.size(); ++n) {
+    const Rule& r = *rules[n];
+    out += n ? ",\n  {" : "\n  {";
+    key("id");
+    jsonString(out, r.idText());
+    out += ',';
+    key("type");
+    out += r.type() == RuleType::Hash ? "\"Hash\"," : r.type() == RuleType::Path ? "\"Path\"," : "\"None\",";
+    key("applicationName");
+    jsonString(out, r.applicationName());
+    out += ',';
+    key("pathPattern");
+    jsonString(out, r.type() == RuleType::Hash ? std::wstring() : r.pathPattern());
+    out += ',';
+    key("storedPath");
+    jsonString(out, r.storedPath());
+    out += ',';
+    key("hash");
+    jsonString(out, fromNarrow(r.hashText()));
+    out += ',';
+    flag("hashValid", r.hashValid());
+    flag("ownershipCheck", r.ownershipCheck());
+    flag("recursive", r.recursive());
+    flag("overridePrivileges", r.overridePrivileges());
+    key("commandLines");
+    strings(r.commandLineCount(), [&](std::size_t i) { return r.commandLine(i); });
+    out += ',';
+    key("privilegedGroups");
+    accounts(r.accounts(AccountList::PrivilegedGroups));
+    out += ',';
+    key("authorizedUsers");
+    accounts(r.accounts(AccountList::AuthorizedUsers));
+    out += ',';
+    key("sidsToDelete");
+    accounts(r.accounts(AccountList::SidsToDelete));
+    out += ',';
+    key("privileges");
+    strings(r.privilegeCount(), [&](std::size_t i) { return r.privilege(i); });
+    out += "\n  }";
+  }
+  out += rules.empty() ? "]\n" : "\n]\n";
+  return out;
+}
+
+int run(const std::vector<std::wstring>& args, std::ostream& out, std::ostream& err) {
+  Options o;
+  try {
+    o = parse(args);
+  } catch (const UsageError& e) {
+    err << "ostrel-policy: " << e.message << "\nTry 'ostrel-policy --help'.\n";
+    return exitcode::usage;
+  }
+  if (o.help || args.empty()) {
+    (o.help ? out : err) << usageText;
+    return o.help ? exitcode::success : exitcode::usage;
+  }
+  if (o.command == L"list") return list(o, out, err);
+  if (o.command == L"add-hash") return addHash(o, out, err);
+  if (o.command == L"add-path") return addPath(o, out, err);
+  return remove(o, out, err);
+}
+
+}  // namespace ostrel::tool
