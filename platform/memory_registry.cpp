@@ -5,29 +5,61 @@
 namespace ostrel {
 namespace {
 
-std::wstring upper(std::wstring_view s) {
-  std::wstring u(s);
-  for (auto& c : u) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return u;
-}
-
-// Splits "a\b\c\" into components; a trailing backslash is ignored, as the registry does.
+// Splits "a\\b\\c\\" into components; a trailing backslash is ignored, as the registry does.
 // An empty component inside the path (a leading or doubled backslash) is a bad path.
-Status splitPath(const std::wstring& path, std::vector<std::wstring>& parts) {
+Status splitPath(std::wstring_view path, std::vector<std::wstring_view>& parts) {
   parts.clear();
   std::size_t start = 0;
   while (start < path.size()) {
     std::size_t end = path.find(L'\\', start);
-    if (end == std::wstring::npos) end = path.size();
+    if (end == std::wstring_view::npos) end = path.size();
     if (end == start) return status::badPathname;
     if (end - start > maxKeyNameLength) return status::invalidParameter;
-    parts.emplace_back(path.substr(start, end - start));
+    parts.push_back(path.substr(start, end - start));
     start = end + 1;
   }
   return status::success;
 }
 
 }  // namespace
+
+std::size_t MemoryRegistry::nameHash(std::wstring_view s) {
+  std::size_t h = 1469598103934665603ULL;
+  for (wchar_t c : s) h = (h ^ static_cast<std::size_t>(foldCase(c))) * 1099511628211ULL;
+  return h;
+}
+
+namespace {
+constexpr std::size_t linearSearchLimit = 64;
+}
+
+std::ptrdiff_t MemoryRegistry::Node::findValue(std::wstring_view name) const {
+  if (values.size() <= linearSearchLimit) {
+    for (std::size_t i = 0; i < values.size(); ++i)
+      if (namesEqual(values[i].name, name)) return static_cast<std::ptrdiff_t>(i);
+    return -1;
+  }
+  auto [first, last] = valueIndex.equal_range(nameHash(name));
+  for (auto it = first; it != last; ++it)
+    if (namesEqual(values[it->second].name, name)) return static_cast<std::ptrdiff_t>(it->second);
+  return -1;
+}
+
+void MemoryRegistry::Node::addValue(Value v) {
+  values.push_back(std::move(v));
+  if (values.size() == linearSearchLimit + 1) {
+    for (std::size_t i = 0; i < values.size(); ++i) valueIndex.emplace(nameHash(values[i].name), i);
+  } else if (values.size() > linearSearchLimit + 1) {
+    valueIndex.emplace(nameHash(values.back().name), values.size() - 1);
+  }
+}
+
+void MemoryRegistry::Node::eraseValue(std::size_t pos) {
+  values.erase(values.begin() + static_cast<std::ptrdiff_t>(pos));
+  valueIndex.clear();
+  if (values.size() > linearSearchLimit)
+    for (std::size_t i = 0; i < values.size(); ++i) valueIndex.emplace(nameHash(values[i].name), i);
+}
 
 MemoryRegistry::MemoryRegistry() : root_(std::make_shared<Node>()) {}
 MemoryRegistry::~MemoryRegistry() = default;
@@ -77,7 +109,7 @@ Status MemoryRegistry::lookup(Key key, std::uint32_t need, Handle*& out) {
 
 Status MemoryRegistry::walk(const std::shared_ptr<Node>& from, const std::wstring& path, bool create,
                             std::shared_ptr<Node>& out) {
-  std::vector<std::wstring> parts;
+  thread_local std::vector<std::wstring_view> parts;
   if (Status s = splitPath(path, parts); s != status::success) return s;
   std::shared_ptr<Node> node = from;
   for (const auto& part : parts) {
@@ -85,9 +117,9 @@ Status MemoryRegistry::walk(const std::shared_ptr<Node>& from, const std::wstrin
     if (it == node->subkeys.end()) {
       if (!create) return status::fileNotFound;
       auto child = std::make_shared<Node>();
-      child->name = part;
+      child->name = std::wstring(part);
       child->parent = node.get();
-      it = node->subkeys.emplace(part, std::move(child)).first;
+      it = node->subkeys.emplace(child->name, child).first;
       ++generation_;
     }
     node = it->second;
@@ -161,9 +193,9 @@ Status MemoryRegistry::queryValue(Key key, const std::wstring& name, std::uint32
                                   std::span<std::uint8_t> buffer, std::uint32_t& size) {
   Handle* h = nullptr;
   if (Status s = lookup(key, access::queryValue, h); s != status::success) return s;
-  auto it = h->node->valueIndex.find(upper(name));
-  if (it == h->node->valueIndex.end()) return status::fileNotFound;
-  const Value& v = h->node->values[it->second];
+  std::ptrdiff_t pos = h->node->findValue(name);
+  if (pos < 0) return status::fileNotFound;
+  const Value& v = h->node->values[static_cast<std::size_t>(pos)];
   type = v.type;
   size = static_cast<std::uint32_t>(v.data.size());
   if (buffer.empty() && buffer.data() == nullptr) return status::success;
@@ -189,16 +221,14 @@ Status MemoryRegistry::setValue(Key key, const std::wstring& name, std::uint32_t
   Handle* h = nullptr;
   if (Status s = lookup(key, access::setValue, h); s != status::success) return s;
   Node& node = *h->node;
-  std::wstring u = upper(name);
-  auto it = node.valueIndex.find(u);
-  if (it != node.valueIndex.end()) {
+  std::ptrdiff_t pos = node.findValue(name);
+  if (pos >= 0) {
     // Overwriting keeps the value's position and its first spelling.
-    Value& v = node.values[it->second];
+    Value& v = node.values[static_cast<std::size_t>(pos)];
     v.type = type;
     v.data.assign(data.begin(), data.end());
   } else {
-    node.valueIndex.emplace(std::move(u), node.values.size());
-    node.values.push_back(Value{name, type, {data.begin(), data.end()}});
+    node.addValue(Value{name, type, {data.begin(), data.end()}});
   }
   return status::success;
 }
@@ -207,13 +237,9 @@ Status MemoryRegistry::deleteValue(Key key, const std::wstring& name) {
   Handle* h = nullptr;
   if (Status s = lookup(key, access::setValue, h); s != status::success) return s;
   Node& node = *h->node;
-  auto it = node.valueIndex.find(upper(name));
-  if (it == node.valueIndex.end()) return status::fileNotFound;
-  std::size_t pos = it->second;
-  node.values.erase(node.values.begin() + static_cast<std::ptrdiff_t>(pos));
-  node.valueIndex.erase(it);
-  for (auto& [n, p] : node.valueIndex)
-    if (p > pos) --p;
+  std::ptrdiff_t pos = node.findValue(name);
+  if (pos < 0) return status::fileNotFound;
+  node.eraseValue(static_cast<std::size_t>(pos));
   return status::success;
 }
 

@@ -24,13 +24,19 @@ class MemoryRegistry final : public Registry {
     using is_transparent = void;
     bool operator()(std::wstring_view a, std::wstring_view b) const { return compareNames(a, b) < 0; }
   };
+  static std::size_t nameHash(std::wstring_view s);
   struct Node {
     std::wstring name;
     Node* parent = nullptr;
     bool deleted = false;
     std::map<std::wstring, std::shared_ptr<Node>, NameLess> subkeys;
     std::vector<Value> values;
-    std::unordered_map<std::wstring, std::size_t> valueIndex;  // upper-cased name -> position
+    // For keys with many values: folded-name hash -> position in values. Small keys (a rule
+    // key holds a few dozen values) are searched linearly, which avoids an allocation per value.
+    std::unordered_multimap<std::size_t, std::size_t> valueIndex;
+    [[nodiscard]] std::ptrdiff_t findValue(std::wstring_view name) const;
+    void addValue(Value v);
+    void eraseValue(std::size_t pos);
   };
 
   MemoryRegistry();

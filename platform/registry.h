@@ -124,6 +124,7 @@ bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text);
 std::vector<std::uint8_t> regDwordBytes(std::uint32_t value);
 
 // Case-insensitive name comparison as the registry does it (upper-case folding).
+wchar_t foldCase(wchar_t c);
 int compareNames(std::wstring_view a, std::wstring_view b);
 bool namesEqual(std::wstring_view a, std::wstring_view b);
 

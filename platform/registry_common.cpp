@@ -6,33 +6,43 @@
 namespace ostrel {
 
 std::vector<std::uint8_t> regSzBytes(std::wstring_view text) {
-  std::u16string units = toUtf16(text);
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve((units.size() + 1) * 2);
-  for (char16_t c : units) {
-    bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+  std::size_t units = text.size() + 1;
+  for (wchar_t wc : text)
+    if (static_cast<std::uint32_t>(wc) >= 0x10000) ++units;  // only where wchar_t is UTF-32
+  std::vector<std::uint8_t> bytes(units * 2);
+  std::size_t o = 0;
+  auto put = [&](std::uint32_t unit) {
+    bytes[o++] = static_cast<std::uint8_t>(unit & 0xFF);
+    bytes[o++] = static_cast<std::uint8_t>(unit >> 8);
+  };
+  for (wchar_t wc : text) {
+    auto c = static_cast<std::uint32_t>(wc);
+    if (c >= 0x10000 && c <= 0x10FFFF) {
+      c -= 0x10000;
+      put(0xD800 + (c >> 10));
+      put(0xDC00 + (c & 0x3FF));
+    } else {
+      put(c);
+    }
   }
-  bytes.push_back(0);
-  bytes.push_back(0);
-  return bytes;
+  return bytes;  // the terminating NUL is already zero
 }
 
 bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text) {
   if (data.size() < 2 || data.size() % 2 != 0) return false;
-  std::u16string units;
-  units.reserve(data.size() / 2);
-  bool terminated = false;
-  for (std::size_t i = 0; i < data.size(); i += 2) {
-    char16_t c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-    if (c == 0) {
-      terminated = true;
-      break;
-    }
-    units.push_back(c);
+  std::size_t units = 0;
+  const std::size_t total = data.size() / 2;
+  while (units < total && (data[2 * units] | data[2 * units + 1]) != 0) ++units;
+  if (units == total) return false;  // no terminating NUL
+  text.resize(units);
+  bool surrogates = false;
+  for (std::size_t i = 0; i < units; ++i) {
+    auto c = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    surrogates |= (c >= 0xD800 && c < 0xE000);
+    text[i] = c;
   }
-  if (!terminated) return false;
-  text = fromUtf16(units);
+  // Where wchar_t is UTF-32, pairs of surrogates become one character.
+  if (sizeof(wchar_t) != 2 && surrogates) text = fromUtf16(toUtf16(text));
   return true;
 }
 
@@ -41,18 +51,29 @@ std::vector<std::uint8_t> regDwordBytes(std::uint32_t v) {
           static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
 }
 
+wchar_t foldCase(wchar_t c) {
+  if (c < 0x80) return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
+  return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+}
+
 int compareNames(std::wstring_view a, std::wstring_view b) {
   std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    wint_t ca = std::towupper(static_cast<wint_t>(a[i]));
-    wint_t cb = std::towupper(static_cast<wint_t>(b[i]));
+    if (a[i] == b[i]) continue;
+    wchar_t ca = foldCase(a[i]);
+    wchar_t cb = foldCase(b[i]);
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 bool namesEqual(std::wstring_view a, std::wstring_view b) {
-  return a.size() == b.size() && compareNames(a, b) == 0;
+  if (a.size() != b.size()) return false;
+  // Names of one key often share a long prefix ("PrivilegedGroup1_", "CommandLine"), so
+  // comparing from the end finds a difference sooner.
+  for (std::size_t i = a.size(); i-- > 0;)
+    if (a[i] != b[i] && foldCase(a[i]) != foldCase(b[i])) return false;
+  return true;
 }
 
 }  // namespace ostrel

@@ -5,7 +5,10 @@
 namespace ostrel::keywords {
 namespace {
 
-wchar_t lower(wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); }
+wchar_t lower(wchar_t c) {
+  if (c < 0x80) return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+  return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+}
 
 bool matchesAt(const std::wstring& text, std::size_t i, std::wstring_view keyword) {
   if (text.size() - i < keyword.size()) return false;
@@ -33,8 +36,18 @@ bool removeMarker(std::wstring& text, std::wstring_view marker) {
 }  // namespace
 
 void replaceKeyword(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement) {
-  for (std::size_t i = 0; i < text.size(); ++i)
+  if (keyword.empty()) return;
+  // A keyword that starts with a character without letter case ("%") can only match where
+  // that character stands, so the scan jumps from one occurrence to the next.
+  const wchar_t first = keyword[0];
+  const bool caseless = lower(first) == first && static_cast<wchar_t>(std::towupper(static_cast<wint_t>(first))) == first;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (caseless) {
+      i = text.find(first, i);
+      if (i == std::wstring::npos) return;
+    }
     if (matchesAt(text, i, keyword)) text.replace(i, keyword.size(), replacement);
+  }
 }
 
 std::wstring encode(const std::wstring& pattern, bool ownershipCheck, bool recursive) {

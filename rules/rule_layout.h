@@ -50,5 +50,8 @@ inline constexpr std::size_t privilegeChars = 128;
 
 // "prefix" + decimal entry number (no leading zeros) + suffix.
 std::wstring numbered(const wchar_t* prefix, std::size_t number, const wchar_t* suffix = L"");
+// The same, formatted into out (reusing its storage).
+const std::wstring& numbered(std::wstring& out, const wchar_t* prefix, std::size_t number,
+                             const wchar_t* suffix = L"");
 
 }  // namespace ostrel::layout

@@ -10,17 +10,24 @@
 
 namespace ostrel {
 
-std::wstring layout::numbered(const wchar_t* prefix, std::size_t number, const wchar_t* suffix) {
-  std::wstring n = prefix;
+const std::wstring& layout::numbered(std::wstring& out, const wchar_t* prefix, std::size_t number,
+                                    const wchar_t* suffix) {
+  out.assign(prefix);
   wchar_t digits[24];
   std::size_t len = 0;
   do {
     digits[len++] = static_cast<wchar_t>(L'0' + number % 10);
     number /= 10;
   } while (number != 0);
-  while (len > 0) n.push_back(digits[--len]);
-  n += suffix;
-  return n;
+  while (len > 0) out.push_back(digits[--len]);
+  out += suffix;
+  return out;
+}
+
+std::wstring layout::numbered(const wchar_t* prefix, std::size_t number, const wchar_t* suffix) {
+  std::wstring out;
+  numbered(out, prefix, number, suffix);
+  return out;
 }
 
 namespace {
@@ -37,10 +44,15 @@ class KeyWriter {
     auto bytes = regDwordBytes(value);
     reg_.setValue(key_, name, regtype::dword, bytes);
   }
+  // A numbered value name, formatted into a buffer the writer reuses.
+  const std::wstring& name(const wchar_t* prefix, std::size_t k, const wchar_t* suffix = L"") {
+    return layout::numbered(nameBuffer_, prefix, k, suffix);
+  }
 
  private:
   Registry& reg_;
   Registry::Key key_;
+  std::wstring nameBuffer_;
 };
 
 class KeyReader {
@@ -70,10 +82,14 @@ class KeyReader {
   }
   Registry& registry() { return reg_; }
   Registry::Key key() const { return key_; }
+  const std::wstring& name(const wchar_t* prefix, std::size_t k, const wchar_t* suffix = L"") {
+    return layout::numbered(nameBuffer_, prefix, k, suffix);
+  }
 
  private:
   Registry& reg_;
   Registry::Key key_;
+  std::wstring nameBuffer_;
   std::array<std::uint8_t, 2 * layout::commandLineChars> scratch_;
 };
 
@@ -107,7 +123,7 @@ void readCommandLines(KeyReader& in, std::uint32_t n, Rule& rule) {
   if (std::uint64_t{n} <= std::uint64_t{values} + 64) {
     for (std::uint32_t k = 1; k <= n && k != 0; ++k) {
       std::wstring line;
-      if (in.text(layout::numbered(layout::commandLine, k), layout::commandLineChars, line))
+      if (in.text(in.name(layout::commandLine, k), layout::commandLineChars, line))
         rule.addCommandLine(std::move(line));
     }
     return;
@@ -122,7 +138,7 @@ void readCommandLines(KeyReader& in, std::uint32_t n, Rule& rule) {
     if (k == 0 || k > n) continue;
     std::wstring line;
     // Read it the same way as the direct lookup does, buffer limit included.
-    if (in.text(layout::numbered(layout::commandLine, k), layout::commandLineChars, line))
+    if (in.text(in.name(layout::commandLine, k), layout::commandLineChars, line))
       found.emplace_back(k, std::move(line));
   }
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -162,22 +178,22 @@ int Rule::write() {
   }
   out.number(layout::commandLines, static_cast<std::uint32_t>(commandLines_.size()));
   for (std::size_t k = 1; k <= commandLines_.size(); ++k)
-    out.text(layout::numbered(layout::commandLine, k), keywords::normalizeCase(commandLines_[k - 1]));
+    out.text(out.name(layout::commandLine, k), keywords::normalizeCase(commandLines_[k - 1]));
   for (const auto& names : layout::accountLists) {
     const auto& entries = accounts(names.list);
     out.number(names.count, static_cast<std::uint32_t>(entries.size()));
     for (std::size_t k = 1; k <= entries.size(); ++k) {
       const AccountEntry& e = entries[k - 1];
-      out.text(layout::numbered(names.entryPrefix, k, layout::username), e.username);
-      out.text(layout::numbered(names.entryPrefix, k, layout::userSid), e.sid);
-      out.text(layout::numbered(names.entryPrefix, k, layout::userDomain), e.domain);
-      out.number(layout::numbered(names.entryPrefix, k, layout::isDomain), e.isDomain ? 1 : 0);
+      out.text(out.name(names.entryPrefix, k, layout::username), e.username);
+      out.text(out.name(names.entryPrefix, k, layout::userSid), e.sid);
+      out.text(out.name(names.entryPrefix, k, layout::userDomain), e.domain);
+      out.number(out.name(names.entryPrefix, k, layout::isDomain), e.isDomain ? 1 : 0);
     }
   }
   out.number(layout::overridePrivileges, overridePrivileges_ ? 1 : 0);
   out.number(layout::privileges, static_cast<std::uint32_t>(privileges_.size()));
   for (std::size_t k = 1; k <= privileges_.size(); ++k)
-    out.text(layout::numbered(layout::privilege, k), privileges_[k - 1]);
+    out.text(out.name(layout::privilege, k), privileges_[k - 1]);
   return 1;
 }
 
@@ -210,13 +226,11 @@ int Rule::read() {
     // the values the key holds, whatever the count says.
     for (std::uint32_t k = 1; k <= count && k != 0; ++k) {
       AccountEntry e;
-      if (!in.text(layout::numbered(names.entryPrefix, k, layout::userSid), layout::accountFieldChars, e.sid) ||
-          !in.text(layout::numbered(names.entryPrefix, k, layout::username), layout::accountFieldChars,
-                   e.username) ||
-          !in.text(layout::numbered(names.entryPrefix, k, layout::userDomain), layout::accountFieldChars,
-                   e.domain))
+      if (!in.text(in.name(names.entryPrefix, k, layout::userSid), layout::accountFieldChars, e.sid) ||
+          !in.text(in.name(names.entryPrefix, k, layout::username), layout::accountFieldChars, e.username) ||
+          !in.text(in.name(names.entryPrefix, k, layout::userDomain), layout::accountFieldChars, e.domain))
         break;
-      e.isDomain = in.number(layout::numbered(names.entryPrefix, k, layout::isDomain)) != 0;
+      e.isDomain = in.number(in.name(names.entryPrefix, k, layout::isDomain)) != 0;
       mutableAccounts(names.list).push_back(std::move(e));
     }
   }
@@ -226,7 +240,7 @@ int Rule::read() {
   std::uint32_t m = in.number(layout::privileges);
   for (std::uint32_t k = 1; k <= m && k != 0; ++k) {
     std::wstring name;
-    if (!in.text(layout::numbered(layout::privilege, k), layout::privilegeChars, name)) break;
+    if (!in.text(in.name(layout::privilege, k), layout::privilegeChars, name)) break;
     privileges_.push_back(std::move(name));
   }
   return 1;
