@@ -35,8 +35,10 @@ constexpr std::size_t linearSearchLimit = 64;
 
 std::ptrdiff_t MemoryRegistry::Node::findValue(std::wstring_view name) const {
   if (values.size() <= linearSearchLimit) {
-    for (std::size_t i = 0; i < values.size(); ++i)
-      if (namesEqual(values[i].name, name)) return static_cast<std::ptrdiff_t>(i);
+    const std::uint64_t h = nameFingerprint(name);
+    const std::uint64_t* hashes = valueHashes.data();
+    for (std::size_t i = 0, n = valueHashes.size(); i < n; ++i)
+      if (hashes[i] == h && namesEqual(values[i].name, name)) return static_cast<std::ptrdiff_t>(i);
     return -1;
   }
   auto [first, last] = valueIndex.equal_range(nameHash(name));
@@ -46,6 +48,11 @@ std::ptrdiff_t MemoryRegistry::Node::findValue(std::wstring_view name) const {
 }
 
 void MemoryRegistry::Node::addValue(Value v) {
+  if (values.empty()) {
+    values.reserve(8);
+    valueHashes.reserve(8);
+  }
+  valueHashes.push_back(nameFingerprint(v.name));
   values.push_back(std::move(v));
   if (values.size() == linearSearchLimit + 1) {
     for (std::size_t i = 0; i < values.size(); ++i) valueIndex.emplace(nameHash(values[i].name), i);
@@ -56,6 +63,7 @@ void MemoryRegistry::Node::addValue(Value v) {
 
 void MemoryRegistry::Node::eraseValue(std::size_t pos) {
   values.erase(values.begin() + static_cast<std::ptrdiff_t>(pos));
+  valueHashes.erase(valueHashes.begin() + static_cast<std::ptrdiff_t>(pos));
   valueIndex.clear();
   if (values.size() > linearSearchLimit)
     for (std::size_t i = 0; i < values.size(); ++i) valueIndex.emplace(nameHash(values[i].name), i);
@@ -81,6 +89,7 @@ std::shared_ptr<MemoryRegistry::Node> cloneNode(const MemoryRegistry::Node& n,
   copy->name = n.name;
   copy->parent = parent;
   copy->values = n.values;
+  copy->valueHashes = n.valueHashes;
   copy->valueIndex = n.valueIndex;
   for (const auto& [name, child] : n.subkeys) copy->subkeys.emplace(name, cloneNode(*child, copy.get()));
   return copy;

@@ -25,12 +25,24 @@ class MemoryRegistry final : public Registry {
     bool operator()(std::wstring_view a, std::wstring_view b) const { return compareNames(a, b) < 0; }
   };
   static std::size_t nameHash(std::wstring_view s);
+  // A cheap fingerprint of a name (length and a few folded characters) that filters the
+  // linear search of small keys; equal names always have equal fingerprints.
+  static std::uint64_t nameFingerprint(std::wstring_view s) {
+    const std::size_t n = s.size();
+    if (n == 0) return 0;
+    auto f = [&](std::size_t i) { return static_cast<std::uint64_t>(foldCase(s[i]) & 0xFFFF); };
+    return (static_cast<std::uint64_t>(n) << 48) ^ f(n - 1) ^ (f(n - 1 - (n > 1)) << 16) ^
+           (f(n - 1 - 2 * (n > 2)) << 32) ^ (f(n / 2) << 40);
+  }
   struct Node {
     std::wstring name;
     Node* parent = nullptr;
     bool deleted = false;
     std::map<std::wstring, std::shared_ptr<Node>, NameLess> subkeys;
     std::vector<Value> values;
+    // Fingerprints of the values' names, in the same order: a search of a small key scans
+    // this contiguous array and compares names only where the fingerprint matches.
+    std::vector<std::uint64_t> valueHashes;
     // For keys with many values: folded-name hash -> position in values. Small keys (a rule
     // key holds a few dozen values) are searched linearly, which avoids an allocation per value.
     std::unordered_multimap<std::size_t, std::size_t> valueIndex;

@@ -119,12 +119,18 @@ class RegKey {
 
 // REG_SZ data of a text: UTF-16LE with the terminating NUL.
 std::vector<std::uint8_t> regSzBytes(std::wstring_view text);
+// The same into out, reusing its storage.
+void regSzBytes(std::wstring_view text, std::vector<std::uint8_t>& out);
 // Text of REG_SZ data; nullopt-like false when the bytes are of odd length or lack the terminating NUL.
 bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text);
 std::vector<std::uint8_t> regDwordBytes(std::uint32_t value);
 
 // Case-insensitive name comparison as the registry does it (upper-case folding).
-wchar_t foldCase(wchar_t c);
+wchar_t foldCaseSlow(wchar_t c);
+inline wchar_t foldCase(wchar_t c) {
+  if (c < 0x80) return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
+  return foldCaseSlow(c);
+}
 int compareNames(std::wstring_view a, std::wstring_view b);
 bool namesEqual(std::wstring_view a, std::wstring_view b);
 

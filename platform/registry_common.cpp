@@ -6,10 +6,16 @@
 namespace ostrel {
 
 std::vector<std::uint8_t> regSzBytes(std::wstring_view text) {
+  std::vector<std::uint8_t> bytes;
+  regSzBytes(text, bytes);
+  return bytes;
+}
+
+void regSzBytes(std::wstring_view text, std::vector<std::uint8_t>& bytes) {
   std::size_t units = text.size() + 1;
   for (wchar_t wc : text)
     if (static_cast<std::uint32_t>(wc) >= 0x10000) ++units;  // only where wchar_t is UTF-32
-  std::vector<std::uint8_t> bytes(units * 2);
+  bytes.assign(units * 2, 0);
   std::size_t o = 0;
   auto put = [&](std::uint32_t unit) {
     bytes[o++] = static_cast<std::uint8_t>(unit & 0xFF);
@@ -25,7 +31,7 @@ std::vector<std::uint8_t> regSzBytes(std::wstring_view text) {
       put(c);
     }
   }
-  return bytes;  // the terminating NUL is already zero
+  // the terminating NUL is already zero
 }
 
 bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text) {
@@ -51,10 +57,7 @@ std::vector<std::uint8_t> regDwordBytes(std::uint32_t v) {
           static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
 }
 
-wchar_t foldCase(wchar_t c) {
-  if (c < 0x80) return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
-  return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-}
+wchar_t foldCaseSlow(wchar_t c) { return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c))); }
 
 int compareNames(std::wstring_view a, std::wstring_view b) {
   std::size_t n = std::min(a.size(), b.size());

@@ -37,8 +37,8 @@ class KeyWriter {
   KeyWriter(Registry& reg, Registry::Key key) : reg_(reg), key_(key) {}
   // Single value writes are not checked: every value of the layout is attempted.
   void text(const std::wstring& name, std::wstring_view value) {
-    auto bytes = regSzBytes(value);
-    reg_.setValue(key_, name, regtype::sz, bytes);
+    regSzBytes(value, data_);
+    reg_.setValue(key_, name, regtype::sz, data_);
   }
   void number(const std::wstring& name, std::uint32_t value) {
     auto bytes = regDwordBytes(value);
@@ -53,6 +53,7 @@ class KeyWriter {
   Registry& reg_;
   Registry::Key key_;
   std::wstring nameBuffer_;
+  std::vector<std::uint8_t> data_;
 };
 
 class KeyReader {

@@ -31,6 +31,28 @@ TEST(MemoryRegistry, CreatingASubkeyNeedsTheCreateRight) {
       << "opening an existing key needs no right on the parent";
 }
 
+TEST(MemoryRegistry, KeysWithManyValuesFindEveryNameInAnyCaseAfterDeletions) {
+  MemoryRegistry hive;
+  RegKey root(hive, hive.openRoot());
+  for (int i = 0; i < 200; ++i)
+    ASSERT_EQ(status::success, hive.setValue(root.get(), L"Value" + std::to_wstring(i), regtype::dword, regDwordBytes(i)));
+  ASSERT_EQ(status::success, hive.deleteValue(root.get(), L"VALUE7"));
+  for (int i = 0; i < 200; ++i) {
+    std::uint32_t type = 0, size = 0;
+    std::uint8_t b[4];
+    Status s = hive.queryValue(root.get(), L"vAlUe" + std::to_wstring(i), type, b, size);
+    EXPECT_EQ(i == 7 ? status::fileNotFound : status::success, s) << i;
+    if (s == status::success) {
+      EXPECT_EQ(i, b[0]);
+    }
+  }
+  std::wstring name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  ASSERT_EQ(status::success, hive.enumValue(root.get(), 7, name, type, data));
+  EXPECT_EQ(L"Value8", name) << "values keep creation order after a deletion";
+}
+
 TEST(FaultyRegistry, FailsTheNthCallOnceOrFromThenOn) {
   MemoryRegistry hive;
   FaultyRegistry faulty(hive);
