@@ -1,0 +1,255 @@
+// The built ostrel-policy program end to end on a temporary GPO folder: exit codes, output,
+// messages, and what Registry.pol holds when read back through the codec and the store.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/gpo_folder.h"
+#include "platform/text.h"
+#include "rules/policy_store.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int code = -1;
+  std::string out, err;
+};
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class PolicyTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           (std::string("ostrel-tool-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    gpo_ = dir_ / "gpo";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  Result run(const std::vector<std::string>& args) {
+    std::string cmd = quote(OSTREL_POLICY_EXE);
+    for (const auto& a : args) cmd += " " + quote(a);
+    cmd += " >" + quote((dir_ / "out").string()) + " 2>" + quote((dir_ / "err").string());
+    int status = std::system(cmd.c_str());
+    Result r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = slurp(dir_ / "out");
+    r.err = slurp(dir_ / "err");
+    return r;
+  }
+  Result runGpo(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--gpo", gpo_.string()});
+    return run(args);
+  }
+
+  // The rules as the snap-in would load them from the folder.
+  std::vector<std::unique_ptr<Rule>> loadBack() {
+    gpo::GpoFolder folder(gpo_);
+    std::string error;
+    EXPECT_TRUE(folder.load(error)) << error;
+    gpo::GpoFolderHost host(folder);
+    struct : Prompter {
+      int messageBox(WindowHandle, const std::wstring&, const std::wstring&, std::uint32_t) override { return 1; }
+    } quiet;
+    std::vector<std::unique_ptr<Rule>> rules;
+    store::loadRules(&host, quiet, [&](std::unique_ptr<Rule> r) { rules.push_back(std::move(r)); });
+    return rules;
+  }
+
+  std::string addedId(const std::string& out) {
+    auto at = out.find("added ");
+    return at == std::string::npos ? std::string() : out.substr(at + 6, 38);
+  }
+
+  fs::path dir_, gpo_;
+};
+
+TEST_F(PolicyTool, HelpIsExitZeroOnStandardOutput) {
+  Result r = run({"--help"});
+  EXPECT_EQ(0, r.code);
+  EXPECT_NE(std::string::npos, r.out.find("Usage: ostrel-policy --gpo DIR COMMAND"));
+  EXPECT_EQ("", r.err);
+}
+
+TEST_F(PolicyTool, UsageErrorsExitTwoAndWriteNothing) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"list"},
+      {"--gpo", "x"},
+      {"--gpo", "x", "frobnicate"},
+      {"--gpo", "x", "list", "--bogus"},
+      {"--gpo", "x", "list", "extra"},
+      {"--gpo", "x", "list", "--recursive"},
+      {"--gpo", "x", "add-hash"},
+      {"--gpo", "x", "add-hash", "/bin/sh", "--recursive"},
+      {"--gpo", "x", "add-path"},
+      {"--gpo", "x", "add-path", "a.exe", "b.exe"},
+      {"--gpo", "x", "add-path", "a.exe", "--user", "Everyone"},
+      {"--gpo", "x", "add-path", "a.exe", "--group"},
+      {"--gpo", "x", "add-path", "a.exe", "--privilege", "SeA", "--privilege", "sea"},
+      {"--gpo", "x", "add-path", "a.exe", "--command-line="},
+      {"--gpo", "x", "delete"},
+      {"--gpo", "x", "--gpo", "y", "list"},
+  };
+  for (const auto& args : cases) {
+    std::vector<std::string> inDir = args;
+    for (auto& a : inDir)
+      if (a == "x" || a == "y") a = (dir_ / a).string();
+    Result r = run(inDir);
+    EXPECT_EQ(2, r.code) << ::testing::PrintToString(args);
+    EXPECT_NE(std::string::npos, r.err.find("Try 'ostrel-policy --help'.")) << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "x")) << ::testing::PrintToString(args);
+  }
+}
+
+TEST_F(PolicyTool, RefusalsExitOneWithTheMessageAndLeaveTheFolderAlone) {
+  ASSERT_EQ(0, runGpo({"add-path", "C:\\first.exe"}).code);
+  const std::string pol = slurp(gpo_ / "Machine" / "Registry.pol");
+  const std::string ini = slurp(gpo_ / "gpt.ini");
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"add-path", "   "}, "Empty path is not allowed.\n"},
+      {{"add-path", "C:\\a\\*\\b.exe"}, "Invalid Path: a path rule cannot contain nor the * not the ? characters.\n"},
+      {{"add-path", "C:\\Temp\\nul"}, "The following reserved device names cannot be used as the name of a file: CON"},
+      {{"add-path", "C:\\a|b\\c.exe"}, "Path cannot contain the following characters: < > \" / |\n"},
+      {{"add-path", "C:\\Tools\\"},
+       "Warning: the path does not seem to be a valid path. A valid path should end either with a filename or a "
+       "wildchar. Continue anyway? No (pass --yes to answer Yes)\n"},
+      {{"add-path", "\\\\srv\\share\\a.exe", "--ownership-check"},
+       "Warning: cannot check file ownership on a network share."},
+      {{"add-path", "a.exe", "--user", "none"}, "Invalid number of users / groups. You must enter at least one.\n"},
+      {{"add-path", "a.exe", "--group", "A=S-1-5-32-544", "--group", "B=s-1-5-32-544"},
+       "The SID you are trying to add is already present in the list and it cannot be added.\n"},
+      {{"add-path", "a.exe", "--command-line", std::string(513, 'c')},
+       "The command line cannot exceed 512 characters.\n"},
+      {{"add-hash", (dir_ / "missing.exe").string()}, "ostrel-policy: cannot read "},
+      {{"delete", "{00000000-0000-0000-0000-000000000000}"}, "ostrel-policy: no rule with id "},
+  };
+  for (const auto& c : cases) {
+    Result r = runGpo(c.args);
+    EXPECT_EQ(1, r.code) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(0u, r.err.find(c.message)) << r.err;
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ(pol, slurp(gpo_ / "Machine" / "Registry.pol"));
+    EXPECT_EQ(ini, slurp(gpo_ / "gpt.ini"));
+  }
+}
+
+TEST_F(PolicyTool, QuestionsAnsweredYesWithTheFlag) {
+  Result r = runGpo({"add-path", "\\\\srv\\share\\", "--ownership-check", "--yes"});
+  EXPECT_EQ(0, r.code) << r.err;
+  auto rules = loadBack();
+  ASSERT_EQ(1u, rules.size());
+  EXPECT_FALSE(rules[0]->ownershipCheck());
+  EXPECT_EQ(L"\\\\srv\\share\\", rules[0]->pathPattern());
+}
+
+TEST_F(PolicyTool, AddListAndDeleteEndToEnd) {
+  const fs::path app = dir_ / "app.exe";
+  std::ofstream(app) << "abc";
+  const std::string sha1abc = "0xa9993e364706816aba3e25717850c26c9cd0d89d";
+
+  Result h = runGpo({"add-hash", app.string(), "--command-line", "app.exe /a", "--command-line", "app.exe /b",
+                     "--privilege", "SeDebugPrivilege", "--sid-to-delete", "BUILTIN\\Guests=S-1-5-32-546"});
+  ASSERT_EQ(0, h.code) << h.err;
+  const std::string hashId = addedId(h.out);
+  Result p = runGpo({"add-path", " %programfiles%\\App\\*.exe ", "--recursive", "--ownership-check", "--group",
+                     "CORP\\Admins=S-1-5-21-7-512,domain", "--user", "CORP\\Ops=S-1-5-21-7-1001,domain", "--user",
+                     "PC\\Local=S-1-5-21-8-1002"});
+  ASSERT_EQ(0, p.code) << p.err;
+  const std::string pathId = addedId(p.out);
+  ASSERT_EQ(38u, hashId.size());
+  ASSERT_NE(hashId, pathId);
+
+  Result l = runGpo({"list"});
+  ASSERT_EQ(0, l.code);
+  // Loaded path rules show the pattern decoded from the stored form, keywords in canonical case.
+  EXPECT_EQ("Application\tType\tValue\tCommand Lines\tId\n"
+            "%ProgramFiles%\\App\\*.exe\tPath\t%ProgramFiles%\\App\\*.exe\t0 command lines\t" + pathId + "\n" +
+                fs::absolute(app).string() + "\tHash\t" + sha1abc + "\t2 command lines\t" + hashId + "\n",
+            l.out);
+
+  auto rules = loadBack();
+  ASSERT_EQ(2u, rules.size());
+  const Rule& path = *rules[0];
+  EXPECT_EQ(RuleType::Path, path.type());
+  EXPECT_EQ(L"?r?o*p\\App\\*.exe", path.storedPath());
+  EXPECT_TRUE(path.recursive());
+  EXPECT_TRUE(path.ownershipCheck());
+  EXPECT_EQ((std::vector<AccountEntry>{{L"Admins", L"CORP", L"S-1-5-21-7-512", true}}),
+            path.accounts(AccountList::PrivilegedGroups));
+  EXPECT_EQ((std::vector<AccountEntry>{{L"Ops", L"CORP", L"S-1-5-21-7-1001", true},
+                                       {L"Local", L"PC", L"S-1-5-21-8-1002", false}}),
+            path.accounts(AccountList::AuthorizedUsers));
+  EXPECT_FALSE(path.overridePrivileges());
+  const Rule& hash = *rules[1];
+  EXPECT_EQ(RuleType::Hash, hash.type());
+  EXPECT_EQ(fromUtf8(fs::absolute(app).string()), hash.applicationName());
+  EXPECT_EQ(sha1abc, hash.hashText());
+  EXPECT_EQ(2u, hash.commandLineCount());
+  EXPECT_EQ((std::vector<AccountEntry>{{L"Administrators", L"BUILTIN", L"S-1-5-32-544", false}}),
+            hash.accounts(AccountList::PrivilegedGroups));
+  EXPECT_EQ((std::vector<AccountEntry>{{L"Everyone", L"BUILTIN", L"S-1-1-0", false}}),
+            hash.accounts(AccountList::AuthorizedUsers));
+  EXPECT_EQ((std::vector<AccountEntry>{{L"Guests", L"BUILTIN", L"S-1-5-32-546", false}}),
+            hash.accounts(AccountList::SidsToDelete));
+  EXPECT_TRUE(hash.overridePrivileges());
+  EXPECT_EQ(L"SeDebugPrivilege", hash.privilege(0));
+
+  Result j = runGpo({"list", "--json"});
+  ASSERT_EQ(0, j.code);
+  EXPECT_NE(std::string::npos, j.out.find("\"storedPath\": \"?r?o*p\\\\App\\\\*.exe\""));
+  EXPECT_NE(std::string::npos, j.out.find("\"sidsToDelete\": [{\"username\": \"Guests\", \"domain\": \"BUILTIN\", "
+                                          "\"sid\": \"S-1-5-32-546\", \"isDomain\": false}]"));
+
+  Result d = runGpo({"delete", hashId});
+  ASSERT_EQ(0, d.code) << d.err;
+  EXPECT_EQ("deleted " + hashId + "\n", d.out);
+  rules = loadBack();
+  ASSERT_EQ(1u, rules.size());
+  EXPECT_EQ(pathId, toUtf8(rules[0]->idText()));
+
+  // Three saves: the machine version is 3, and both extension pairs are listed once.
+  const std::string ini = slurp(gpo_ / "gpt.ini");
+  EXPECT_NE(std::string::npos, ini.find("Version=3\r\n")) << ini;
+  EXPECT_NE(std::string::npos,
+            ini.find("gPCMachineExtensionNames=[{35378EAC-683F-11D2-A89A-00C04FBBCFA2}"
+                     "{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}][{6B1F3C54-8E4A-4D27-9A31-5C2E71B04F18}"
+                     "{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}]\r\n"))
+      << ini;
+}
+
+TEST_F(PolicyTool, DamagedRegistryPolIsReportedAndKeptAsItIs) {
+  fs::create_directories(gpo_ / "Machine");
+  const std::string damaged("PReg\1\0\0\0[\0", 10);
+  std::ofstream(gpo_ / "Machine" / "Registry.pol", std::ios::binary) << damaged;
+  for (auto args : {std::vector<std::string>{"list"}, std::vector<std::string>{"add-path", "a.exe"}}) {
+    Result r = runGpo(args);
+    EXPECT_EQ(1, r.code);
+    EXPECT_NE(std::string::npos, r.err.find("Registry.pol: byte offset 10: expected a NUL-terminated key path"))
+        << r.err;
+    EXPECT_EQ(damaged, slurp(gpo_ / "Machine" / "Registry.pol"));
+    EXPECT_FALSE(fs::exists(gpo_ / "gpt.ini"));
+  }
+}
+
+}  // namespace
+}  // namespace ostrel
