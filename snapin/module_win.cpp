@@ -1,0 +1,138 @@
+// Module state, the entry point and the four exports of the in-process server.
+#include "snapin/module_win.h"
+
+#include <windows.h>
+
+#include "platform/win/handles.h"
+#include "platform/win/message_box_prompter.h"
+#include "platform/win/win32_registry.h"
+#include "snapin/class_factory_win.h"
+#include "snapin/com_guids_win.h"
+#include "snapin/console_logic.h"
+#include "snapin/registration.h"
+
+namespace ostrel::snapin::module {
+namespace {
+
+HINSTANCE moduleInstance = nullptr;
+LONG objects = 0;
+LONG locks = 0;
+SnapinData* currentComponentData = nullptr;
+SnapinView* currentComponentView = nullptr;
+
+// The strips are kept for the life of the process.
+win::Bitmap smallStrip;
+win::Bitmap largeStrip;
+
+bool isNtFamily() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExW(&info)) return true;
+#pragma GCC diagnostic pop
+  return info.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS;
+}
+
+// Prepared by the runtime's initialisation when the module is loaded.
+const ClipboardFormats formats{
+    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_DISPLAY_NAME)),
+    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_NODETYPE)),
+    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_SZNODETYPE)),
+    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_SNAPIN_CLASSID)),
+    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"{2479DB32-5276-11d2-94F5-00C04FB92EC2}")),
+};
+const bool ntFamilyFlag = isNtFamily();
+
+}  // namespace
+
+HINSTANCE instance() noexcept { return moduleInstance; }
+void setInstance(HINSTANCE instance) noexcept { moduleInstance = instance; }
+
+void objectCreated() noexcept { InterlockedIncrement(&objects); }
+void objectDestroyed() noexcept { InterlockedDecrement(&objects); }
+LONG objectCount() noexcept { return InterlockedCompareExchange(&objects, 0, 0); }
+void lock() noexcept { InterlockedIncrement(&locks); }
+void unlock() noexcept { InterlockedDecrement(&locks); }
+LONG lockCount() noexcept { return InterlockedCompareExchange(&locks, 0, 0); }
+
+SnapinData* currentData() noexcept { return currentComponentData; }
+void setCurrentData(SnapinData* data) noexcept { currentComponentData = data; }
+void forgetData(SnapinData* data) noexcept {
+  if (currentComponentData == data) currentComponentData = nullptr;
+}
+SnapinView* currentView() noexcept { return currentComponentView; }
+void setCurrentView(SnapinView* view) noexcept { currentComponentView = view; }
+void forgetView(SnapinView* view) noexcept {
+  if (currentComponentView == view) currentComponentView = nullptr;
+}
+
+void loadImageStrips() noexcept {
+  if (!smallStrip) smallStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(smallStripBitmap)));
+  if (!largeStrip) largeStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(largeStripBitmap)));
+}
+HBITMAP smallImageStrip() noexcept { return smallStrip.get(); }
+HBITMAP largeImageStrip() noexcept { return largeStrip.get(); }
+
+const ClipboardFormats& clipboardFormats() noexcept { return formats; }
+bool ntFamily() noexcept { return ntFamilyFlag; }
+
+Prompter& prompter() noexcept {
+  static win::MessageBoxPrompter boxes;
+  return boxes;
+}
+
+}  // namespace ostrel::snapin::module
+
+using namespace ostrel;
+using namespace ostrel::snapin;
+
+namespace {
+
+RegistryRoots systemRoots() {
+  return {win::Win32Registry::root(HKEY_CLASSES_ROOT), win::Win32Registry::root(HKEY_LOCAL_MACHINE)};
+}
+
+std::wstring modulePath() {
+  wchar_t path[512] = {};
+  DWORD n = GetModuleFileNameW(module::instance(), path, 512);
+  return std::wstring(path, n < 512 ? n : 511);
+}
+
+HRESULT getClassObject(REFCLSID clsid, REFIID riid, void** ppv) noexcept {
+  const bool about = IsEqualCLSID(clsid, aboutClsid());
+  if (!about && !IsEqualCLSID(clsid, snapinClsid())) return CLASS_E_CLASSNOTAVAILABLE;
+  if (ppv == nullptr) return E_FAIL;
+  *ppv = nullptr;
+  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
+  return createAndQuery<SnapinClassFactory>(riid, ppv, about);
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) module::setInstance(instance);
+  return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) { return getClassObject(clsid, riid, ppv); }
+
+STDAPI DllCanUnloadNow() { return module::objectCount() != 0 || module::lockCount() != 0 ? S_FALSE : S_OK; }
+
+STDAPI DllRegisterServer() {
+  try {
+    win::Win32Registry registry;
+    registerServer(registry, systemRoots(), modulePath());
+  } catch (...) {
+  }
+  return S_OK;
+}
+
+STDAPI DllUnregisterServer() {
+  try {
+    win::Win32Registry registry;
+    unregisterServer(registry, systemRoots());
+  } catch (...) {
+  }
+  return S_OK;
+}

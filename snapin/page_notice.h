@@ -1,0 +1,34 @@
+#pragma once
+// The record a wizard or property page sends to its owner through the console
+// (MMCPropertyChangeNotify's param): page id, owner, code. The page allocates it with
+// sendablePageNotice; the snap-in's property-change handler takes it back with
+// adoptPageNotice and frees it after the owner has seen it.
+#include <cstdint>
+#include <memory>
+
+namespace ostrel::snapin {
+
+class SnapinItem;  // the owner: the scope node for the wizard, the Rule item for a property sheet
+
+namespace notice {
+inline constexpr std::int32_t pageDone = 0;   // the page copied its data into the Rule
+inline constexpr std::int32_t finish = 0x8000;
+inline constexpr std::int32_t cancel = 0x8001;
+inline constexpr std::int32_t apply = 0x8002;
+}  // namespace notice
+
+struct PageNotice {
+  std::int32_t pageId = 0;
+  SnapinItem* owner = nullptr;
+  std::int32_t code = 0;
+};
+
+// A new record as the pointer-sized param that the console carries.
+inline std::intptr_t sendablePageNotice(std::int32_t pageId, SnapinItem* owner, std::int32_t code) {
+  return reinterpret_cast<std::intptr_t>(new PageNotice{pageId, owner, code});
+}
+inline std::unique_ptr<PageNotice> adoptPageNotice(std::intptr_t param) {
+  return std::unique_ptr<PageNotice>(reinterpret_cast<PageNotice*>(param));
+}
+
+}  // namespace ostrel::snapin

@@ -1,0 +1,165 @@
+#include "snapin/policies_node_win.h"
+
+#include <commctrl.h>
+
+#include <optional>
+
+#include "rules/policy_store.h"
+#include "rules/rule_columns.h"
+#include "snapin/com_guids_win.h"
+#include "snapin/console_logic.h"
+#include "snapin/data_object_win.h"
+#include "snapin/gpe_host_win.h"
+#include "snapin/module_win.h"
+#include "snapin/snapin_view_win.h"
+
+namespace ostrel::snapin {
+
+PoliciesNode::PoliciesNode() noexcept = default;
+PoliciesNode::~PoliciesNode() = default;
+
+const wchar_t* PoliciesNode::displayText(int) { return nodeDisplayText; }
+const GUID& PoliciesNode::nodeType() { return policiesNodeType(); }
+int PoliciesNode::imageIndex() { return itemImageIndex; }
+
+HRESULT PoliciesNode::initialise(IConsoleNameSpace*, IConsole*, IDataObject* dataObject) {
+  // Outside the Group Policy editor the data object offers no IGPEInformation: the node
+  // then lists nothing and stores nothing.
+  gpe_.Reset();
+  if (!isSpecialDataObject(reinterpret_cast<std::intptr_t>(dataObject)))
+    dataObject->QueryInterface(IID_IGPEInformation, reinterpret_cast<void**>(gpe_.GetAddressOf()));
+  loadRules();
+  return S_OK;
+}
+
+void PoliciesNode::loadRules() {
+  std::optional<GpeHost> host;
+  if (gpe_) host.emplace(*gpe_.Get());
+  store::loadRules(host ? &*host : nullptr, module::prompter(), [this](std::unique_ptr<Rule> rule) {
+    rules_.append(std::make_unique<RuleItem>(*this, std::move(rule)));
+  });
+}
+
+void PoliciesNode::updateStore(bool write) {
+  std::optional<GpeHost> host;
+  if (gpe_) host.emplace(*gpe_.Get());
+  const std::vector<Rule*> live = rules_.liveRules();
+  store::updateStore(host ? &*host : nullptr, module::prompter(), write, live);
+}
+
+void PoliciesNode::rewriteStore() {
+  std::optional<GpeHost> host;
+  if (gpe_) host.emplace(*gpe_.Get());
+  const std::vector<Rule*> live = rules_.liveRules();
+  store::rewriteStore(host ? &*host : nullptr, module::prompter(), live);
+}
+
+HRESULT insertRuleRow(IResultData* resultData, RuleItem& item) noexcept {
+  RESULTDATAITEM row{};
+  row.mask = RDI_STR | RDI_IMAGE | RDI_PARAM;
+  row.str = reinterpret_cast<LPOLESTR>(MMC_CALLBACK);
+  row.nImage = itemImageIndex;
+  row.nCol = 0;
+  row.lParam = reinterpret_cast<LPARAM>(static_cast<SnapinItem*>(&item));
+  return resultData->InsertItem(&row);
+}
+
+HRESULT PoliciesNode::show(IConsole* console, bool selecting, HSCOPEITEM) {
+  if (!selecting) return S_OK;
+  if (console == nullptr) return E_FAIL;
+  ComPtr<IHeaderCtrl> header;
+  ComPtr<IResultData> resultData;
+  HRESULT hr = console->QueryInterface(IID_IHeaderCtrl, reinterpret_cast<void**>(header.GetAddressOf()));
+  if (FAILED(hr)) return hr;
+  hr = console->QueryInterface(IID_IResultData, reinterpret_cast<void**>(resultData.GetAddressOf()));
+  if (FAILED(hr)) return hr;
+  for (int i = 0; i < ruleColumnCount; ++i)
+    hr = header->InsertColumn(i, ruleColumns[i].title, LVCFMT_LEFT, ruleColumns[i].width);
+  hr = resultData->DeleteAllRsltItems();
+  (void)rules_.dropFirstMarked();
+  rules_.forEach([&](RuleItem& item) { hr = insertRuleRow(resultData.Get(), item); });
+  return hr;
+}
+
+HRESULT PoliciesNode::addMenuItems(IContextMenuCallback* callback, long* insertionAllowed) {
+  if (callback == nullptr || insertionAllowed == nullptr || !(*insertionAllowed & CCM_INSERTIONALLOWED_NEW))
+    return S_OK;
+  // The New group: ended by an item without a name.
+  CONTEXTMENUITEM items[] = {
+      {const_cast<LPWSTR>(wizardMenuName), const_cast<LPWSTR>(wizardMenuStatus), wizardCommandId,
+       static_cast<long>(CCM_INSERTIONPOINTID_PRIMARY_NEW), 0, CCM_SPECIAL_DEFAULT_ITEM},
+      {nullptr, nullptr, 0, 0, 0, 0},
+  };
+  HRESULT hr = S_OK;
+  for (CONTEXTMENUITEM* item = items; item->strName != nullptr; ++item) {
+    hr = callback->AddItem(item);
+    if (FAILED(hr)) break;
+  }
+  return hr;
+}
+
+HRESULT PoliciesNode::select(SnapinView*, IConsole*, bool, bool) { return S_OK; }
+
+HRESULT PoliciesNode::createPropertyPages(IPropertySheetCallback*, LONG_PTR, IDataObject* dataObject) {
+  SnapinDataObject* object = snapinDataObjectOf(dataObject);
+  if (object == nullptr || object->type() != wizardDataObjectType) return S_FALSE;
+  // The Rule wizard's pages come with the wizard; until then no sheet opens.
+  return S_FALSE;
+}
+
+HRESULT PoliciesNode::queryPagesFor(IDataObject*) { return S_OK; }
+
+HRESULT PoliciesNode::getWatermarks(HBITMAP* watermark, HBITMAP* header, HPALETTE*, BOOL* stretch) {
+  if (watermark == nullptr || header == nullptr || stretch == nullptr) return E_FAIL;
+  *watermark = nullptr;
+  *header = LoadBitmapW(module::instance(), MAKEINTRESOURCEW(wizardHeaderBitmap));
+  *stretch = FALSE;
+  return S_OK;
+}
+
+void PoliciesNode::setScopeItem(HSCOPEITEM item) { scopeItem_ = item; }
+HSCOPEITEM PoliciesNode::scopeItem() { return scopeItem_; }
+void PoliciesNode::save() { rewriteStore(); }
+
+HRESULT PoliciesNode::command(long commandId, IDataObject*) {
+  if (commandId != wizardCommandId) return S_FALSE;
+  // Opening the Rule wizard comes with the wizard's pages.
+  return E_NOTIMPL;
+}
+
+void PoliciesNode::receivePageNotice(PageNotice& notice) {
+  const WizardNoticeDecision decision = decideWizardNotice(notice.pageId, notice.code);
+  switch (decision.action) {
+    case WizardNoticeAction::finish:
+      finishWizard();
+      break;
+    case WizardNoticeAction::cancel:
+      cancelWizard();
+      break;
+    case WizardNoticeAction::none:
+      break;
+  }
+  if (decision.clearCode) notice.code = 0;
+}
+
+void PoliciesNode::finishWizard() {
+  if (!pending_) return;
+  RuleItem& item = *pending_;
+  rules_.append(std::move(pending_));
+  // Only the current view gets the row now; other views list it at their next show.
+  if (SnapinView* view = module::currentView(); view != nullptr && view->console() != nullptr) {
+    ComPtr<IResultData> resultData;
+    if (SUCCEEDED(view->console()->QueryInterface(IID_IResultData,
+                                                 reinterpret_cast<void**>(resultData.GetAddressOf()))))
+      (void)insertRuleRow(resultData.Get(), item);
+  }
+  updateStore(true);
+}
+
+void PoliciesNode::cancelWizard() {
+  pending_.reset();
+  pageHandles_.fill(nullptr);
+  pages_.fill(nullptr);
+}
+
+}  // namespace ostrel::snapin

@@ -1,0 +1,84 @@
+#include "snapin/rule_item_win.h"
+
+#include <string>
+
+#include "resources/strings.h"
+#include "rules/rule_columns.h"
+#include "snapin/com_guids_win.h"
+#include "snapin/console_logic.h"
+#include "snapin/module_win.h"
+#include "snapin/policies_node_win.h"
+
+namespace ostrel::snapin {
+namespace {
+
+constexpr std::size_t messageChars = 511;  // the question is read into 512-character buffers
+
+std::wstring resourceText(unsigned id) {
+  std::wstring text(res::string(id));
+  if (text.size() > messageChars) text.resize(messageChars);
+  return text;
+}
+
+}  // namespace
+
+RuleItem::RuleItem(PoliciesNode& owner, std::unique_ptr<Rule> rule) noexcept
+    : owner_(owner), rule_(std::move(rule)) {}
+RuleItem::~RuleItem() = default;
+
+const wchar_t* RuleItem::displayText(int column) { return sharedCellText(ruleColumnText(*rule_, column)); }
+const GUID& RuleItem::nodeType() { return ruleItemNodeType(); }
+int RuleItem::imageIndex() { return itemImageIndex; }
+
+// A row has no show of its own, adds no menu items and ignores double clicks.
+HRESULT RuleItem::show(IConsole*, bool, HSCOPEITEM) { return S_OK; }
+HRESULT RuleItem::addMenuItems(IContextMenuCallback*, long*) { return S_OK; }
+HRESULT RuleItem::doubleClick(IConsole*, IDataObject*) { return S_OK; }
+
+HRESULT RuleItem::deleteFirstStep(IConsole* viewConsole) {
+  HWND owner = nullptr;
+  if (viewConsole != nullptr && FAILED(viewConsole->GetMainWindow(&owner))) owner = nullptr;
+  const int answer = module::prompter().messageBox(reinterpret_cast<WindowHandle>(owner),
+                                                   resourceText(deleteQuestionString),
+                                                   resourceText(deleteCaptionString), deleteQuestionStyle);
+  if (answer != IDYES) return S_OK;
+
+  HRESULT hr = S_FALSE;
+  ComPtr<IResultData> resultData;
+  if (viewConsole != nullptr &&
+      SUCCEEDED(viewConsole->QueryInterface(IID_IResultData, reinterpret_cast<void**>(resultData.GetAddressOf())))) {
+    HRESULTITEM row = 0;
+    if (SUCCEEDED(resultData->FindItemByLParam(reinterpret_cast<LPARAM>(static_cast<SnapinItem*>(this)), &row)))
+      hr = resultData->DeleteItem(row, 0);
+  }
+  // A row that cannot be found is still dropped from the list and the store.
+  deleted_ = true;
+  return hr;
+}
+
+HRESULT RuleItem::deleteSecondStep(IConsole* dataConsole) {
+  // Every view shows the node again, which drops the marked item from the Rule list.
+  if (dataConsole == nullptr) return E_FAIL;
+  return dataConsole->UpdateAllViews(nullptr, static_cast<LPARAM>(owner_.scopeItem()), viewChangeHint);
+}
+
+HRESULT RuleItem::select(SnapinView*, IConsole* console, bool, bool) {
+  if (console == nullptr) return E_FAIL;
+  ComPtr<IConsoleVerb> verbs;
+  HRESULT hr = console->QueryConsoleVerb(&verbs);
+  if (FAILED(hr) || !verbs) return FAILED(hr) ? hr : E_FAIL;
+  verbs->SetVerbState(MMC_VERB_DELETE, ENABLED, TRUE);
+  verbs->SetVerbState(MMC_VERB_PROPERTIES, ENABLED, TRUE);
+  return S_OK;
+}
+
+HRESULT RuleItem::createPropertyPages(IPropertySheetCallback*, LONG_PTR, IDataObject*) {
+  // The rule's property pages come with the wizard's pages.
+  return S_FALSE;
+}
+
+HRESULT RuleItem::queryPagesFor(IDataObject*) { return S_OK; }
+
+void RuleItem::save() { owner_.rewriteStore(); }
+
+}  // namespace ostrel::snapin

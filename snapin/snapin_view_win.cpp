@@ -1,0 +1,134 @@
+#include "snapin/snapin_view_win.h"
+
+#include "snapin/com_guids_win.h"
+#include "snapin/console_logic.h"
+#include "snapin/data_object_win.h"
+#include "snapin/page_notice.h"
+#include "snapin/snapin_data_win.h"
+#include "snapin/snapin_item_win.h"
+
+namespace ostrel::snapin {
+
+std::span<const InterfaceEntry<SnapinView>> SnapinView::interfaces() {
+  static const InterfaceEntry<SnapinView> table[] = {
+      interfaceEntry<SnapinView, IComponent>(IID_IUnknown),
+      interfaceEntry<SnapinView, IComponent>(IID_IComponent),
+      interfaceEntry<SnapinView, IExtendContextMenu>(IID_IExtendContextMenu),
+      interfaceEntry<SnapinView, IExtendPropertySheet2>(IID_IExtendPropertySheet),
+      interfaceEntry<SnapinView, IExtendPropertySheet2>(IID_IExtendPropertySheet2),
+  };
+  return table;
+}
+
+SnapinView::SnapinView(SnapinData* maker) : maker_(maker) { module::setCurrentView(this); }
+SnapinView::~SnapinView() { module::forgetView(this); }
+
+HRESULT SnapinView::Initialize(LPCONSOLE console) noexcept {
+  if (console == nullptr) return E_FAIL;
+  console_ = console;
+  return console->QueryInterface(IID_IDisplayHelp, reinterpret_cast<void**>(help_.ReleaseAndGetAddressOf()));
+}
+
+HRESULT SnapinView::Notify(LPDATAOBJECT dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) noexcept {
+  try {
+    switch (event) {
+      case MMCN_VIEW_CHANGE:
+        if (param == viewChangeHint && console_) console_->SelectScopeItem(static_cast<HSCOPEITEM>(arg));
+        return S_OK;
+      case MMCN_PROPERTY_CHANGE: {
+        // A page notice of an existing rule's property sheet; its owner is the Rule item.
+        std::unique_ptr<PageNotice> notice = adoptPageNotice(param);
+        if (!notice) return S_OK;
+        switch (decideSheetNotice(notice->code)) {
+          case SheetNoticeAction::save:
+            if (notice->owner != nullptr) notice->owner->save();
+            break;
+          case SheetNoticeAction::clear:
+            notice->code = 0;
+            break;
+          case SheetNoticeAction::none:
+            break;
+        }
+        return S_OK;
+      }
+      default:
+        return notifyItem(dataObject, event, arg, param);
+    }
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT SnapinView::notifyItem(IDataObject* dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) {
+  SnapinItem* item = itemOf(dataObject);
+  if (item == nullptr) return S_FALSE;
+  switch (event) {
+    case MMCN_SHOW:
+      return item->show(console_.Get(), arg != 0, static_cast<HSCOPEITEM>(param));
+    case MMCN_ADD_IMAGES:
+      return item->addImages(reinterpret_cast<IImageList*>(arg), static_cast<HSCOPEITEM>(param));
+    case MMCN_SELECT:
+      return item->select(this, console_.Get(), LOWORD(arg) != 0, HIWORD(arg) != 0);
+    case MMCN_DBLCLICK:
+      return item->doubleClick(console_.Get(), dataObject);
+    case MMCN_DELETE: {
+      // The first step's view refresh may drop the item from the Rule list; the list keeps
+      // dropped items alive, so the item is still valid for the steps after it.
+      (void)item->deleteFirstStep(console_.Get());
+      HRESULT hr = item->deleteSecondStep(maker_ != nullptr ? maker_->console() : nullptr);
+      item->save();
+      return hr;
+    }
+    default:
+      return S_FALSE;
+  }
+}
+
+HRESULT SnapinView::Destroy(MMC_COOKIE) noexcept {
+  help_.Reset();
+  console_.Reset();
+  return S_OK;
+}
+
+HRESULT SnapinView::QueryDataObject(MMC_COOKIE cookie, DATA_OBJECT_TYPES type, LPDATAOBJECT* dataObject) noexcept {
+  return newDataObject(reinterpret_cast<SnapinItem*>(cookie), static_cast<DWORD>(type), dataObject);
+}
+
+HRESULT SnapinView::GetResultViewType(MMC_COOKIE cookie, LPOLESTR* viewType, long* viewOptions) noexcept {
+  if (viewType == nullptr || viewOptions == nullptr) return E_FAIL;
+  if (cookie == 0) {
+    *viewType = nullptr;
+    *viewOptions = 0;
+    return S_OK;
+  }
+  return reinterpret_cast<SnapinItem*>(cookie)->resultViewType(viewType, viewOptions);
+}
+
+HRESULT SnapinView::GetDisplayInfo(RESULTDATAITEM* resultItem) noexcept {
+  if (resultItem == nullptr) return E_FAIL;
+  auto* item = reinterpret_cast<SnapinItem*>(resultItem->lParam);
+  if (item == nullptr) return S_OK;
+  if (resultItem->mask & RDI_STR) resultItem->str = taskMemCopy(item->displayText(resultItem->nCol));
+  if (resultItem->mask & RDI_IMAGE) resultItem->nImage = item->imageIndex();
+  return S_OK;
+}
+
+HRESULT SnapinView::CompareObjects(LPDATAOBJECT a, LPDATAOBJECT b) noexcept { return compareDataObjects(a, b); }
+
+HRESULT SnapinView::AddMenuItems(LPDATAOBJECT dataObject, LPCONTEXTMENUCALLBACK callback, long* allowed) noexcept {
+  return addItemMenuItems(dataObject, callback, allowed);
+}
+HRESULT SnapinView::Command(long commandId, LPDATAOBJECT dataObject) noexcept {
+  return itemCommand(commandId, dataObject);
+}
+HRESULT SnapinView::CreatePropertyPages(LPPROPERTYSHEETCALLBACK callback, LONG_PTR handle,
+                                        LPDATAOBJECT dataObject) noexcept {
+  return itemCreatePropertyPages(callback, handle, dataObject);
+}
+HRESULT SnapinView::QueryPagesFor(LPDATAOBJECT dataObject) noexcept { return itemQueryPagesFor(dataObject); }
+HRESULT SnapinView::GetWatermarks(LPDATAOBJECT dataObject, HBITMAP* watermark, HBITMAP* header, HPALETTE* palette,
+                                  BOOL* stretch) noexcept {
+  return itemGetWatermarks(dataObject, watermark, header, palette, stretch);
+}
+
+}  // namespace ostrel::snapin

@@ -1,0 +1,57 @@
+#pragma once
+// One console view of the snap-in: made by SnapinData::CreateComponent, it hands the
+// console's result-side requests to the items.
+#include <windows.h>
+
+#include <mmc.h>
+
+#include "snapin/com_object_win.h"
+#include "snapin/module_win.h"
+
+namespace ostrel::snapin {
+
+class SnapinData;
+
+class SnapinView final : public ComObject<SnapinView, IComponent, IExtendContextMenu, IExtendPropertySheet2>,
+                         private ModuleCounted {
+ public:
+  explicit SnapinView(SnapinData* maker);
+  ~SnapinView() override;
+  static std::span<const InterfaceEntry<SnapinView>> interfaces();
+
+  [[nodiscard]] IConsole* console() const { return console_.Get(); }
+  [[nodiscard]] SnapinData* maker() const { return maker_; }
+
+  // IComponent
+  HRESULT STDMETHODCALLTYPE Initialize(LPCONSOLE console) noexcept override;
+  HRESULT STDMETHODCALLTYPE Notify(LPDATAOBJECT dataObject, MMC_NOTIFY_TYPE event, LPARAM arg,
+                                   LPARAM param) noexcept override;
+  HRESULT STDMETHODCALLTYPE Destroy(MMC_COOKIE cookie) noexcept override;
+  HRESULT STDMETHODCALLTYPE QueryDataObject(MMC_COOKIE cookie, DATA_OBJECT_TYPES type,
+                                            LPDATAOBJECT* dataObject) noexcept override;
+  HRESULT STDMETHODCALLTYPE GetResultViewType(MMC_COOKIE cookie, LPOLESTR* viewType,
+                                              long* viewOptions) noexcept override;
+  HRESULT STDMETHODCALLTYPE GetDisplayInfo(RESULTDATAITEM* item) noexcept override;
+  HRESULT STDMETHODCALLTYPE CompareObjects(LPDATAOBJECT a, LPDATAOBJECT b) noexcept override;
+
+  // IExtendContextMenu
+  HRESULT STDMETHODCALLTYPE AddMenuItems(LPDATAOBJECT dataObject, LPCONTEXTMENUCALLBACK callback,
+                                         long* insertionAllowed) noexcept override;
+  HRESULT STDMETHODCALLTYPE Command(long commandId, LPDATAOBJECT dataObject) noexcept override;
+
+  // IExtendPropertySheet2
+  HRESULT STDMETHODCALLTYPE CreatePropertyPages(LPPROPERTYSHEETCALLBACK callback, LONG_PTR handle,
+                                                LPDATAOBJECT dataObject) noexcept override;
+  HRESULT STDMETHODCALLTYPE QueryPagesFor(LPDATAOBJECT dataObject) noexcept override;
+  HRESULT STDMETHODCALLTYPE GetWatermarks(LPDATAOBJECT dataObject, HBITMAP* watermark, HBITMAP* header,
+                                          HPALETTE* palette, BOOL* stretch) noexcept override;
+
+ private:
+  HRESULT notifyItem(IDataObject* dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param);
+
+  SnapinData* maker_;  // not counted: the console releases the views before the component data
+  ComPtr<IConsole> console_;
+  ComPtr<IDisplayHelp> help_;  // kept, not used
+};
+
+}  // namespace ostrel::snapin

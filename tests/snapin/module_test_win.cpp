@@ -1,0 +1,402 @@
+// The module's exports, class objects and About information, and the scope node's data
+// objects, with osadmmc.dll loaded into the test as the console loads it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "snapin/com_guids_win.h"
+#include "snapin/com_object_win.h"
+#include "tests/snapin/module_loader_win.h"
+
+namespace ostrel::snapin {
+namespace {
+
+using testing::LoadedModule;
+
+const GUID unknownClsid = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+class ModuleTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    dll = new LoadedModule;
+  }
+  static void TearDownTestSuite() {
+    delete dll;
+    CoUninitialize();
+  }
+  void SetUp() override {
+    ASSERT_TRUE(dll->module) << "osadmmc.dll did not load";
+    ASSERT_NE(dll->getClassObject, nullptr);
+    ASSERT_NE(dll->canUnloadNow, nullptr);
+    ASSERT_EQ(dll->canUnloadNow(), S_OK) << "an earlier test left an object or a lock behind";
+  }
+  void TearDown() override { EXPECT_EQ(dll->canUnloadNow(), S_OK) << "object or lock left behind"; }
+
+  ComPtr<IClassFactory> factory(const CLSID& clsid) {
+    ComPtr<IClassFactory> f;
+    EXPECT_EQ(dll->getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(f.GetAddressOf())), S_OK);
+    return f;
+  }
+  template <class I>
+  ComPtr<I> create(const CLSID& clsid, const IID& iid) {
+    ComPtr<I> object;
+    EXPECT_EQ(factory(clsid)->CreateInstance(nullptr, iid, reinterpret_cast<void**>(object.GetAddressOf())), S_OK);
+    return object;
+  }
+
+  static LoadedModule* dll;
+};
+LoadedModule* ModuleTest::dll = nullptr;
+
+TEST_F(ModuleTest, ClassObjectRequests) {
+  void* sentinel = reinterpret_cast<void*>(1);
+  void* out = sentinel;
+  // The class id is looked at before the out-pointer.
+  EXPECT_EQ(dll->getClassObject(unknownClsid, IID_IClassFactory, nullptr), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(dll->getClassObject(unknownClsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(dll->getClassObject(snapinClsid(), IID_IClassFactory, nullptr), E_FAIL);
+  for (const CLSID* clsid : {&snapinClsid(), &aboutClsid()}) {
+    out = sentinel;
+    EXPECT_EQ(dll->getClassObject(*clsid, IID_IDataObject, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    for (const IID* iid : {&IID_IUnknown, &IID_IClassFactory}) {
+      ComPtr<IUnknown> object;
+      EXPECT_EQ(dll->getClassObject(*clsid, *iid, reinterpret_cast<void**>(object.GetAddressOf())), S_OK);
+      ASSERT_TRUE(object);
+      EXPECT_EQ(dll->canUnloadNow(), S_FALSE) << "a class object is alive";
+    }
+  }
+}
+
+TEST_F(ModuleTest, ClassFactoryQueries) {
+  ComPtr<IClassFactory> f = factory(snapinClsid());
+  EXPECT_EQ(f->QueryInterface(IID_IClassFactory, nullptr), E_FAIL);
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(f->QueryInterface(IID_IComponentData, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  ComPtr<IUnknown> unknown;
+  EXPECT_EQ(f->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.GetAddressOf())), S_OK);
+}
+
+TEST_F(ModuleTest, CreateInstanceEdgeCases) {
+  ComPtr<IClassFactory> f = factory(snapinClsid());
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(f->CreateInstance(nullptr, IID_IComponentData, nullptr), E_FAIL);
+  EXPECT_EQ(f->CreateInstance(reinterpret_cast<IUnknown*>(f.Get()), IID_IComponentData, &out),
+            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(out, nullptr);
+  out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(f->CreateInstance(nullptr, IID_IDataObject, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  f.Reset();
+  // Neither the refused aggregation nor the failed query left an object.
+  EXPECT_EQ(dll->canUnloadNow(), S_OK);
+}
+
+TEST_F(ModuleTest, LockServerKeepsTheModuleLoaded) {
+  ComPtr<IClassFactory> f = factory(aboutClsid());
+  EXPECT_EQ(f->LockServer(TRUE), S_OK);
+  f.Reset();
+  EXPECT_EQ(dll->canUnloadNow(), S_FALSE) << "locked, though no object is alive";
+  f = factory(aboutClsid());
+  EXPECT_EQ(f->LockServer(FALSE), S_OK);
+  f.Reset();
+  EXPECT_EQ(dll->canUnloadNow(), S_OK);
+}
+
+TEST_F(ModuleTest, ComponentDataAnswersItsInterfaces) {
+  ComPtr<IComponentData> data = create<IComponentData>(snapinClsid(), IID_IComponentData);
+  ASSERT_TRUE(data);
+  for (const IID* iid : {&IID_IUnknown, &IID_IComponentData, &IID_IExtendContextMenu, &IID_IExtendPropertySheet,
+                         &IID_IExtendPropertySheet2}) {
+    ComPtr<IUnknown> p;
+    EXPECT_EQ(data->QueryInterface(*iid, reinterpret_cast<void**>(p.GetAddressOf())), S_OK);
+  }
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(data->QueryInterface(IID_IComponent, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(data->QueryInterface(IID_IComponentData, nullptr), E_FAIL);
+
+  ComPtr<IComponent> view;
+  EXPECT_EQ(data->CreateComponent(view.GetAddressOf()), S_OK);
+  ASSERT_TRUE(view);
+  for (const IID* iid : {&IID_IUnknown, &IID_IComponent, &IID_IExtendContextMenu, &IID_IExtendPropertySheet2}) {
+    ComPtr<IUnknown> p;
+    EXPECT_EQ(view->QueryInterface(*iid, reinterpret_cast<void**>(p.GetAddressOf())), S_OK);
+  }
+  EXPECT_EQ(view->QueryInterface(IID_IComponentData, &out), E_NOINTERFACE);
+  data.Reset();
+  EXPECT_EQ(dll->canUnloadNow(), S_FALSE) << "the view is still alive";
+}
+
+std::wstring taskText(LPOLESTR text) {
+  std::wstring out = text != nullptr ? text : L"(null)";
+  CoTaskMemFree(text);
+  return out;
+}
+
+TEST_F(ModuleTest, AboutInformation) {
+  ComPtr<ISnapinAbout> about = create<ISnapinAbout>(aboutClsid(), IID_ISnapinAbout);
+  ASSERT_TRUE(about);
+  LPOLESTR text = nullptr;
+  EXPECT_EQ(about->GetSnapinDescription(&text), S_OK);
+  EXPECT_EQ(taskText(text), L"Ostrel for Active Directory");
+  EXPECT_EQ(about->GetSnapinVersion(&text), S_OK);
+  EXPECT_EQ(taskText(text), L"1.1");
+  EXPECT_EQ(about->GetProvider(&text), S_OK);
+  EXPECT_FALSE(taskText(text).empty());
+
+  HICON icon = nullptr;
+  EXPECT_EQ(about->GetSnapinImage(&icon), S_OK);
+  EXPECT_NE(icon, nullptr);
+  HBITMAP smallImage = nullptr, open = nullptr, large = nullptr;
+  COLORREF mask = 0;
+  EXPECT_EQ(about->GetStaticFolderImage(&smallImage, &open, &large, &mask), S_OK);
+  EXPECT_EQ(mask, RGB(0, 128, 128));
+  BITMAP bm{};
+  ASSERT_NE(smallImage, nullptr);
+  ASSERT_NE(large, nullptr);
+  ASSERT_NE(open, nullptr);
+  GetObjectW(smallImage, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 16);
+  GetObjectW(large, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 32);
+  GetObjectW(open, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmHeight, 16);
+
+  ComPtr<IUnknown> p;
+  EXPECT_EQ(about->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(p.GetAddressOf())), S_OK);
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(about->QueryInterface(IID_IComponentData, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+}
+
+// --- The scope node's insertion and its data objects, with the console's name space and
+// --- the Group Policy editor's data object played by small fakes.
+
+class FakeNameSpace final : public ComObject<FakeNameSpace, IConsoleNameSpace> {
+ public:
+  static std::span<const InterfaceEntry<FakeNameSpace>> interfaces() {
+    static const InterfaceEntry<FakeNameSpace> table[] = {
+        interfaceEntry<FakeNameSpace, IConsoleNameSpace>(IID_IUnknown),
+        interfaceEntry<FakeNameSpace, IConsoleNameSpace>(IID_IConsoleNameSpace),
+    };
+    return table;
+  }
+  HRESULT STDMETHODCALLTYPE InsertItem(LPSCOPEDATAITEM item) noexcept override {
+    item->ID = 0x4242 + static_cast<HSCOPEITEM>(inserted.size());
+    inserted.push_back(*item);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DeleteItem(HSCOPEITEM, long) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetItem(LPSCOPEDATAITEM) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetItem(LPSCOPEDATAITEM) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetChildItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetNextItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetParentItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) noexcept override { return E_NOTIMPL; }
+  std::vector<SCOPEDATAITEM> inserted;
+};
+
+// Computer Configuration's data object: it serves only CCF_NODETYPE and offers no IGPEInformation.
+class EditorDataObject final : public ComObject<EditorDataObject, IDataObject> {
+ public:
+  static std::span<const InterfaceEntry<EditorDataObject>> interfaces() {
+    static const InterfaceEntry<EditorDataObject> table[] = {
+        interfaceEntry<EditorDataObject, IDataObject>(IID_IUnknown),
+        interfaceEntry<EditorDataObject, IDataObject>(IID_IDataObject),
+    };
+    return table;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) noexcept override {
+    if (format->cfFormat != RegisterClipboardFormatW(CCF_NODETYPE)) return DV_E_FORMATETC;
+    void* p = GlobalLock(medium->hGlobal);
+    std::memcpy(p, &nodeIdMachine(), sizeof(GUID));
+    GlobalUnlock(medium->hGlobal);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) noexcept override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) noexcept override { return E_NOTIMPL; }
+};
+
+// GetDataHere of a format into a fresh global block; the bytes written, or nullopt-like empty on failure.
+HRESULT dataOf(IDataObject* object, const wchar_t* formatName, std::vector<BYTE>& bytes, SIZE_T blockSize = 256) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, blockSize);
+  FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(formatName)), nullptr, DVASPECT_CONTENT, -1,
+                   TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  medium.tymed = TYMED_HGLOBAL;
+  medium.hGlobal = block;
+  HRESULT hr = object->GetDataHere(&format, &medium);
+  const BYTE* p = static_cast<const BYTE*>(GlobalLock(block));
+  bytes.assign(p, p + blockSize);
+  GlobalUnlock(block);
+  GlobalFree(block);
+  return hr;
+}
+
+class ScopeNodeTest : public ModuleTest {
+ protected:
+  void SetUp() override {
+    ModuleTest::SetUp();
+    data = create<IComponentData>(snapinClsid(), IID_IComponentData);
+    ASSERT_TRUE(data);
+    nameSpace = makeComObject<FakeNameSpace>();
+    ASSERT_EQ(data->Initialize(nameSpace.Get()), S_OK);
+    ComPtr<EditorDataObject> editor = makeComObject<EditorDataObject>();
+    ASSERT_EQ(data->Notify(editor.Get(), MMCN_EXPAND, TRUE, 0x77), S_OK);
+    ASSERT_EQ(nameSpace->inserted.size(), 1u);
+    cookie = nameSpace->inserted[0].lParam;
+  }
+  void TearDown() override {
+    if (data) data->Destroy();
+    data.Reset();
+    nameSpace.Reset();
+    ModuleTest::TearDown();
+  }
+  ComPtr<IDataObject> dataObjectFor(MMC_COOKIE c) {
+    ComPtr<IDataObject> object;
+    EXPECT_EQ(data->QueryDataObject(c, CCT_SCOPE, object.GetAddressOf()), S_OK);
+    return object;
+  }
+
+  ComPtr<IComponentData> data;
+  ComPtr<FakeNameSpace> nameSpace;
+  MMC_COOKIE cookie = 0;
+};
+
+TEST_F(ScopeNodeTest, ExpandingComputerConfigurationInsertsTheNode) {
+  const SCOPEDATAITEM& item = nameSpace->inserted[0];
+  EXPECT_EQ(item.mask, 0x6Eu);
+  EXPECT_EQ(reinterpret_cast<void*>(item.displayname), reinterpret_cast<void*>(MMC_CALLBACK));
+  EXPECT_EQ(item.nImage, 2);
+  EXPECT_EQ(item.nOpenImage, 2);
+  EXPECT_EQ(item.cChildren, 0);
+  EXPECT_EQ(item.relativeID, 0x77);
+  EXPECT_NE(item.lParam, 0);
+
+  // Every later expansion of Computer Configuration inserts it again.
+  ComPtr<EditorDataObject> editor = makeComObject<EditorDataObject>();
+  EXPECT_EQ(data->Notify(editor.Get(), MMCN_EXPAND, TRUE, 0x78), S_OK);
+  ASSERT_EQ(nameSpace->inserted.size(), 2u);
+  EXPECT_EQ(nameSpace->inserted[1].lParam, item.lParam);
+  // Expanding the node itself adds nothing: it has no children.
+  EXPECT_EQ(data->Notify(dataObjectFor(cookie).Get(), MMCN_EXPAND, TRUE, 0x4242), S_FALSE);
+  EXPECT_EQ(nameSpace->inserted.size(), 2u);
+}
+
+TEST_F(ScopeNodeTest, DisplayInfoOfTheNode) {
+  SCOPEDATAITEM item{};
+  item.mask = SDI_STR | SDI_IMAGE;
+  item.lParam = cookie;
+  EXPECT_EQ(data->GetDisplayInfo(&item), S_FALSE);
+  EXPECT_EQ(taskText(item.displayname), L"Application Execution Policies");
+  EXPECT_EQ(item.nImage, 2);
+}
+
+TEST_F(ScopeNodeTest, DataObjectFormats) {
+  ComPtr<IDataObject> object = dataObjectFor(cookie);
+  std::vector<BYTE> bytes;
+
+  ASSERT_EQ(dataOf(object.Get(), CCF_DISPLAY_NAME, bytes), S_OK);
+  const std::wstring name = L"Application Execution Policies";
+  EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data())), name);
+
+  ASSERT_EQ(dataOf(object.Get(), CCF_SZNODETYPE, bytes), S_OK);
+  const auto* text = reinterpret_cast<const wchar_t*>(bytes.data());
+  EXPECT_EQ((std::wcslen(text) + 1) * sizeof(wchar_t), 78u);
+  EXPECT_EQ(std::wstring(text), L"{6B1F3C55-8E4A-4D27-9A31-5C2E71B04F18}");
+
+  ASSERT_EQ(dataOf(object.Get(), CCF_NODETYPE, bytes), S_OK);
+  EXPECT_EQ(std::memcmp(bytes.data(), &policiesNodeType(), 16), 0);
+  EXPECT_EQ(bytes[16], 0) << "16 bytes, no more";
+
+  ASSERT_EQ(dataOf(object.Get(), CCF_SNAPIN_CLASSID, bytes), S_OK);
+  EXPECT_EQ(std::memcmp(bytes.data(), &snapinClsid(), 16), 0);
+
+  ASSERT_EQ(dataOf(object.Get(), L"{2479DB32-5276-11d2-94F5-00C04FB92EC2}", bytes, 8), S_OK);
+  void* address = nullptr;
+  std::memcpy(&address, bytes.data(), sizeof address);
+  EXPECT_EQ(address, static_cast<void*>(object.Get())) << "the data object's own address, 8 bytes";
+
+  EXPECT_EQ(dataOf(object.Get(), L"Some Other Format", bytes), DV_E_FORMATETC);
+  FORMATETC format{};
+  STGMEDIUM medium{};
+  EXPECT_EQ(object->GetData(&format, &medium), E_NOTIMPL);
+  EXPECT_EQ(object->QueryGetData(&format), E_NOTIMPL);
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(object->QueryInterface(IID_IComponentData, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+}
+
+TEST_F(ScopeNodeTest, CompareObjectsComparesItems) {
+  ComPtr<IDataObject> a = dataObjectFor(cookie);
+  ComPtr<IDataObject> b = dataObjectFor(cookie);
+  ComPtr<IDataObject> none = dataObjectFor(0);
+  ComPtr<EditorDataObject> foreign = makeComObject<EditorDataObject>();
+  EXPECT_EQ(data->CompareObjects(a.Get(), b.Get()), S_OK);
+  EXPECT_EQ(data->CompareObjects(a.Get(), none.Get()), S_FALSE);
+  EXPECT_EQ(data->CompareObjects(a.Get(), foreign.Get()), S_FALSE);
+  EXPECT_EQ(data->CompareObjects(a.Get(), reinterpret_cast<IDataObject*>(-1)), S_FALSE);
+
+  ComPtr<IComponent> view;
+  ASSERT_EQ(data->CreateComponent(view.GetAddressOf()), S_OK);
+  ComPtr<IDataObject> fromView;
+  ASSERT_EQ(view->QueryDataObject(cookie, CCT_RESULT, fromView.GetAddressOf()), S_OK);
+  EXPECT_EQ(view->CompareObjects(a.Get(), fromView.Get()), S_OK);
+}
+
+TEST_F(ScopeNodeTest, ViewRequestsForTheNode) {
+  ComPtr<IComponent> view;
+  ASSERT_EQ(data->CreateComponent(view.GetAddressOf()), S_OK);
+  ComPtr<IDataObject> object = dataObjectFor(cookie);
+  LPOLESTR viewType = reinterpret_cast<LPOLESTR>(1);
+  long options = 7;
+  EXPECT_EQ(view->GetResultViewType(cookie, &viewType, &options), S_FALSE);
+  EXPECT_EQ(view->GetResultViewType(0, &viewType, &options), S_OK);
+  EXPECT_EQ(viewType, nullptr);
+  EXPECT_EQ(options, 0);
+  EXPECT_EQ(view->Notify(object.Get(), MMCN_DBLCLICK, 0, 0), S_FALSE);
+  EXPECT_EQ(view->Notify(object.Get(), MMCN_SELECT, MAKELONG(TRUE, TRUE), 0), S_OK);
+  EXPECT_EQ(view->Notify(object.Get(), MMCN_SHOW, FALSE, 0), S_OK) << "deselecting does nothing";
+  // A data object without an item of ours is not handled.
+  EXPECT_EQ(view->Notify(reinterpret_cast<IDataObject*>(-2), MMCN_SHOW, TRUE, 0), S_FALSE);
+  ComPtr<EditorDataObject> foreign = makeComObject<EditorDataObject>();
+  EXPECT_EQ(view->Notify(foreign.Get(), MMCN_SELECT, 0, 0), S_FALSE);
+
+  RESULTDATAITEM row{};
+  row.mask = RDI_STR | RDI_IMAGE;
+  row.nCol = 3;
+  row.lParam = cookie;
+  EXPECT_EQ(view->GetDisplayInfo(&row), S_OK);
+  EXPECT_EQ(taskText(row.str), L"Application Execution Policies");
+  EXPECT_EQ(row.nImage, 2);
+}
+
+TEST_F(ScopeNodeTest, PropertyPagesOnlyForTheWizardRequest) {
+  ComPtr<IExtendPropertySheet2> sheet;
+  ASSERT_EQ(data->QueryInterface(IID_IExtendPropertySheet2, reinterpret_cast<void**>(sheet.GetAddressOf())), S_OK);
+  ComPtr<IDataObject> object = dataObjectFor(cookie);
+  EXPECT_EQ(sheet->QueryPagesFor(object.Get()), S_OK);
+  EXPECT_EQ(sheet->CreatePropertyPages(nullptr, 0, object.Get()), S_FALSE);
+
+  HBITMAP watermark = reinterpret_cast<HBITMAP>(1), header = nullptr;
+  HPALETTE palette = nullptr;
+  BOOL stretch = TRUE;
+  EXPECT_EQ(sheet->GetWatermarks(object.Get(), &watermark, &header, &palette, &stretch), S_OK);
+  EXPECT_EQ(watermark, nullptr);
+  EXPECT_NE(header, nullptr) << "bitmap 124";
+  EXPECT_FALSE(stretch);
+  DeleteObject(header);
+}
+
+}  // namespace
+}  // namespace ostrel::snapin

@@ -1,0 +1,132 @@
+// The Rule list operations and the console-side decisions of the snap-in.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "snapin/console_logic.h"
+#include "snapin/page_notice.h"
+#include "snapin/rule_list.h"
+
+namespace ostrel::snapin {
+namespace {
+
+struct TestItem {
+  explicit TestItem(std::wstring name) { rule_.setApplicationName(std::move(name)); }
+  bool deleted() const { return deleted_; }
+  Rule& rule() { return rule_; }
+  Rule rule_;
+  bool deleted_ = false;
+};
+
+RuleList<TestItem> listOf(std::initializer_list<const wchar_t*> names) {
+  RuleList<TestItem> list;
+  for (const wchar_t* n : names) list.append(std::make_unique<TestItem>(n));
+  return list;
+}
+
+std::wstring namesOf(const RuleList<TestItem>& list) {
+  std::wstring out;
+  list.forEach([&](TestItem& i) { out += i.rule().applicationName(); });
+  return out;
+}
+
+std::wstring namesOf(const std::vector<Rule*>& rules) {
+  std::wstring out;
+  for (Rule* r : rules) out += r->applicationName();
+  return out;
+}
+
+TEST(RuleList, ShowDropsOnlyTheFirstMarkedItemAndKeepsTheOrder) {
+  RuleList<TestItem> list = listOf({L"a", L"b", L"c", L"d"});
+  list[1].deleted_ = true;
+  list[3].deleted_ = true;
+  TestItem* dropped = list.dropFirstMarked();
+  ASSERT_NE(dropped, nullptr);
+  EXPECT_EQ(dropped->rule().applicationName(), L"b");
+  EXPECT_EQ(namesOf(list), L"acd");
+  EXPECT_EQ(list.dropFirstMarked()->rule().applicationName(), L"d");
+  EXPECT_EQ(namesOf(list), L"ac");
+  EXPECT_EQ(list.dropFirstMarked(), nullptr);
+}
+
+TEST(RuleList, DroppedItemStaysAliveWhileTheDispatchStillUsesIt) {
+  RuleList<TestItem> list = listOf({L"a", L"b"});
+  TestItem& item = list[0];
+  item.deleted_ = true;
+  EXPECT_EQ(list.dropFirstMarked(), &item);
+  // The deletion's dispatch goes on with the item after the show inside it dropped it.
+  EXPECT_EQ(item.rule().applicationName(), L"a");
+  EXPECT_EQ(list.size(), 1u);
+  EXPECT_EQ(list.droppedCount(), 1u);
+}
+
+TEST(RuleList, StoreGetsTheLiveRulesInListOrder) {
+  RuleList<TestItem> list = listOf({L"a", L"b", L"c"});
+  EXPECT_EQ(namesOf(list.liveRules()), L"abc");
+  list[1].deleted_ = true;
+  EXPECT_EQ(namesOf(list.liveRules()), L"ac");  // a marked item still listed is not stored
+  (void)list.dropFirstMarked();
+  EXPECT_EQ(namesOf(list.liveRules()), L"ac");
+}
+
+TEST(ConsoleLogic, SpecialDataObjectsCarryNoItem) {
+  for (std::intptr_t v = -10; v <= 0; ++v) EXPECT_TRUE(isSpecialDataObject(v)) << v;
+  EXPECT_FALSE(isSpecialDataObject(-11));
+  EXPECT_FALSE(isSpecialDataObject(1));
+  EXPECT_FALSE(isSpecialDataObject(0x10000));
+}
+
+TEST(ConsoleLogic, WizardNotices) {
+  struct Case {
+    std::int32_t page, code;
+    WizardNoticeAction action;
+    bool clear;
+  } cases[] = {
+      {125, notice::finish, WizardNoticeAction::finish, true},
+      {125, notice::cancel, WizardNoticeAction::cancel, true},
+      {125, notice::pageDone, WizardNoticeAction::none, true},
+      {117, notice::cancel, WizardNoticeAction::cancel, true},
+      {142, notice::cancel, WizardNoticeAction::cancel, true},
+      {119, notice::finish, WizardNoticeAction::none, true},  // only the finish page finishes
+      {136, notice::apply, WizardNoticeAction::none, true},
+      {129, notice::cancel, WizardNoticeAction::none, false},  // a dialog, not a wizard page
+      {0, notice::finish, WizardNoticeAction::none, false},
+  };
+  for (const Case& c : cases) {
+    WizardNoticeDecision d = decideWizardNotice(c.page, c.code);
+    EXPECT_EQ(d.action, c.action) << c.page << " " << c.code;
+    EXPECT_EQ(d.clearCode, c.clear) << c.page << " " << c.code;
+  }
+}
+
+TEST(ConsoleLogic, PropertySheetNoticesSaveOnlyOnApply) {
+  EXPECT_EQ(decideSheetNotice(notice::apply), SheetNoticeAction::save);
+  EXPECT_EQ(decideSheetNotice(notice::cancel), SheetNoticeAction::clear);
+  EXPECT_EQ(decideSheetNotice(notice::pageDone), SheetNoticeAction::none);
+  EXPECT_EQ(decideSheetNotice(notice::finish), SheetNoticeAction::none);
+}
+
+TEST(ConsoleLogic, PageNoticeTravelsAsOnePointerSizedParam) {
+  std::intptr_t param = sendablePageNotice(125, nullptr, notice::finish);
+  std::unique_ptr<PageNotice> back = adoptPageNotice(param);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->pageId, 125);
+  EXPECT_EQ(back->code, notice::finish);
+  EXPECT_FALSE(adoptPageNotice(0));
+}
+
+TEST(ConsoleLogic, SharedCellTextHoldsTheLastText) {
+  const wchar_t* first = sharedCellText(L"Hash");
+  EXPECT_STREQ(first, L"Hash");
+  const wchar_t* second = sharedCellText(L"3 command lines");
+  EXPECT_STREQ(second, L"3 command lines");
+}
+
+TEST(ConsoleLogic, Texts) {
+  EXPECT_EQ(std::wstring(wizardMenuName).back(), L' ');
+  EXPECT_EQ(maskColour, 0x808000u);  // RGB(0, 128, 128)
+}
+
+}  // namespace
+}  // namespace ostrel::snapin
