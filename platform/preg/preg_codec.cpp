@@ -195,6 +195,7 @@ class Parser {
         if (keyFor(key, true, k) != status::success) return badKey();
         std::wstring name(rest.substr(5));
         std::uint32_t t = 0, sz = 0;
+        if (name.empty() && data.empty()) return true;  // as a key-only record
         if (hive_.queryValue(k, name, t, {}, sz) == status::fileNotFound) (void)hive_.setValue(k, name, type, data);
         return true;
       }
