@@ -11,6 +11,7 @@
 #include "snapin/data_object_win.h"
 #include "snapin/gpe_host_win.h"
 #include "snapin/module_win.h"
+#include "snapin/snapin_data_win.h"
 #include "snapin/snapin_view_win.h"
 
 namespace ostrel::snapin {
@@ -121,10 +122,53 @@ void PoliciesNode::setScopeItem(HSCOPEITEM item) { scopeItem_ = item; }
 HSCOPEITEM PoliciesNode::scopeItem() { return scopeItem_; }
 void PoliciesNode::save() { rewriteStore(); }
 
-HRESULT PoliciesNode::command(long commandId, IDataObject*) {
+HRESULT PoliciesNode::command(long commandId, IDataObject* dataObject) {
   if (commandId != wizardCommandId) return S_FALSE;
-  // Opening the Rule wizard comes with the wizard's pages.
-  return E_NOTIMPL;
+  // One Rule wizard at a time: a second one would replace the first one's pending Rule,
+  // and the sheet's window is not known here to bring it forward.
+  if (pending_) return S_FALSE;
+  return openWizard(dataObject);
+}
+
+HRESULT PoliciesNode::openWizard(IDataObject* dataObject) {
+  HRESULT hr = CoCreateInstance(CLSID_NodeManager, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertySheetProvider,
+                                reinterpret_cast<void**>(sheetProvider_.ReleaseAndGetAddressOf()));
+  if (FAILED(hr)) return hr;
+  // Only the pages of this opening are destroyed if it fails.
+  pageHandles_.fill(nullptr);
+  pages_.fill(nullptr);
+  if (SnapinDataObject* object = snapinDataObjectOf(dataObject)) object->setType(wizardDataObjectType);
+
+  // Every page brings its own title: "Bogus" is never seen.
+  HRESULT created = sheetProvider_->CreatePropertySheet(L"Bogus", FALSE, reinterpret_cast<MMC_COOKIE>(this),
+                                                        dataObject, MMC_PSO_NEWWIZARDTYPE);
+  HRESULT added = E_UNEXPECTED;
+  SnapinData* data = module::currentData();
+  if (created == S_OK && data != nullptr) {
+    ComPtr<IComponentData> componentData;
+    if (SUCCEEDED(data->QueryInterface(IID_IComponentData, reinterpret_cast<void**>(componentData.GetAddressOf()))))
+      added = sheetProvider_->AddPrimaryPages(componentData.Get(), TRUE, nullptr, TRUE);
+  }
+
+  if (created == S_OK && added == S_OK) {
+    HWND owner = nullptr;
+    if (data == nullptr || data->console() == nullptr || FAILED(data->console()->GetMainWindow(&owner)))
+      owner = GetDesktopWindow();
+    // The wizard runs modelessly; its outcome arrives later as page notices.
+    (void)sheetProvider_->Show(reinterpret_cast<LONG_PTR>(owner), 0);
+    hr = S_OK;
+  } else {
+    hr = sheetProvider_->Show(-1, 0);  // discards the sheet begun above
+    for (HPROPSHEETPAGE& page : pageHandles_) {
+      if (page != nullptr) DestroyPropertySheetPage(page);
+      page = nullptr;
+    }
+    pages_.fill(nullptr);
+    // No wizard is open: the next command may try again.
+    pending_.reset();
+  }
+  sheetProvider_.Reset();
+  return hr;
 }
 
 void PoliciesNode::receivePageNotice(PageNotice& notice) {

@@ -55,6 +55,7 @@ class PoliciesNode final : public SnapinItem {
   [[nodiscard]] RuleItem* pendingItem() const { return pending_.get(); }
 
  private:
+  HRESULT openWizard(IDataObject* dataObject);
   void finishWizard();
   void cancelWizard();
 

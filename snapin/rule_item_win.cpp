@@ -78,6 +78,7 @@ HRESULT RuleItem::createPropertyPages(IPropertySheetCallback*, LONG_PTR, IDataOb
 }
 
 HRESULT RuleItem::queryPagesFor(IDataObject*) { return S_OK; }
+HRESULT RuleItem::getWatermarks(HBITMAP*, HBITMAP*, HPALETTE*, BOOL*) { return S_OK; }
 
 void RuleItem::save() { owner_.rewriteStore(); }
 

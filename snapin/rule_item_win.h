@@ -31,6 +31,7 @@ class RuleItem final : public SnapinItem {
   HRESULT createPropertyPages(IPropertySheetCallback* callback, LONG_PTR notifyHandle,
                               IDataObject* dataObject) override;
   HRESULT queryPagesFor(IDataObject* dataObject) override;
+  HRESULT getWatermarks(HBITMAP* watermark, HBITMAP* header, HPALETTE* palette, BOOL* stretch) override;
   void save() override;
 
   [[nodiscard]] Rule& rule() { return *rule_; }
