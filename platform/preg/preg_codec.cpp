@@ -77,15 +77,15 @@ class Parser {
 
   // A NUL-terminated UTF-16LE string; the scan never goes past the end of the file.
   bool string(std::u16string& out, const char* what) {
-    std::size_t start = pos_;
-    out.clear();
-    for (;;) {
-      auto c = peekUnit();
-      if (!c) return fail(start, std::string("a NUL-terminated ") + what);
-      pos_ += 2;
-      if (*c == 0) return true;
-      out.push_back(*c);
-    }
+    const std::size_t start = pos_;
+    std::size_t end = start;
+    while (end + 1 < file_.size() && (file_[end] | file_[end + 1]) != 0) end += 2;
+    if (end + 1 >= file_.size()) return fail(start, std::string("a NUL-terminated ") + what);
+    out.resize((end - start) / 2);
+    for (std::size_t i = 0; i < out.size(); ++i)
+      out[i] = static_cast<char16_t>(file_[start + 2 * i] | (file_[start + 2 * i + 1] << 8));
+    pos_ = end + 2;
+    return true;
   }
 
   bool readDword(std::uint32_t& v, const char* what) {
@@ -136,7 +136,7 @@ class Parser {
   // The key of a record, created when create is true; cached, since consecutive records
   // usually name the same key.
   Status keyFor(const std::wstring& path, bool create, Registry::Key& out) {
-    if (cached_ && namesEqual(cachedPath_, path)) {
+    if (cached_ && (cachedPath_ == path || namesEqual(cachedPath_, path))) {
       out = cached_.get();
       return status::success;
     }

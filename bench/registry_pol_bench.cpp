@@ -1,0 +1,133 @@
+// Load and save of a GPO folder whose Registry.pol holds many rules (default 10,000, each
+// with 3 command lines, 2 accounts in each list and 3 privileges), as ostrel-policy does them:
+//   decode / encode       the Registry.pol codec alone, in memory
+//   folder load           read the file and decode it into the hive
+//   load rules            folder load + LoadRules (the Rule reader over every rule key)
+//   folder save           encode + write a temporary file + flush + rename, gpt.ini likewise
+//   add one rule          what "ostrel-policy add-path" costs: load rules, UpdateStore, save
+// Usage: registry_pol_bench [--rules N] [--runs N] [--keep]
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "bench/bench_support.h"
+#include "platform/gpo_folder.h"
+#include "platform/preg/preg_codec.h"
+#include "rules/policy_store.h"
+
+using namespace ostrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Quiet : public Prompter {
+ public:
+  int messageBox(WindowHandle, const std::wstring&, const std::wstring&, std::uint32_t) override { return 1; }
+};
+
+std::unique_ptr<Rule> makeRule(int i) {
+  auto r = std::make_unique<Rule>();
+  r->newId();
+  if (i % 2 == 0) {
+    r->setType(RuleType::Path);
+    r->setPathPattern(L"%ProgramFiles%\\Vendor" + std::to_wstring(i) + L"\\app.exe");
+    r->setRecursive(i % 4 == 0);
+    (void)r->encodePath();
+  } else {
+    r->setType(RuleType::Hash);
+    r->setApplicationName(L"C:\\Tools\\tool" + std::to_wstring(i) + L".exe");
+    r->setHashFromText("0x0123456789abcdef0123456789abcdef01234567");
+  }
+  for (int c = 1; c <= 3; ++c) r->addCommandLine(L"app.exe /option" + std::to_wstring(c) + L" %SystemRoot%\\x");
+  for (int a = 1; a <= 2; ++a) {
+    std::wstring n = std::to_wstring(a);
+    r->addGroup(L"Group" + n, L"CORP", L"S-1-5-21-1004336348-1177238915-682003330-" + n, true);
+    r->addUser(L"User" + n, L"CORP", L"S-1-5-21-1004336348-1177238915-682003330-1" + n, true);
+    r->addSidToDelete(L"Guests" + n, L"BUILTIN", L"S-1-5-32-54" + n, false);
+  }
+  r->setOverridePrivileges(true);
+  for (const wchar_t* p : {L"SeBackupPrivilege", L"SeRestorePrivilege", L"SeDebugPrivilege"}) r->addPrivilege(p);
+  return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int rules = 10000, runs = 5;
+  bool keep = false;  // --keep leaves the folder in the temporary directory for profiling
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--keep") == 0) keep = true;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--rules") == 0) rules = std::atoi(argv[i + 1]);
+    if (std::strcmp(argv[i], "--runs") == 0) runs = std::atoi(argv[i + 1]);
+  }
+  Quiet quiet;
+  const fs::path dir = fs::temp_directory_path() / "ostrel-registry-pol-bench";
+  fs::remove_all(dir);
+  std::string error;
+
+  {
+    gpo::GpoFolder folder(dir);
+    if (!folder.load(error)) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
+    gpo::GpoFolderHost host(folder);
+    std::vector<std::unique_ptr<Rule>> owned;
+    std::vector<Rule*> live;
+    for (int i = 0; i < rules; ++i) {
+      owned.push_back(makeRule(i));
+      live.push_back(owned.back().get());
+    }
+    store::updateStore(&host, quiet, true, live);
+    if (!folder.save(error)) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
+  }
+  const fs::path pol = dir / "Machine" / "Registry.pol";
+  std::vector<std::uint8_t> bytes;
+  if (!platform::realFileSystem().readAll(pol, bytes, error)) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
+  std::printf("%d rules, Registry.pol %.1f MiB, %d runs each\n", rules, bytes.size() / 1048576.0, runs);
+
+  MemoryRegistry hive;
+  preg::ReadError readError;
+  bench::report("decode (bytes -> hive)", bench::measure(runs, nullptr, [&] {
+                  if (!preg::read(bytes, hive, readError)) std::abort();
+                }));
+  bench::report("encode (hive -> bytes)", bench::measure(runs, nullptr, [&] {
+                  if (preg::write(hive).size() != bytes.size()) std::abort();
+                }));
+
+  bench::report("folder load (read file + decode)", bench::measure(runs, nullptr, [&] {
+                  gpo::GpoFolder folder(dir);
+                  if (!folder.load(error)) std::abort();
+                }));
+
+  std::size_t loaded = 0;
+  bench::report("load rules (folder load + LoadRules)", bench::measure(runs, nullptr, [&] {
+                  gpo::GpoFolder folder(dir);
+                  if (!folder.load(error)) std::abort();
+                  gpo::GpoFolderHost host(folder);
+                  std::vector<std::unique_ptr<Rule>> list;
+                  store::loadRules(&host, quiet, [&](std::unique_ptr<Rule> r) { list.push_back(std::move(r)); });
+                  loaded = list.size();
+                }));
+  if (loaded != static_cast<std::size_t>(rules)) return std::fprintf(stderr, "loaded %zu rules\n", loaded), 1;
+
+  gpo::GpoFolder saving(dir);
+  if (!saving.load(error)) return 1;
+  bench::report("folder save (encode + atomic replace)", bench::measure(runs, nullptr, [&] {
+                  if (!saving.save(error)) std::abort();
+                }));
+
+  bench::report("add one rule (load rules, UpdateStore, save)", bench::measure(runs, nullptr, [&] {
+                  gpo::GpoFolder folder(dir);
+                  if (!folder.load(error)) std::abort();
+                  gpo::GpoFolderHost host(folder);
+                  std::vector<std::unique_ptr<Rule>> list;
+                  store::loadRules(&host, quiet, [&](std::unique_ptr<Rule> r) { list.push_back(std::move(r)); });
+                  list.push_back(makeRule(rules + 1));
+                  std::vector<Rule*> live;
+                  for (auto& r : list) live.push_back(r.get());
+                  store::updateStore(&host, quiet, true, live);
+                  if (!folder.save(error)) std::abort();
+                }));
+  if (!keep) fs::remove_all(dir);
+  return 0;
+}
