@@ -13,8 +13,10 @@ std::vector<std::uint8_t> regSzBytes(std::wstring_view text) {
 
 void regSzBytes(std::wstring_view text, std::vector<std::uint8_t>& bytes) {
   std::size_t units = text.size() + 1;
-  for (wchar_t wc : text)
-    if (static_cast<std::uint32_t>(wc) >= 0x10000) ++units;  // only where wchar_t is UTF-32
+  if constexpr (sizeof(wchar_t) > 2) {  // only where wchar_t is UTF-32
+    for (wchar_t wc : text)
+      if (static_cast<std::uint32_t>(wc) >= 0x10000) ++units;
+  }
   bytes.assign(units * 2, 0);
   std::size_t o = 0;
   auto put = [&](std::uint32_t unit) {
