@@ -408,6 +408,25 @@ std::vector<std::vector<std::wstring>> View::cells() {
   return all;
 }
 
+namespace {
+// Records every facet of an object that still holds references at a point where its holder
+// must have let go of it.
+void expectReleased(const ComIdentity& object, const char* when, std::vector<std::string>& problems) {
+  for (const auto& [iid, facet] : object.facets())
+    if (facet->references() != 0)
+      problems.push_back(facet->name() + " still referenced after " + when);
+}
+}  // namespace
+
+HRESULT View::close() {
+  if (!open_) return S_OK;
+  open_ = false;
+  HRESULT hr = component_->Destroy(0);
+  expectReleased(object_, "IComponent::Destroy", console_.problems);
+  component_.Reset();
+  return hr;
+}
+
 HRESULT View::notifyRow(std::size_t row, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) {
   if (row >= rows_.size() || component_ == nullptr) return E_UNEXPECTED;
   ComPtr<IDataObject> data;
@@ -606,14 +625,10 @@ HRESULT Console::close() {
   auto keep = [&](HRESULT hr) {
     if (FAILED(hr) && SUCCEEDED(first)) first = hr;
   };
-  for (auto& v : views_) {
-    if (!v->open_) continue;
-    keep(v->component_->Destroy(0));
-    v->component_.Reset();
-    v->open_ = false;
-  }
+  for (auto& v : views_) keep(v->close());
   if (componentData_ != nullptr) {
     keep(componentData_->Destroy());
+    expectReleased(scope_, "IComponentData::Destroy", problems);
     componentData_.Reset();
   }
   return first;

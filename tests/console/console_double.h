@@ -315,6 +315,11 @@ class View {
   // One cell; result receives GetDisplayInfo's answer.
   std::wstring cell(std::size_t row, int column, HRESULT* result = nullptr, int* image = nullptr);
 
+  // The administrator closes the view: IComponent::Destroy, then the final Release. The view's
+  // console interfaces must be released by Destroy already.
+  HRESULT close();
+  [[nodiscard]] bool open() const { return open_; }
+
   // The administrator selects a row (MMCN_SELECT, scope FALSE, select TRUE).
   HRESULT selectRow(std::size_t row);
   // The administrator presses Delete on a row (MMCN_DELETE).

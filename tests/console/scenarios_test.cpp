@@ -257,6 +257,10 @@ TEST_F(AdministratorSession, DeletingARuleAsksFirstAndEveryViewFollows) {
   ASSERT_EQ(S_OK, first.select(node));
   ASSERT_EQ(S_OK, second.select(node));
   ASSERT_EQ(3u, first.rows().size());
+  // Looking changes nothing in the policy.
+  expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
+  EXPECT_EQ(std::vector<std::wstring>{marker}, refreshMarkers(reg_, scratch_.key()));
+  EXPECT_TRUE(editor_->policyChanges.empty());
 
   // The administrator selects the second path rule and presses Delete, then answers No.
   ASSERT_EQ(S_OK, first.selectRow(1));
@@ -302,6 +306,69 @@ TEST_F(AdministratorSession, DeletingARuleAsksFirstAndEveryViewFollows) {
   // A later show in any view still lists the two remaining rules.
   EXPECT_EQ(S_OK, second.select(node));
   expectRows(second, remaining);
+}
+
+TEST_F(AdministratorSession, AClosedViewIsNoLongerToldAndTheOtherCarriesOn) {
+  writePolicy(reg_, scratch_.key(), policy_);
+  Console& console = openConsole();
+  HSCOPEITEM node = expandToNode();
+  View& first = console.openView();
+  View& second = console.openView();
+  ASSERT_EQ(S_OK, first.select(node));
+  ASSERT_EQ(S_OK, second.select(node));
+
+  // Closing the second view releases what it was given (checked by the double at Destroy).
+  EXPECT_EQ(S_OK, second.close());
+  EXPECT_TRUE(console.problems.empty()) << describe(console.problems);
+  second.log.clear();
+
+  answerer_.answerNext(IDYES);
+  EXPECT_EQ(S_OK, first.deleteRow(2));
+  expectDeleteQuestion(0, IDYES);
+  EXPECT_TRUE(second.log.empty()) << "a closed view gets no view change";
+  expectRows(first, {policy_.cells[0], policy_.cells[1]});
+  expectRuleKeys(policy_.pathKeys, {});
+  expectRewriteNotified(0);
+}
+
+// Rules as an older or damaged policy may hold them: a hash rule without a digest and a rule
+// key whose type the snap-in does not know. Both are listed and can be deleted.
+TEST_F(AdministratorSession, UnusualRulesAreListedAsStoredAndCanBeDeleted) {
+  const std::wstring unknownId = L"{4D4D4D4D-0000-4000-8000-000000000004}";
+  const std::wstring noDigestId = L"{5E5E5E5E-0000-4000-8000-000000000005}";
+  SamplePolicy policy;
+  policy.rules.clear();
+  auto hash = std::make_unique<Rule>();
+  (void)hash->idFromText(noDigestId);
+  hash->setType(RuleType::Hash);
+  hash->setApplicationName(L"C:\\Apps\\old.exe");
+  policy.rules.push_back(std::move(hash));
+  writePolicy(reg_, scratch_.key(), policy);
+  {
+    RegKey key;
+    ASSERT_EQ(status::success, RegKey::create(reg_, scratch_.key(), std::wstring(store::productKey) + L"\\Paths\\" + unknownId,
+                                              access::all, key));
+    const auto type = regSzBytes(L"Script");
+    (void)reg_.setValue(key.get(), L"Type", regtype::sz, type);
+    const auto name = regSzBytes(L"C:\\Scripts\\run.cmd");
+    (void)reg_.setValue(key.get(), L"Name", regtype::sz, name);
+  }
+  std::wstring marker = refreshMarkers(reg_, scratch_.key()).at(0);
+
+  Console& console = openConsole();
+  HSCOPEITEM node = expandToNode();
+  View& view = console.openView();
+  ASSERT_EQ(S_OK, view.select(node));
+  expectRows(view, {{L"", L"< ERROR >", L"< ERROR >", L"0 command lines"},
+                    {L"C:\\Apps\\old.exe", L"Hash", L"", L"0 command lines"}});
+
+  answerer_.answerNext(IDYES);
+  EXPECT_EQ(S_OK, view.deleteRow(0));
+  expectDeleteQuestion(0, IDYES);
+  expectRows(view, {{L"C:\\Apps\\old.exe", L"Hash", L"", L"0 command lines"}});
+  expectRuleKeys({}, {noDigestId});
+  expectNewMarker(marker);
+  expectRewriteNotified(0);
 }
 
 TEST_F(AdministratorSession, WithoutTheEditorsInformationTheNodeIsThereAndEmpty) {
