@@ -91,6 +91,8 @@ void GptIni::parse(std::string_view text) {
   version_ = 0;
   extensions_.clear();
   hadExtensionLine_ = false;
+  // A UTF-8 byte-order mark from a text editor would hide the first section header.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::size_t start = 0;
   while (start < text.size()) {
     auto end = text.find('\n', start);

@@ -144,6 +144,13 @@ TEST(GptIni, KeepsOtherLinesAndRewritesItsOwnInPlace) {
             ini.text());
 }
 
+TEST(GptIni, ByteOrderMarkDoesNotHideTheGeneralSection) {
+  GptIni ini;
+  ini.parse("\xEF\xBB\xBF[General]\r\nVersion=7\r\n");
+  EXPECT_EQ(7u, ini.version());
+  EXPECT_EQ("[General]\r\nVersion=7\r\n", ini.text());
+}
+
 TEST(GptIni, MissingEntriesGoToTheEndOfGeneral) {
   GptIni ini;
   ini.parse("[Other]\r\na=1\r\n[General]\r\ndisplayName=x\r\n\r\n[Last]\r\n");
