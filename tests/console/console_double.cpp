@@ -377,7 +377,9 @@ HRESULT View::select(HSCOPEITEM item) {
   verbs_.reset();
   (void)notifyScope(item, MMCN_ADD_IMAGES, reinterpret_cast<LPARAM>(images_.get()), item);
   log.push_back(L"MMCN_SHOW 1");
-  return notifyScope(item, MMCN_SHOW, TRUE, item);
+  HRESULT shown = notifyScope(item, MMCN_SHOW, TRUE, item);
+  scopeSelectResult = notifyScope(item, MMCN_SELECT, MAKELONG(TRUE, TRUE), 0);
+  return shown;
 }
 
 std::wstring View::cell(std::size_t row, int column, HRESULT* result, int* image) {
@@ -478,6 +480,27 @@ HRESULT Console::load(const CLSID& snapin) {
                                 reinterpret_cast<void**>(componentData_.ReleaseAndGetAddressOf()));
   if (FAILED(hr)) return hr;
   return componentData_->Initialize(scope_.console());
+}
+
+HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
+  wchar_t type[40] = {};
+  StringFromGUID2(nodeType, type, 40);
+  const std::wstring path = std::wstring(L"SOFTWARE\\Microsoft\\MMC\\NodeTypes\\") + type + L"\\Extensions\\NameSpace";
+  HKEY key = nullptr;
+  LSTATUS s = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key);
+  if (s != ERROR_SUCCESS) return HRESULT_FROM_WIN32(s);
+  namespaceExtensions.clear();
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256] = {};
+    DWORD chars = 256;
+    if (RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    CLSID clsid{};
+    if (SUCCEEDED(CLSIDFromString(name, &clsid))) namespaceExtensions.push_back(clsid);
+    else problems.push_back("namespace extension entry that is no CLSID: " + narrow(name));
+  }
+  RegCloseKey(key);
+  if (namespaceExtensions.empty()) return REGDB_E_CLASSNOTREG;
+  return load(namespaceExtensions.front());
 }
 
 HRESULT Console::expandComputerConfiguration() {

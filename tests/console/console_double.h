@@ -303,9 +303,11 @@ class View {
   [[nodiscard]] int number() const { return number_; }
 
   // The administrator selects a scope item in this view (also what SelectScopeItem does):
-  // MMCN_SHOW(FALSE) for the item shown before when it is another one, then MMCN_ADD_IMAGES
-  // and MMCN_SHOW(TRUE) for this one. Answers the MMCN_SHOW(TRUE) result.
+  // MMCN_SHOW(FALSE) for the item shown before when it is another one, then MMCN_ADD_IMAGES,
+  // MMCN_SHOW(TRUE) and MMCN_SELECT(scope, selected) for this one. Answers the MMCN_SHOW(TRUE)
+  // result; the MMCN_SELECT result is kept in scopeSelectResult.
   HRESULT select(HSCOPEITEM item);
+  HRESULT scopeSelectResult = E_FAIL;
   [[nodiscard]] HSCOPEITEM selected() const { return selected_; }
 
   [[nodiscard]] const std::vector<Column>& columns() const { return columns_; }
@@ -365,6 +367,11 @@ class Console {
 
   // CoCreateInstance(clsid, IComponentData) and IComponentData::Initialize(console).
   HRESULT load(const CLSID& snapin);
+  // What the console does for a node type it shows: reads the namespace extensions registered
+  // under SOFTWARE\Microsoft\MMC\NodeTypes\{node type}\Extensions\NameSpace (HKLM) and
+  // loads the first one. The CLSIDs found are kept in namespaceExtensions.
+  HRESULT loadNamespaceExtension(const GUID& nodeType);
+  std::vector<CLSID> namespaceExtensions;
   [[nodiscard]] IComponentData* componentData() { return componentData_.Get(); }
 
   // The editor's Computer Configuration node in the scope pane.

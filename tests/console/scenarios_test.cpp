@@ -67,8 +67,12 @@ class AdministratorSession : public ::testing::Test {
   Console& openConsole(bool withPolicy = true) {
     editor_ = std::make_unique<EditorNode>(withPolicy ? win::Win32Registry::toHkey(scratch_.key()) : nullptr);
     console_ = std::make_unique<Console>(*editor_);
-    HRESULT hr = console_->load(ids::toGUID(ostrel::ids::snapinClsid));
-    EXPECT_EQ(S_OK, hr) << "loading the snap-in through COM";
+    // The console finds the snap-in among the extensions registered for Computer Configuration.
+    HRESULT hr = console_->loadNamespaceExtension(ids::nodeIdMachine);
+    EXPECT_EQ(S_OK, hr) << "loading the registered namespace extension through COM";
+    EXPECT_EQ(1u, console_->namespaceExtensions.size());
+    EXPECT_TRUE(!console_->namespaceExtensions.empty() &&
+                IsEqualCLSID(ids::toGUID(ostrel::ids::snapinClsid), console_->namespaceExtensions.front()));
     return *console_;
   }
 
@@ -239,6 +243,16 @@ TEST_F(AdministratorSession, TwoViewsListTheRulesInStoreOrder) {
                                           L"InsertItem",            L"InsertItem",
                                           L"InsertItem"};
   EXPECT_EQ(show, first.log);
+  // Selecting the node itself enables no verb: no Delete, Properties or Refresh.
+  EXPECT_EQ(S_OK, first.scopeSelectResult);
+  EXPECT_TRUE(first.verbs().states.empty() ||
+              (!first.verbs().isSet(MMC_VERB_DELETE, ENABLED) && !first.verbs().isSet(MMC_VERB_PROPERTIES, ENABLED) &&
+               !first.verbs().isSet(MMC_VERB_REFRESH, ENABLED)));
+
+  // A view change with any hint but the refresh is acknowledged and ignored.
+  first.log.clear();
+  EXPECT_EQ(S_OK, first.component()->Notify(nullptr, MMCN_VIEW_CHANGE, node, 7));
+  EXPECT_TRUE(first.log.empty());
 
   // Selecting a row enables its Delete and Properties verbs.
   EXPECT_EQ(S_OK, first.selectRow(2));
