@@ -118,6 +118,94 @@ HRESULT STDMETHODCALLTYPE SheetCallbackObject::Facet::RemovePage(HPROPSHEETPAGE 
   return S_OK;
 }
 
+// --- SheetProviderObject, NodeManagerFactory ---------------------------------------------
+
+SheetProviderObject::SheetProviderObject(Console& console, int number)
+    : console_(console),
+      facet_(*this, "sheet provider " + std::to_string(number) + " IPropertySheetProvider"),
+      pages_("sheet provider " + std::to_string(number) + " IPropertySheetCallback") {
+  expose(ids::propertySheetProvider, facet_);
+}
+
+HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::CreatePropertySheet(LPCWSTR title, boolean type,
+                                                                          MMC_COOKIE cookie, IDataObject* dataObject,
+                                                                          DWORD options) {
+  SheetRequest& r = object_.request;
+  r.title = title != nullptr ? title : L"";
+  r.propertySheet = type != 0;
+  r.cookie = cookie;
+  r.dataObjectGiven = dataObject != nullptr;
+  r.options = options;
+  object_.dataObject_ = dataObject;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::FindPropertySheet(MMC_COOKIE, IComponent*, IDataObject*) {
+  object_.console_.notImplemented("IPropertySheetProvider::FindPropertySheet");
+  return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::AddPrimaryPages(IUnknown* unknown, BOOL createHandle,
+                                                                      HWND notifyWindow, BOOL scopePane) {
+  SheetRequest& r = object_.request;
+  r.primaryPagesAsked = true;
+  r.createHandle = createHandle;
+  r.notifyWindow = notifyWindow;
+  r.scopePane = scopePane;
+  if (unknown == nullptr) return E_INVALIDARG;
+  ComPtr<IUnknown> given, data;
+  (void)unknown->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(given.GetAddressOf()));
+  if (IComponentData* cd = object_.console_.componentData())
+    (void)cd->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(data.GetAddressOf()));
+  r.fromComponentData = given != nullptr && given == data;
+
+  ComPtr<IExtendPropertySheet2> extend;
+  HRESULT hr = unknown->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
+  if (FAILED(hr)) return hr;
+  // A new-style wizard shows the snap-in's header bitmap.
+  if (!r.propertySheet && (r.options & MMC_PSO_NEWWIZARDTYPE)) {
+    HPALETTE palette = nullptr;
+    r.watermarks = extend->GetWatermarks(object_.dataObject_.Get(), &r.watermark, &r.header, &palette, &r.stretch);
+  }
+  // The handle MMCPropertyChangeNotify takes: the console's record of this sheet.
+  const LONG_PTR handle = createHandle ? reinterpret_cast<LONG_PTR>(&object_) : 0;
+  r.createPages = extend->CreatePropertyPages(object_.pages_.get(), handle, object_.dataObject_.Get());
+  r.pages = object_.pages_.pages.size();
+  return r.createPages;
+}
+
+HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::AddExtensionPages() {
+  object_.console_.notImplemented("IPropertySheetProvider::AddExtensionPages");
+  return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::Show(LONG_PTR window, int page) {
+  SheetRequest& r = object_.request;
+  ++r.showCalls;
+  r.showWindow = window;
+  r.showPage = page;
+  if (window == -1) {
+    r.discarded = true;
+    for (HPROPSHEETPAGE p : object_.pages_.pages) DestroyPropertySheetPage(p);
+    object_.pages_.pages.clear();
+  }
+  object_.dataObject_.Reset();
+  return S_OK;
+}
+
+NodeManagerFactory::NodeManagerFactory(Console& console) : console_(console), facet_(*this) {
+  expose(IID_IClassFactory, facet_);
+}
+
+HRESULT STDMETHODCALLTYPE NodeManagerFactory::Facet::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
+  if (ppv == nullptr) return E_POINTER;
+  *ppv = nullptr;
+  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+  auto& providers = object_.console_.providers_;
+  providers.push_back(std::make_unique<SheetProviderObject>(object_.console_, static_cast<int>(providers.size()) + 1));
+  return providers.back()->query(riid, ppv);
+}
+
 // --- ConsoleFacet, DisplayHelpFacet ------------------------------------------------------
 
 ConsoleFacet::ConsoleFacet(ComIdentity& owner, std::string name, Console& console, View* view)
@@ -641,6 +729,28 @@ Console::PageRequest Console::requestPropertyPages(HSCOPEITEM item) {
   return request;
 }
 
+HRESULT Console::command(HSCOPEITEM item, long commandId) {
+  ComPtr<IExtendContextMenu> extend;
+  ComPtr<IDataObject> data = scopeDataObject(item);
+  if (componentData_ == nullptr || data == nullptr) return E_UNEXPECTED;
+  HRESULT hr = componentData_->QueryInterface(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()));
+  if (FAILED(hr)) return hr;
+  return extend->Command(commandId, data.Get());
+}
+
+HRESULT Console::offerSheetProvider() {
+  if (nodeManager_ != nullptr) return S_OK;
+  nodeManager_ = std::make_unique<NodeManagerFactory>(*this);
+  return CoRegisterClassObject(ids::nodeManager, nodeManager_->get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                               &nodeManagerCookie_);
+}
+
+std::vector<const SheetRequest*> Console::sheetRequests() const {
+  std::vector<const SheetRequest*> out;
+  for (const auto& p : providers_) out.push_back(&p->request);
+  return out;
+}
+
 HRESULT Console::close() {
   if (closed_) return S_OK;
   closed_ = true;
@@ -653,6 +763,10 @@ HRESULT Console::close() {
     keep(componentData_->Destroy());
     expectReleased(scope_, "IComponentData::Destroy", problems);
     componentData_.Reset();
+  }
+  if (nodeManagerCookie_ != 0) {
+    keep(CoRevokeClassObject(nodeManagerCookie_));
+    nodeManagerCookie_ = 0;
   }
   return first;
 }
@@ -678,6 +792,11 @@ std::vector<std::string> Console::referenceProblems() const {
   }
   for (const auto& m : menus_) objects.push_back(m.get());
   for (const auto& s : sheets_) objects.push_back(s.get());
+  if (nodeManager_ != nullptr) objects.push_back(nodeManager_.get());
+  for (const auto& p : providers_) {
+    objects.push_back(p.get());
+    objects.push_back(&p->pages_);
+  }
   for (const ComIdentity* o : objects) {
     for (const auto& [iid, facet] : o->facets()) {
       if (facet->references() != 0)

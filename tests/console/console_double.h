@@ -182,6 +182,81 @@ class SheetCallbackObject : public ComIdentity {
   Facet facet_;
 };
 
+// One sheet the snap-in asked the console's property-sheet provider for, from
+// CreatePropertySheet to Show.
+struct SheetRequest {
+  std::wstring title;
+  bool propertySheet = false;  // CreatePropertySheet's type: TRUE a property sheet, FALSE a wizard
+  MMC_COOKIE cookie = 0;
+  bool dataObjectGiven = false;
+  DWORD options = 0;
+  bool primaryPagesAsked = false;
+  bool fromComponentData = false;  // AddPrimaryPages' unknown is the snap-in's IComponentData
+  BOOL createHandle = FALSE;
+  HWND notifyWindow = nullptr;
+  BOOL scopePane = FALSE;
+  HRESULT watermarks = E_FAIL;  // GetWatermarks (asked for new-style wizards)
+  HBITMAP watermark = nullptr;
+  HBITMAP header = nullptr;
+  BOOL stretch = TRUE;
+  HRESULT createPages = E_FAIL;  // CreatePropertyPages
+  std::size_t pages = 0;
+  int showCalls = 0;
+  LONG_PTR showWindow = 0;
+  int showPage = -1;
+  bool discarded = false;  // Show(-1): the sheet begun is thrown away
+};
+
+// The console's property-sheet provider (CLSID_NodeManager) as the snap-in reaches it through
+// CoCreateInstance. It gathers the pages (GetWatermarks for a new-style wizard, then
+// CreatePropertyPages) and records Show; it does not display sheets.
+class SheetProviderObject : public ComIdentity {
+ public:
+  SheetProviderObject(Console& console, int number);
+  SheetRequest request;
+
+ private:
+  class Facet : public CountedInterface<IPropertySheetProvider> {
+   public:
+    Facet(SheetProviderObject& o, std::string name) : CountedInterface(o, std::move(name)), object_(o) {}
+    HRESULT STDMETHODCALLTYPE CreatePropertySheet(LPCWSTR title, boolean type, MMC_COOKIE cookie,
+                                                  IDataObject* dataObject, DWORD options) override;
+    HRESULT STDMETHODCALLTYPE FindPropertySheet(MMC_COOKIE, IComponent*, IDataObject*) override;
+    HRESULT STDMETHODCALLTYPE AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND notifyWindow,
+                                              BOOL scopePane) override;
+    HRESULT STDMETHODCALLTYPE AddExtensionPages() override;
+    HRESULT STDMETHODCALLTYPE Show(LONG_PTR window, int page) override;
+
+   private:
+    SheetProviderObject& object_;
+  };
+  friend class Console;
+  Console& console_;
+  Facet facet_;
+  ComPtr<IDataObject> dataObject_;  // held from CreatePropertySheet until Show
+  SheetCallbackObject pages_;
+};
+
+// The class object that makes property-sheet providers; registered in the test's process.
+class NodeManagerFactory : public ComIdentity {
+ public:
+  explicit NodeManagerFactory(Console& console);
+  IClassFactory* get() { return facet_.get(); }
+
+ private:
+  class Facet : public CountedInterface<IClassFactory> {
+   public:
+    Facet(NodeManagerFactory& o) : CountedInterface(o, "node manager IClassFactory"), object_(o) {}
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+   private:
+    NodeManagerFactory& object_;
+  };
+  Console& console_;
+  Facet facet_;
+};
+
 // IConsole as the scope pane (view == nullptr) or one view sees it.
 class ConsoleFacet : public CountedInterface<IConsole> {
  public:
@@ -402,6 +477,13 @@ class Console {
   };
   PageRequest requestPropertyPages(HSCOPEITEM item);
 
+  // The administrator chooses a context-menu command of a scope item (IExtendContextMenu::Command).
+  HRESULT command(HSCOPEITEM item, long commandId);
+  // Makes the console's property-sheet provider available to CoCreateInstance in this process
+  // (CoRegisterClassObject); without it, creating one fails as it does under plain Wine.
+  HRESULT offerSheetProvider();
+  [[nodiscard]] std::vector<const SheetRequest*> sheetRequests() const;
+
   // Teardown as the console does it: every IComponent::Destroy and final Release, then
   // IComponentData::Destroy and its final Release. Answers the first failure, if any.
   HRESULT close();
@@ -446,6 +528,10 @@ class Console {
   std::vector<std::unique_ptr<View>> views_;
   std::vector<std::unique_ptr<MenuCallbackObject>> menus_;
   std::vector<std::unique_ptr<SheetCallbackObject>> sheets_;
+  std::unique_ptr<NodeManagerFactory> nodeManager_;
+  DWORD nodeManagerCookie_ = 0;
+  std::vector<std::unique_ptr<SheetProviderObject>> providers_;
+  friend class NodeManagerFactory;
   std::vector<ScopeItem> scopeItems_;
   HSCOPEITEM computerConfiguration_ = 0x100;
   HSCOPEITEM nextScopeId_ = 0x1000;

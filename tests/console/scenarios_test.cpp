@@ -422,6 +422,69 @@ TEST_F(AdministratorSession, TheNodesMenuOffersTheWizardUnderNewOnly) {
   EXPECT_TRUE(items.empty());
 }
 
+TEST_F(AdministratorSession, TheWizardCommandWithoutTheConsolesSheetProviderOpensNothing) {
+  writePolicy(reg_, scratch_.key(), policy_);
+  const auto markers = refreshMarkers(reg_, scratch_.key());
+  Console& console = openConsole();
+  HSCOPEITEM node = expandToNode();
+  // What creating the console's property-sheet provider answers in this process.
+  IUnknown* provider = nullptr;
+  const HRESULT missing = CoCreateInstance(ids::nodeManager, nullptr, CLSCTX_INPROC_SERVER, ids::propertySheetProvider,
+                                           reinterpret_cast<void**>(&provider));
+  ASSERT_TRUE(FAILED(missing));
+
+  EXPECT_EQ(missing, console.command(node, 2));
+  EXPECT_TRUE(answerer_.seen.empty());
+  expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
+  EXPECT_EQ(markers, refreshMarkers(reg_, scratch_.key()));
+  EXPECT_TRUE(editor_->policyChanges.empty());
+}
+
+TEST_F(AdministratorSession, TheWizardCommandAsksTheConsoleForANewStyleWizard) {
+  Console& console = openConsole();
+  ASSERT_EQ(S_OK, console.offerSheetProvider());
+  HSCOPEITEM node = expandToNode();
+  const ScopeItem* item = console.scopeItem(node);
+  ASSERT_NE(nullptr, item);
+
+  const HRESULT hr = console.command(node, 2);
+  auto requests = console.sheetRequests();
+  ASSERT_EQ(1u, requests.size());
+  const SheetRequest& sheet = *requests[0];
+  EXPECT_EQ(L"Bogus", sheet.title);
+  EXPECT_FALSE(sheet.propertySheet) << "a wizard";
+  EXPECT_EQ(item->lParam, sheet.cookie);
+  EXPECT_TRUE(sheet.dataObjectGiven);
+  EXPECT_EQ(static_cast<DWORD>(MMC_PSO_NEWWIZARDTYPE), sheet.options);
+  EXPECT_TRUE(sheet.primaryPagesAsked);
+  EXPECT_TRUE(sheet.fromComponentData);
+  EXPECT_EQ(TRUE, sheet.createHandle);
+  EXPECT_EQ(nullptr, sheet.notifyWindow);
+  EXPECT_EQ(TRUE, sheet.scopePane);
+  EXPECT_EQ(S_OK, sheet.watermarks);
+  EXPECT_EQ(nullptr, sheet.watermark);
+  EXPECT_NE(nullptr, sheet.header);
+  EXPECT_EQ(FALSE, sheet.stretch);
+  EXPECT_EQ(1, sheet.showCalls);
+  if (sheet.pages == 0) {
+    // No wizard pages were made: the sheet begun is discarded and the command answers that.
+    EXPECT_TRUE(sheet.discarded);
+    EXPECT_EQ(-1, sheet.showWindow);
+    EXPECT_EQ(S_OK, hr);
+  } else {
+    // The eight pages, shown modelessly over the console's main window from the first page.
+    EXPECT_EQ(8u, sheet.pages);
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(console.mainWindow()), sheet.showWindow);
+    EXPECT_EQ(0, sheet.showPage);
+    EXPECT_EQ(S_OK, hr);
+  }
+  EXPECT_TRUE(editor_->policyChanges.empty());
+
+  // Any other command id does nothing.
+  EXPECT_EQ(S_FALSE, console.command(node, 3));
+  EXPECT_EQ(1u, console.sheetRequests().size());
+}
+
 TEST_F(AdministratorSession, TheNodeHasNoPropertiesNoDoubleClickActionAndNoChildren) {
   writePolicy(reg_, scratch_.key(), policy_);
   Console& console = openConsole();
