@@ -217,11 +217,11 @@ TEST_F(AdministratorSession, TwoViewsListTheRulesInStoreOrder) {
   writePolicy(reg_, scratch_.key(), policy_);
   Console& console = openConsole();
   HSCOPEITEM node = expandToNode();
-  HRESULT hr = E_FAIL;
-  View& first = console.openView(&hr);
-  EXPECT_EQ(S_OK, hr);
-  View& second = console.openView(&hr);
-  EXPECT_EQ(S_OK, hr);
+  HRESULT opened = E_FAIL;
+  View& first = console.openView(&opened);
+  EXPECT_EQ(S_OK, opened);
+  View& second = console.openView(&opened);
+  EXPECT_EQ(S_OK, opened);
 
   for (View* view : {&first, &second}) {
     EXPECT_EQ(S_OK, view->select(node));
@@ -253,6 +253,13 @@ TEST_F(AdministratorSession, TwoViewsListTheRulesInStoreOrder) {
   first.log.clear();
   EXPECT_EQ(S_OK, first.component()->Notify(nullptr, MMCN_VIEW_CHANGE, node, 7));
   EXPECT_TRUE(first.log.empty());
+
+  // The console asks a row's image with its first cell.
+  HRESULT hr = E_FAIL;
+  int image = -1;
+  EXPECT_EQ(policy_.cells[0][0], first.cell(0, 0, &hr, &image));
+  EXPECT_EQ(S_OK, hr);
+  EXPECT_EQ(2, image);
 
   // Selecting a row enables its Delete and Properties verbs.
   EXPECT_EQ(S_OK, first.selectRow(2));
