@@ -229,10 +229,12 @@ void putString(std::vector<std::uint8_t>& out, std::wstring_view s) {
   putUnit(out, 0);
 }
 
-void putRecord(std::vector<std::uint8_t>& out, std::wstring_view key, std::wstring_view value, std::uint32_t type,
-               std::span<const std::uint8_t> data) {
+// One record; the key path comes encoded (UTF-16LE with its NUL), since a key's values all
+// repeat it.
+void putRecord(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> key, std::wstring_view value,
+               std::uint32_t type, std::span<const std::uint8_t> data) {
   putUnit(out, u'[');
-  putString(out, key);
+  out.insert(out.end(), key.begin(), key.end());
   putUnit(out, u';');
   putString(out, value);
   putUnit(out, u';');
@@ -245,14 +247,17 @@ void putRecord(std::vector<std::uint8_t>& out, std::wstring_view key, std::wstri
 }
 
 void writeChildren(std::vector<std::uint8_t>& out, const MemoryRegistry::Node& node, std::wstring& path) {
+  std::vector<std::uint8_t> key;
   for (const auto& [name, child] : node.subkeys) {
     std::size_t mark = path.size();
     if (!path.empty()) path += L'\\';
     path += child->name;
+    key.clear();
+    putString(key, path);
     if (child->values.empty()) {
-      putRecord(out, path, L"", regtype::none, {});
+      putRecord(out, key, L"", regtype::none, {});
     } else {
-      for (const auto& v : child->values) putRecord(out, path, v.name, v.type, v.data);
+      for (const auto& v : child->values) putRecord(out, key, v.name, v.type, v.data);
     }
     writeChildren(out, *child, path);
     path.resize(mark);
