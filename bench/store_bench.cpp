@@ -65,6 +65,12 @@ void benchStore(int ruleCount) {
   store::rewriteStore(&host, prompter, live);  // warm: the store holds the rules once
   bench::report("RewriteStore (store full)",
                 bench::measure(7, nullptr, [&] { store::rewriteStore(&host, prompter, live); }));
+  bench::report("  of which UpdateStore, clear",
+                bench::measure(7, [&] { store::updateStore(&host, prompter, true, live); },
+                               [&] { store::updateStore(&host, prompter, false, live); }));
+  bench::report("  of which UpdateStore, write (store empty)",
+                bench::measure(7, [&] { store::updateStore(&host, prompter, false, live); },
+                               [&] { store::updateStore(&host, prompter, true, live); }));
 
   std::size_t loaded = 0;
   std::vector<std::unique_ptr<Rule>> sink;

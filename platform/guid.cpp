@@ -4,10 +4,28 @@
 
 namespace ostrel {
 
+// "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", written digit by digit: a rule id is
+// formatted for every rule key of every save.
 std::wstring guidText(const Guid& g) {
-  return formatWide(39, L"{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2,
-                    g.data3, g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5],
-                    g.data4[6], g.data4[7]);
+  static constexpr wchar_t digits[] = L"0123456789ABCDEF";
+  std::wstring t(38, L'-');
+  std::size_t o = 0;
+  auto hex = [&](std::uint64_t v, int n) {
+    for (int i = n - 1; i >= 0; --i) t[o++] = digits[(v >> (4 * i)) & 0xF];
+  };
+  t[o++] = L'{';
+  hex(g.data1, 8);
+  ++o;
+  hex(g.data2, 4);
+  ++o;
+  hex(g.data3, 4);
+  ++o;
+  hex(g.data4[0], 2);
+  hex(g.data4[1], 2);
+  ++o;
+  for (int i = 2; i < 8; ++i) hex(g.data4[i], 2);
+  t[o] = L'}';
+  return t;
 }
 
 namespace {

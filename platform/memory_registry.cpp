@@ -33,9 +33,8 @@ namespace {
 constexpr std::size_t linearSearchLimit = 64;
 }
 
-std::ptrdiff_t MemoryRegistry::Node::findValue(std::wstring_view name) const {
+std::ptrdiff_t MemoryRegistry::Node::findValue(std::wstring_view name, std::uint64_t h) const {
   if (values.size() <= linearSearchLimit) {
-    const std::uint64_t h = nameFingerprint(name);
     const std::uint64_t* hashes = valueHashes.data();
     for (std::size_t i = 0, n = valueHashes.size(); i < n; ++i)
       if (hashes[i] == h && namesEqual(values[i].name, name)) return static_cast<std::ptrdiff_t>(i);
@@ -47,12 +46,12 @@ std::ptrdiff_t MemoryRegistry::Node::findValue(std::wstring_view name) const {
   return -1;
 }
 
-void MemoryRegistry::Node::addValue(Value v) {
+void MemoryRegistry::Node::addValue(Value v, std::uint64_t fingerprint) {
   if (values.empty()) {
     values.reserve(8);
     valueHashes.reserve(8);
   }
-  valueHashes.push_back(nameFingerprint(v.name));
+  valueHashes.push_back(fingerprint);
   values.push_back(std::move(v));
   if (values.size() == linearSearchLimit + 1) {
     for (std::size_t i = 0; i < values.size(); ++i) valueIndex.emplace(nameHash(values[i].name), i);
@@ -91,7 +90,10 @@ std::shared_ptr<MemoryRegistry::Node> cloneNode(const MemoryRegistry::Node& n,
   copy->values = n.values;
   copy->valueHashes = n.valueHashes;
   copy->valueIndex = n.valueIndex;
-  for (const auto& [name, child] : n.subkeys) copy->subkeys.emplace(name, cloneNode(*child, copy.get()));
+  for (const auto& [name, child] : n.subkeys) {
+    auto clone = cloneNode(*child, copy.get());
+    copy->subkeys.emplace(clone->name, std::move(clone));
+  }
   return copy;
 }
 }  // namespace
@@ -230,14 +232,15 @@ Status MemoryRegistry::setValue(Key key, const std::wstring& name, std::uint32_t
   Handle* h = nullptr;
   if (Status s = lookup(key, access::setValue, h); s != status::success) return s;
   Node& node = *h->node;
-  std::ptrdiff_t pos = node.findValue(name);
+  const std::uint64_t fingerprint = nameFingerprint(name);
+  std::ptrdiff_t pos = node.findValue(name, fingerprint);
   if (pos >= 0) {
     // Overwriting keeps the value's position and its first spelling.
     Value& v = node.values[static_cast<std::size_t>(pos)];
     v.type = type;
     v.data.assign(data.begin(), data.end());
   } else {
-    node.addValue(Value{name, type, {data.begin(), data.end()}});
+    node.addValue(Value{name, type, {data.begin(), data.end()}}, fingerprint);
   }
   return status::success;
 }

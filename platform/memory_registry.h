@@ -38,7 +38,8 @@ class MemoryRegistry final : public Registry {
     std::wstring name;
     Node* parent = nullptr;
     bool deleted = false;
-    std::map<std::wstring, std::shared_ptr<Node>, NameLess> subkeys;
+    // Keyed by a view of the child's own name, which lives as long as the child.
+    std::map<std::wstring_view, std::shared_ptr<Node>, NameLess> subkeys;
     std::vector<Value> values;
     // Fingerprints of the values' names, in the same order: a search of a small key scans
     // this contiguous array and compares names only where the fingerprint matches.
@@ -46,8 +47,11 @@ class MemoryRegistry final : public Registry {
     // For keys with many values: folded-name hash -> position in values. Small keys (a rule
     // key holds a few dozen values) are searched linearly, which avoids an allocation per value.
     std::unordered_multimap<std::size_t, std::size_t> valueIndex;
-    [[nodiscard]] std::ptrdiff_t findValue(std::wstring_view name) const;
-    void addValue(Value v);
+    [[nodiscard]] std::ptrdiff_t findValue(std::wstring_view name) const {
+      return findValue(name, nameFingerprint(name));
+    }
+    [[nodiscard]] std::ptrdiff_t findValue(std::wstring_view name, std::uint64_t fingerprint) const;
+    void addValue(Value v, std::uint64_t fingerprint);
     void eraseValue(std::size_t pos);
   };
 
@@ -98,7 +102,7 @@ class MemoryRegistry final : public Registry {
   struct EnumCursor {
     const Node* node = nullptr;
     std::uint32_t index = 0;
-    std::map<std::wstring, std::shared_ptr<Node>, NameLess>::const_iterator it;
+    std::map<std::wstring_view, std::shared_ptr<Node>, NameLess>::const_iterator it;
     std::size_t generation = 0;
   } cursor_;
   std::size_t generation_ = 0;  // bumped by every change of a subkey set

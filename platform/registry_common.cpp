@@ -17,23 +17,22 @@ void regSzBytes(std::wstring_view text, std::vector<std::uint8_t>& bytes) {
     for (wchar_t wc : text)
       if (static_cast<std::uint32_t>(wc) >= 0x10000) ++units;
   }
-  bytes.assign(units * 2, 0);
-  std::size_t o = 0;
-  auto put = [&](std::uint32_t unit) {
-    bytes[o++] = static_cast<std::uint8_t>(unit & 0xFF);
-    bytes[o++] = static_cast<std::uint8_t>(unit >> 8);
-  };
+  bytes.resize(units * 2);
+  std::uint8_t* out = bytes.data();
   for (wchar_t wc : text) {
     auto c = static_cast<std::uint32_t>(wc);
     if (c >= 0x10000 && c <= 0x10FFFF) {
       c -= 0x10000;
-      put(0xD800 + (c >> 10));
-      put(0xDC00 + (c & 0x3FF));
-    } else {
-      put(c);
+      std::uint32_t hi = 0xD800 + (c >> 10), lo = 0xDC00 + (c & 0x3FF);
+      *out++ = static_cast<std::uint8_t>(hi);
+      *out++ = static_cast<std::uint8_t>(hi >> 8);
+      c = lo;
     }
+    *out++ = static_cast<std::uint8_t>(c);
+    *out++ = static_cast<std::uint8_t>(c >> 8);
   }
-  // the terminating NUL is already zero
+  *out++ = 0;
+  *out = 0;
 }
 
 bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text) {

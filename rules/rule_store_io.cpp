@@ -44,6 +44,17 @@ class KeyWriter {
     auto bytes = regDwordBytes(value);
     reg_.setValue(key_, name, regtype::dword, bytes);
   }
+  // Fixed value names go through a reused buffer rather than a temporary string each.
+  void text(const wchar_t* name, std::wstring_view value) { text(fixed_.assign(name), value); }
+  void number(const wchar_t* name, std::uint32_t value) { number(fixed_.assign(name), value); }
+  // A command line with its keywords in canonical case; every keyword starts with "%",
+  // so a line without one is written as it is.
+  void commandLine(const std::wstring& name, const std::wstring& line) {
+    if (line.find(L'%') == std::wstring::npos)
+      text(name, line);
+    else
+      text(name, keywords::normalizeCase(line));
+  }
   // A numbered value name, formatted into a buffer the writer reuses.
   const std::wstring& name(const wchar_t* prefix, std::size_t k, const wchar_t* suffix = L"") {
     return layout::numbered(nameBuffer_, prefix, k, suffix);
@@ -53,6 +64,7 @@ class KeyWriter {
   Registry& reg_;
   Registry::Key key_;
   std::wstring nameBuffer_;
+  std::wstring fixed_;
   std::vector<std::uint8_t> data_;
 };
 
@@ -77,6 +89,10 @@ class KeyReader {
     return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
            (std::uint32_t{b[3]} << 24);
   }
+  bool text(const wchar_t* name, std::size_t bufferChars, std::wstring& out) {
+    return text(fixed_.assign(name), bufferChars, out);
+  }
+  std::uint32_t number(const wchar_t* name) { return number(fixed_.assign(name)); }
   std::uint32_t valueCount() {
     std::uint32_t subkeys = 0, values = 0;
     return reg_.queryInfoKey(key_, subkeys, values) == status::success ? values : 0;
@@ -91,6 +107,7 @@ class KeyReader {
   Registry& reg_;
   Registry::Key key_;
   std::wstring nameBuffer_;
+  std::wstring fixed_;
   std::array<std::uint8_t, 2 * layout::commandLineChars> scratch_;
 };
 
@@ -179,7 +196,7 @@ int Rule::write() {
   }
   out.number(layout::commandLines, static_cast<std::uint32_t>(commandLines_.size()));
   for (std::size_t k = 1; k <= commandLines_.size(); ++k)
-    out.text(out.name(layout::commandLine, k), keywords::normalizeCase(commandLines_[k - 1]));
+    out.commandLine(out.name(layout::commandLine, k), commandLines_[k - 1]);
   for (const auto& names : layout::accountLists) {
     const auto& entries = accounts(names.list);
     out.number(names.count, static_cast<std::uint32_t>(entries.size()));

@@ -50,7 +50,7 @@ class RegistrationTest : public ::testing::Test {
   // Every value of the hive, sorted by key path (keys in enumeration order), as REG_SZ text.
   std::vector<Value> allValues() const {
     std::vector<Value> out;
-    for (const auto& [name, node] : hive_.rootNode().subkeys) collect(name, L"", *node, out);
+    for (const auto& [name, node] : hive_.rootNode().subkeys) collect(node->name, L"", *node, out);
     return out;
   }
   // Every key path under a root, values or not.
@@ -75,11 +75,11 @@ class RegistrationTest : public ::testing::Test {
       out.emplace_back(rootName, path, v.name, text);
     }
     for (const auto& [name, child] : node.subkeys)
-      collect(rootName, path.empty() ? name : path + L"\\" + name, *child, out);
+      collect(rootName, path.empty() ? child->name : path + L"\\" + child->name, *child, out);
   }
   static void collectKeys(const std::wstring& path, const MemoryRegistry::Node& node, std::vector<std::wstring>& out) {
     for (const auto& [name, child] : node.subkeys) {
-      std::wstring p = path.empty() ? name : path + L"\\" + name;
+      std::wstring p = path.empty() ? child->name : path + L"\\" + child->name;
       out.push_back(p);
       collectKeys(p, *child, out);
     }
