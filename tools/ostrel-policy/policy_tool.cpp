@@ -530,9 +530,9 @@ int run(const std::vector<std::wstring>& args, std::ostream& out, std::ostream& 
     err << "ostrel-policy: " << e.message << "\nTry 'ostrel-policy --help'.\n";
     return exitcode::usage;
   }
-  if (o.help || args.empty()) {
-    (o.help ? out : err) << usageText;
-    return o.help ? exitcode::success : exitcode::usage;
+  if (o.help) {
+    out << usageText;
+    return exitcode::success;
   }
   if (o.command == L"list") return list(o, out, err);
   if (o.command == L"add-hash") return addHash(o, out, err);
