@@ -98,6 +98,17 @@ std::shared_ptr<MemoryRegistry::Node> cloneNode(const MemoryRegistry::Node& n,
 }
 }  // namespace
 
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::takeContent() {
+  std::shared_ptr<Node> content = std::move(root_);
+  root_ = std::make_shared<Node>();
+  // Handles of this hive must not reach into the content now owned elsewhere.
+  auto detached = std::make_shared<Node>();
+  detached->deleted = true;
+  for (auto& [key, handle] : handles_) handle.node = detached;
+  ++generation_;
+  return content;
+}
+
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::cloneContent() const {
   return cloneNode(*root_, nullptr);
 }

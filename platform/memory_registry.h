@@ -67,6 +67,8 @@ class MemoryRegistry final : public Registry {
   // Replaces the whole content with that of another hive (handles stay open on the old tree).
   void replaceContent(std::shared_ptr<Node> newRoot);
   [[nodiscard]] std::shared_ptr<Node> cloneContent() const;
+  // Hands the whole content over, leaving this hive empty (its open handles answer "key deleted").
+  [[nodiscard]] std::shared_ptr<Node> takeContent();
 
   Status openKey(Key parent, const std::wstring& subkey, std::uint32_t access, Key& out) override;
   Status createKey(Key parent, const std::wstring& subkey, std::uint32_t access, Key& out) override;

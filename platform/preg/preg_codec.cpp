@@ -277,7 +277,7 @@ bool read(std::span<const std::uint8_t> file, MemoryRegistry& hive, ReadError& e
     Parser parser(file, fresh, error);
     if (!parser.run()) return false;
   }
-  hive.replaceContent(fresh.cloneContent());
+  hive.replaceContent(fresh.takeContent());
   return true;
 }
 
