@@ -392,6 +392,66 @@ TEST_F(AdministratorSession, UnusualRulesAreListedAsStoredAndCanBeDeleted) {
   expectRewriteNotified(0);
 }
 
+// The system's text of a failure, as the "Policy Error" box shows it.
+std::wstring systemText(HRESULT hr) {
+  wchar_t buffer[1024] = {};
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(hr),
+                           MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 1024, nullptr);
+  return std::wstring(buffer, n);
+}
+
+void expectPolicyError(const SeenMessageBox& box, HRESULT hr) {
+  EXPECT_EQ(L"Policy Error", box.caption);
+  EXPECT_EQ(systemText(hr), box.text);
+  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), box.style);
+  EXPECT_EQ(nullptr, box.owner);
+}
+
+TEST_F(AdministratorSession, APolicyTheEditorCannotOpenIsReportedAndListsNothing) {
+  writePolicy(reg_, scratch_.key(), policy_);
+  Console& console = openConsole();
+  editor_->failGetRegistryKey = E_ACCESSDENIED;
+  answerer_.answerNext(IDOK);
+  HSCOPEITEM node = expandToNode();
+  ASSERT_EQ(1u, answerer_.seen.size());
+  expectPolicyError(answerer_.seen[0], E_ACCESSDENIED);
+  EXPECT_EQ(nodeName, console.scopeText(node));
+  View& view = console.openView();
+  EXPECT_EQ(S_OK, view.select(node));
+  expectColumns(view);
+  EXPECT_TRUE(view.rows().empty());
+}
+
+TEST_F(AdministratorSession, ADeletionTheEditorCannotStoreIsReportedAndLeavesThePolicy) {
+  writePolicy(reg_, scratch_.key(), policy_);
+  const auto markers = refreshMarkers(reg_, scratch_.key());
+  Console& console = openConsole();
+  HSCOPEITEM node = expandToNode();
+  View& first = console.openView();
+  View& second = console.openView();
+  ASSERT_EQ(S_OK, first.select(node));
+  ASSERT_EQ(S_OK, second.select(node));
+
+  // The policy's registry becomes unreachable (the editor lost its connection, say).
+  editor_->failGetRegistryKey = E_ACCESSDENIED;
+  answerer_.answerNext(IDYES);
+  answerer_.answerNext(IDOK);
+  answerer_.answerNext(IDOK);
+  EXPECT_EQ(S_OK, first.deleteRow(0));
+  // The question, then one report for the clear and one for the write; the marker step
+  // gives up silently.
+  ASSERT_EQ(3u, answerer_.seen.size());
+  expectDeleteQuestion(0, IDYES);
+  expectPolicyError(answerer_.seen[1], E_ACCESSDENIED);
+  expectPolicyError(answerer_.seen[2], E_ACCESSDENIED);
+  // The rule is gone from the list; the policy is as it was and the editor was told nothing.
+  expectRows(first, {policy_.cells[1], policy_.cells[2]});
+  expectRows(second, {policy_.cells[1], policy_.cells[2]});
+  expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
+  EXPECT_EQ(markers, refreshMarkers(reg_, scratch_.key()));
+  EXPECT_TRUE(editor_->policyChanges.empty());
+}
+
 TEST_F(AdministratorSession, WithoutTheEditorsInformationTheNodeIsThereAndEmpty) {
   writePolicy(reg_, scratch_.key(), policy_);  // present, but this console cannot reach it
   Console& console = openConsole(false);
