@@ -167,9 +167,12 @@ HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::AddPrimaryPages(IUnknown* 
     HPALETTE palette = nullptr;
     r.watermarks = extend->GetWatermarks(object_.dataObject_.Get(), &r.watermark, &r.header, &palette, &r.stretch);
   }
-  // The handle MMCPropertyChangeNotify takes: the console's record of this sheet.
-  const LONG_PTR handle = createHandle ? reinterpret_cast<LONG_PTR>(&object_) : 0;
-  r.createPages = extend->CreatePropertyPages(object_.pages_.get(), handle, object_.dataObject_.Get());
+  // The handle MMCPropertyChangeNotify takes leads to the console's window; a sheet of the
+  // result pane reports to the view that opened it.
+  object_.route_.window = object_.console_.mainWindow();
+  if (!scopePane) (void)unknown->QueryInterface(ids::component, reinterpret_cast<void**>(object_.component_.GetAddressOf()));
+  r.notifyHandle = createHandle ? reinterpret_cast<LONG_PTR>(&object_.route_) : 0;
+  r.createPages = extend->CreatePropertyPages(object_.pages_.get(), r.notifyHandle, object_.dataObject_.Get());
   r.pages = object_.pages_.pages.size();
   return r.createPages;
 }
@@ -548,9 +551,19 @@ HRESULT View::resultViewType(MMC_COOKIE cookie, std::wstring* viewType, long* op
 
 Console::Console(EditorNode& editor)
     : editor_(editor), scope_(*this), scopeImages_(*this, "scope IImageList") {
-  // A hidden frame window stands for the console's main window (the owner of message boxes).
-  mainWindow_ = CreateWindowExW(0, L"STATIC", L"Console Root", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+  // A hidden frame window stands for the console's main window: the owner of message boxes
+  // and the target of posted page notices.
+  static const ATOM windowClass = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"OstrelConsoleDouble";
+    return RegisterClassExW(&wc);
+  }();
+  mainWindow_ = CreateWindowExW(0, MAKEINTATOM(windowClass), L"Console Root", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(mainWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   ScopeItem root;
   root.id = computerConfiguration_;
   root.snapinOwned = false;
@@ -560,7 +573,45 @@ Console::Console(EditorNode& editor)
 
 Console::~Console() {
   if (!closed_) (void)close();
-  if (mainWindow_ != nullptr) DestroyWindow(mainWindow_);
+  if (mainWindow_ != nullptr) {
+    SetWindowLongPtrW(mainWindow_, GWLP_USERDATA, 0);
+    DestroyWindow(mainWindow_);
+  }
+}
+
+LRESULT CALLBACK Console::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == NotifyRoute::message) {
+    if (auto* console = reinterpret_cast<Console*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+      console->deliverPropertyChange(static_cast<LONG_PTR>(wParam), lParam);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Console::deliverPropertyChange(LONG_PTR handle, LPARAM param) {
+  for (const auto& p : providers_) {
+    if (reinterpret_cast<LONG_PTR>(&p->route_) != handle) continue;
+    const bool scopePane = p->request.scopePane != FALSE;
+    HRESULT hr = E_UNEXPECTED;
+    if (scopePane && componentData_ != nullptr)
+      hr = componentData_->Notify(nullptr, MMCN_PROPERTY_CHANGE, TRUE, param);
+    else if (!scopePane && p->component_ != nullptr)
+      hr = p->component_->Notify(nullptr, MMCN_PROPERTY_CHANGE, FALSE, param);
+    propertyChanges.push_back({scopePane, param, hr});
+    return;
+  }
+  problems.push_back("MMCPropertyChangeNotify with a handle the console never gave");
+}
+
+std::size_t Console::pumpMessages() {
+  std::size_t n = 0;
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    ++n;
+  }
+  return n;
 }
 
 HRESULT Console::load(const CLSID& snapin) {
@@ -758,6 +809,8 @@ HRESULT Console::close() {
   auto keep = [&](HRESULT hr) {
     if (FAILED(hr) && SUCCEEDED(first)) first = hr;
   };
+  // Open sheets go with the console: the views they report to are let go first.
+  for (auto& p : providers_) p->component_.Reset();
   for (auto& v : views_) keep(v->close());
   if (componentData_ != nullptr) {
     keep(componentData_->Destroy());

@@ -21,6 +21,7 @@
 
 #include "tests/console/counted.h"
 #include "tests/console/editor_double.h"
+#include "tests/console/notify_route.h"
 
 namespace ostrel::console {
 
@@ -200,6 +201,7 @@ struct SheetRequest {
   HBITMAP header = nullptr;
   BOOL stretch = TRUE;
   HRESULT createPages = E_FAIL;  // CreatePropertyPages
+  LONG_PTR notifyHandle = 0;     // the handle given to CreatePropertyPages (0 without bCreateHandle)
   std::size_t pages = 0;
   int showCalls = 0;
   LONG_PTR showWindow = 0;
@@ -235,6 +237,8 @@ class SheetProviderObject : public ComIdentity {
   Facet facet_;
   ComPtr<IDataObject> dataObject_;  // held from CreatePropertySheet until Show
   SheetCallbackObject pages_;
+  NotifyRoute route_;               // what the notify handle points to
+  ComPtr<IComponent> component_;    // the view a result-pane sheet reports to (bScopePane FALSE)
 };
 
 // The class object that makes property-sheet providers; registered in the test's process.
@@ -484,6 +488,18 @@ class Console {
   HRESULT offerSheetProvider();
   [[nodiscard]] std::vector<const SheetRequest*> sheetRequests() const;
 
+  // Page notices (MMCPropertyChangeNotify) are posted to the console's window and delivered
+  // here by its message loop: IComponentData::Notify for a sheet opened from the scope pane,
+  // the sheet's IComponent::Notify otherwise, with MMCN_PROPERTY_CHANGE.
+  struct PropertyChange {
+    bool scopePane;
+    LPARAM param;
+    HRESULT result;
+  };
+  std::vector<PropertyChange> propertyChanges;
+  // Runs the console's message loop until no message is left (it never waits for one).
+  std::size_t pumpMessages();
+
   // Teardown as the console does it: every IComponent::Destroy and final Release, then
   // IComponentData::Destroy and its final Release. Answers the first failure, if any.
   HRESULT close();
@@ -516,6 +532,8 @@ class Console {
   friend class ImageListObject;
 
   HRESULT updateAllViews(IDataObject* dataObject, LPARAM data, LONG_PTR hint);
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void deliverPropertyChange(LONG_PTR handle, LPARAM param);
   View* activeView();
   HRESULT insertScopeItem(SCOPEDATAITEM* item);
   ComPtr<IDataObject> scopeDataObject(HSCOPEITEM item);

@@ -116,6 +116,31 @@ TEST_F(Ledger, TextsMustComeFromTheTaskAllocator) {
   EXPECT_EQ("text \"Shared\" was not allocated with CoTaskMemAlloc", console.problems[0]);
 }
 
+// The stand-in console module posts to the route's window; the console's loop refuses a
+// handle that none of its sheets gave out.
+using ConsoleModule = ComApartment;
+
+TEST_F(ConsoleModule, PageNoticesArePostedToTheConsoleAndCheckedThere) {
+  HMODULE module = LoadLibraryW(L"mmcndmgr.dll");
+  ASSERT_NE(nullptr, module);
+  using NotifyFn = HRESULT(WINAPI*)(LONG_PTR, LPARAM);
+  auto notify = reinterpret_cast<NotifyFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "MMCPropertyChangeNotify")));
+  ASSERT_NE(nullptr, notify);
+  EditorNode editor(nullptr);
+  Console console(editor);
+  EXPECT_EQ(E_INVALIDARG, notify(0, 1));
+  NotifyRoute stranger;
+  stranger.window = console.mainWindow();
+  EXPECT_EQ(S_OK, notify(reinterpret_cast<LONG_PTR>(&stranger), 1));
+  EXPECT_TRUE(console.problems.empty());
+  EXPECT_EQ(1u, console.pumpMessages());
+  EXPECT_TRUE(console.propertyChanges.empty());
+  EXPECT_EQ(std::vector<std::string>{"MMCPropertyChangeNotify with a handle the console never gave"}, console.problems);
+  stranger.magic = 0;
+  EXPECT_EQ(E_INVALIDARG, notify(reinterpret_cast<LONG_PTR>(&stranger), 1));
+  FreeLibrary(module);
+}
+
 class MessageBoxes : public ComApartment {
  protected:
   void SetUp() override {

@@ -13,6 +13,7 @@
 
 #include "resources/product_guids.h"
 #include "rules/policy_store.h"
+#include "snapin/page_notice.h"
 #include "tests/console/console_double.h"
 #include "tests/console/console_guids.h"
 #include "tests/console/message_box_answerer.h"
@@ -550,6 +551,35 @@ TEST_F(AdministratorSession, TheWizardCommandAsksTheConsoleForANewStyleWizard) {
   // Any other command id does nothing.
   EXPECT_EQ(S_FALSE, console.command(node, 3));
   EXPECT_EQ(1u, console.sheetRequests().size());
+}
+
+// A wizard page reports to the node through the console: MMCPropertyChangeNotify posts the
+// notice, and the console's message loop hands it to the snap-in on the console's thread.
+TEST_F(AdministratorSession, APageNoticeTravelsThroughTheConsolesMessageLoop) {
+  Console& console = openConsole();
+  ASSERT_EQ(S_OK, console.offerSheetProvider());
+  HSCOPEITEM node = expandToNode();
+  (void)console.command(node, 2);
+  ASSERT_EQ(1u, console.sheetRequests().size());
+  const LONG_PTR handle = console.sheetRequests()[0]->notifyHandle;
+  ASSERT_NE(0, handle);
+
+  // The console's module as a page finds it.
+  HMODULE module = LoadLibraryW(L"mmcndmgr.dll");
+  ASSERT_NE(nullptr, module);
+  using NotifyFn = HRESULT(WINAPI*)(LONG_PTR, LPARAM);
+  auto notify = reinterpret_cast<NotifyFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "MMCPropertyChangeNotify")));
+  ASSERT_NE(nullptr, notify);
+  auto* owner = reinterpret_cast<snapin::SnapinItem*>(console.scopeItem(node)->lParam);
+  // Cancel on the finish page: with no wizard pending the node has nothing to drop.
+  EXPECT_EQ(S_OK, notify(handle, snapin::sendablePageNotice(125, owner, snapin::notice::cancel)));
+  EXPECT_TRUE(console.propertyChanges.empty()) << "posted, not delivered at once";
+  console.pumpMessages();
+  ASSERT_EQ(1u, console.propertyChanges.size());
+  EXPECT_TRUE(console.propertyChanges[0].scopePane);
+  EXPECT_EQ(S_OK, console.propertyChanges[0].result);
+  EXPECT_TRUE(editor_->policyChanges.empty());
+  FreeLibrary(module);
 }
 
 TEST_F(AdministratorSession, TheNodeHasNoPropertiesNoDoubleClickActionAndNoChildren) {
