@@ -33,6 +33,11 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
   need_update=1
 fi
+# The entry alone is not enough when apt's source index is missing (lists cleaned or never fetched).
+if [ "${OSTREL_NATIVE_ONLY:-0}" != 1 ] &&
+   ! apt-cache showsrc libcrypto++ 2>/dev/null | grep -q '^Package: libcrypto++$'; then
+  need_update=1
+fi
 
 if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ]; then
   export DEBIAN_FRONTEND=noninteractive

@@ -1,0 +1,68 @@
+// Ids, clock and debug output on Windows.
+#include <windows.h>
+#include <rpc.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "platform/guid.h"
+#include "platform/trace.h"
+
+namespace ostrel::platform {
+
+namespace {
+// True when GetVersionExW reports a platform other than VER_PLATFORM_WIN32_WINDOWS; decided
+// once per process, as the module does when it is loaded.
+bool ntFamily() {
+  static const bool nt = [] {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (!GetVersionExW(&info)) return true;  // the platform id stays 0, which is not 1
+    return info.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS;
+  }();
+  return nt;
+}
+
+std::mutex sinkMutex;
+TraceSink& sink() {
+  static TraceSink s;
+  return s;
+}
+}  // namespace
+
+Guid newRuleGuid() {
+  UUID u{};
+  // Both report success or a local-only id (no network address), which is still a valid id.
+  if (ntFamily())
+    (void)UuidCreateSequential(&u);
+  else
+    (void)UuidCreate(&u);
+  Guid g;
+  g.data1 = u.Data1;
+  g.data2 = u.Data2;
+  g.data3 = u.Data3;
+  std::memcpy(g.data4.data(), u.Data4, sizeof(u.Data4));
+  return g;
+}
+
+std::uint64_t fileTimeNow() {
+  FILETIME ft{};
+  GetSystemTimeAsFileTime(&ft);
+  return (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
+}
+
+// The debugger gets every line; a test may listen in as well.
+TraceSink setTraceSink(TraceSink s) {
+  std::lock_guard lock(sinkMutex);
+  TraceSink old = std::move(sink());
+  sink() = std::move(s);
+  return old;
+}
+
+void debugOutput(const std::wstring& text) {
+  OutputDebugStringW(text.c_str());
+  std::lock_guard lock(sinkMutex);
+  if (sink()) sink()(text);
+}
+
+}  // namespace ostrel::platform

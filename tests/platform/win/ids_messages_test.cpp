@@ -1,0 +1,119 @@
+// Ids, clock, debug output, system messages and message boxes on Windows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/guid.h"
+#include "platform/prompt.h"
+#include "platform/text.h"
+#include "platform/trace.h"
+#include "platform/win/handles.h"
+#include "platform/win/message_box_prompter.h"
+#include "rules/rule.h"
+
+namespace ostrel {
+namespace {
+
+TEST(WinIds, RuleIdsAreSequentialUuidsOnTheNtFamily) {
+  Guid a = platform::newRuleGuid();
+  Guid b = platform::newRuleGuid();
+  EXPECT_NE(a, b);
+  // UuidCreateSequential makes time-based (version 1) ids; UuidCreate random (version 4) ones.
+  EXPECT_EQ(1, a.data3 >> 12);
+  EXPECT_EQ(1, b.data3 >> 12);
+}
+
+TEST(WinIds, NewRuleIdGoesToTheDebugOutput) {
+  std::vector<std::wstring> lines;
+  auto previous = platform::setTraceSink([&](const std::wstring& t) { lines.push_back(t); });
+  Rule rule;
+  rule.newId();
+  platform::setTraceSink(std::move(previous));
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_NE(std::wstring::npos, lines[0].find(rule.idText()));
+  EXPECT_EQ(38u, rule.idText().size());
+}
+
+TEST(WinClock, FileTimeIsTheSystemTime) {
+  FILETIME before{}, after{};
+  GetSystemTimeAsFileTime(&before);
+  std::uint64_t now = platform::fileTimeNow();
+  GetSystemTimeAsFileTime(&after);
+  auto value = [](const FILETIME& ft) { return (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime; };
+  EXPECT_LE(value(before), now);
+  EXPECT_GE(value(after), now);
+}
+
+TEST(WinFormat, WideFormatsUseC99Conversions) {
+  // %ls is a wide string and %s a narrow one, as in the portable build.
+  EXPECT_EQ(L"Kelvast\\Ostrel\\Paths\\", formatWide(100, L"Kelvast\\Ostrel\\%ls\\", L"Paths"));
+  EXPECT_EQ(L"narrow 7", formatWide(100, L"%s %d", "narrow", 7));
+  EXPECT_EQ(L"0x0000abcd", formatWide(100, L"0x%08llx", 0xABCDull));
+  EXPECT_EQ(L"abcd", formatWide(5, L"%ls", L"abcdefgh"));  // cut to the buffer
+  Guid g{0x0123ABCD, 0x4567, 0x89EF, {0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10}};
+  EXPECT_EQ(L"{0123ABCD-4567-89EF-FEDC-BA9876543210}", guidText(g));
+}
+
+TEST(WinSystemMessage, KnownCodesGiveTheSystemTextOthersTheirNumber) {
+  std::wstring denied = platform::systemMessage(static_cast<HResult>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(denied.empty());
+  EXPECT_EQ(std::wstring::npos, denied.find(L"0x")) << toUtf8(denied);
+  EXPECT_EQ(L"Error 0x8FFF1234", platform::systemMessage(static_cast<HResult>(0x8FFF1234)));
+}
+
+// Answers the next message box of this thread as a person would, recording what it showed.
+struct BoxAnswer {
+  int button = IDOK;
+  std::wstring caption, text;
+  bool yes = false, no = false, ok = false;
+};
+thread_local BoxAnswer* pending = nullptr;
+
+LRESULT CALLBACK answerBox(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && pending != nullptr) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    wchar_t buffer[512] = {};
+    GetWindowTextW(box, buffer, 512);
+    pending->caption = buffer;
+    GetDlgItemTextW(box, 0xFFFF, buffer, 512);
+    pending->text = buffer;
+    pending->yes = GetDlgItem(box, IDYES) != nullptr;
+    pending->no = GetDlgItem(box, IDNO) != nullptr;
+    pending->ok = GetDlgItem(box, IDOK) != nullptr;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(pending->button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, pending->button)));
+    pending = nullptr;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(WinMessageBox, ShowsTextCaptionAndButtonsAndReturnsTheAnswer) {
+  win::Hook hook(SetWindowsHookExW(WH_CBT, answerBox, nullptr, GetCurrentThreadId()));
+  ASSERT_TRUE(hook);
+  win::MessageBoxPrompter prompter;
+  struct Case {
+    std::uint32_t style;
+    int click;
+    bool yes, no, ok;
+  } cases[] = {
+      {mb::yesNo | mb::iconQuestion, IDNO, true, true, false},
+      {mb::yesNo | mb::iconExclamation, IDYES, true, true, false},
+      {mb::ok | mb::iconInformation, IDOK, false, false, true},
+  };
+  for (const auto& c : cases) {
+    BoxAnswer answer;
+    answer.button = c.click;
+    pending = &answer;
+    int result = prompter.messageBox(0, L"Delete the rule?", L"Policy Error", c.style);
+    EXPECT_EQ(nullptr, pending) << "no message box was shown";
+    EXPECT_EQ(c.click, result);
+    EXPECT_EQ(L"Policy Error", answer.caption);
+    EXPECT_EQ(L"Delete the rule?", answer.text);
+    EXPECT_EQ(c.yes, answer.yes);
+    EXPECT_EQ(c.no, answer.no);
+    EXPECT_EQ(c.ok, answer.ok);
+  }
+}
+
+}  // namespace
+}  // namespace ostrel
