@@ -61,27 +61,31 @@ Status Win32Registry::queryValue(Key key, const std::wstring& name, std::uint32_
 
 Status Win32Registry::enumValue(Key key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
                                 std::vector<std::uint8_t>& data) {
-  // Buffers as large as the key's longest value name and data; a value that grows between
-  // the size query and the read makes us ask again.
+  // Buffers that hold the names and data of a rule key; when a value does not fit, buffers as
+  // large as the key's longest value name and data (asked again if a value grows meanwhile).
+  DWORD nameChars = 256, dataBytes = 1024;
   for (int attempt = 0; attempt < 4; ++attempt) {
-    DWORD maxName = 0, maxData = 0;
-    LSTATUS s = RegQueryInfoKeyW(toHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                 &maxName, &maxData, nullptr, nullptr);
-    if (s != ERROR_SUCCESS) return s;
-    std::wstring nameBuffer(maxName + 1, L'\0');
-    std::vector<std::uint8_t> dataBuffer(std::max<DWORD>(maxData, 1));
-    DWORD nameLength = maxName + 1;
-    DWORD dataSize = maxData;
+    std::wstring nameBuffer(nameChars, L'\0');
+    std::vector<std::uint8_t> dataBuffer(dataBytes);
+    DWORD nameLength = nameChars;
+    DWORD dataSize = dataBytes;
     DWORD t = REG_NONE;
-    s = RegEnumValueW(toHkey(key), index, nameBuffer.data(), &nameLength, nullptr, &t, dataBuffer.data(),
-                      &dataSize);
-    if (s == ERROR_MORE_DATA) continue;
+    LSTATUS s = RegEnumValueW(toHkey(key), index, nameBuffer.data(), &nameLength, nullptr, &t, dataBuffer.data(),
+                              &dataSize);
+    if (s == ERROR_SUCCESS) {
+      name.assign(nameBuffer.data(), nameLength);
+      type = t;
+      dataBuffer.resize(dataSize);
+      data = std::move(dataBuffer);
+      return ERROR_SUCCESS;
+    }
+    if (s != ERROR_MORE_DATA) return s;
+    DWORD maxName = 0, maxData = 0;
+    s = RegQueryInfoKeyW(toHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                         &maxData, nullptr, nullptr);
     if (s != ERROR_SUCCESS) return s;
-    name.assign(nameBuffer.data(), nameLength);
-    type = t;
-    dataBuffer.resize(dataSize);
-    data = std::move(dataBuffer);
-    return ERROR_SUCCESS;
+    nameChars = std::max(nameChars, maxName + 1);
+    dataBytes = std::max(dataBytes, std::max<DWORD>(maxData, 1));
   }
   return ERROR_MORE_DATA;
 }
