@@ -113,7 +113,8 @@ HRESULT PoliciesNode::queryPagesFor(IDataObject*) { return S_OK; }
 HRESULT PoliciesNode::getWatermarks(HBITMAP* watermark, HBITMAP* header, HPALETTE*, BOOL* stretch) {
   if (watermark == nullptr || header == nullptr || stretch == nullptr) return E_FAIL;
   *watermark = nullptr;
-  *header = LoadBitmapW(module::instance(), MAKEINTRESOURCEW(wizardHeaderBitmap));
+  if (!headerBitmap_) headerBitmap_.reset(LoadBitmapW(module::instance(), MAKEINTRESOURCEW(wizardHeaderBitmap)));
+  *header = headerBitmap_.get();
   *stretch = FALSE;
   return S_OK;
 }

@@ -11,6 +11,7 @@
 #include <mmc.h>
 #include <prsht.h>
 
+#include "platform/win/handles.h"
 #include "snapin/com_object_win.h"
 #include "snapin/page_notice.h"
 #include "snapin/rule_item_win.h"
@@ -67,6 +68,9 @@ class PoliciesNode final : public SnapinItem {
   HSCOPEITEM scopeItem_ = 0;
   RuleList<RuleItem> rules_;
   std::unique_ptr<RuleItem> pending_;
+  // The wizard's header bitmap: the sheet only borrows it, so the node keeps it, loaded once,
+  // and frees it with itself.
+  win::Bitmap headerBitmap_;
 };
 
 // The row of a Rule item as Show and the wizard's finish insert it.

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/file_system.h"
+#include "platform/win/handles.h"
 
 namespace ostrel::platform {
 
@@ -8,18 +9,11 @@ namespace {
 std::string failure(const char* what, const std::filesystem::path& path) {
   return std::string(what) + " " + path.string() + ": error " + std::to_string(GetLastError());
 }
-
-struct FileHandle {
-  HANDLE h;
-  ~FileHandle() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-};
 }  // namespace
 
 bool writeFileFlushed(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::string& error) {
-  FileHandle file{CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.h == INVALID_HANDLE_VALUE) {
+  win::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     error = failure("cannot create", path);
     return false;
   }
@@ -27,13 +21,13 @@ bool writeFileFlushed(const std::filesystem::path& path, std::span<const std::ui
   while (done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
     DWORD written = 0;
-    if (!WriteFile(file.h, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
       error = failure("cannot write", path);
       return false;
     }
     done += written;
   }
-  if (!FlushFileBuffers(file.h)) {
+  if (!FlushFileBuffers(file.get())) {
     error = failure("cannot flush", path);
     return false;
   }

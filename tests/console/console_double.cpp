@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win/handles.h"
 #include "tests/console/console_guids.h"
 
 namespace ostrel::console {
@@ -625,9 +626,10 @@ HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
   wchar_t type[40] = {};
   StringFromGUID2(nodeType, type, 40);
   const std::wstring path = std::wstring(L"SOFTWARE\\Microsoft\\MMC\\NodeTypes\\") + type + L"\\Extensions\\NameSpace";
-  HKEY key = nullptr;
-  LSTATUS s = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key);
+  win::Key owner;
+  LSTATUS s = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, owner.put());
   if (s != ERROR_SUCCESS) return HRESULT_FROM_WIN32(s);
+  HKEY key = owner.get();
   namespaceExtensions.clear();
   for (DWORD i = 0;; ++i) {
     wchar_t name[256] = {};
@@ -637,7 +639,7 @@ HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
     if (SUCCEEDED(CLSIDFromString(name, &clsid))) namespaceExtensions.push_back(clsid);
     else problems.push_back("namespace extension entry that is no CLSID: " + narrow(name));
   }
-  RegCloseKey(key);
+  owner.reset();
   if (namespaceExtensions.empty()) return REGDB_E_CLASSNOTREG;
   return load(namespaceExtensions.front());
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win/handles.h"
 #include "tests/console/console_double.h"
 #include "tests/console/console_guids.h"
 #include "tests/console/message_box_answerer.h"
@@ -23,12 +24,12 @@ HRESULT askFormat(IDataObject* data, const wchar_t* name, std::vector<std::uint8
                    TYMED_HGLOBAL};
   STGMEDIUM medium{};
   medium.tymed = TYMED_HGLOBAL;
-  medium.hGlobal = GlobalAlloc(GMEM_SHARE | GMEM_ZEROINIT, size);
+  win::GlobalMemory block(GlobalAlloc(GMEM_SHARE | GMEM_ZEROINIT, size));
+  medium.hGlobal = block.get();
   HRESULT hr = data->GetDataHere(&format, &medium);
   out.resize(size);
   std::memcpy(out.data(), GlobalLock(medium.hGlobal), size);
   GlobalUnlock(medium.hGlobal);
-  GlobalFree(medium.hGlobal);
   return hr;
 }
 
@@ -121,8 +122,9 @@ TEST_F(Ledger, TextsMustComeFromTheTaskAllocator) {
 using ConsoleModule = ComApartment;
 
 TEST_F(ConsoleModule, PageNoticesArePostedToTheConsoleAndCheckedThere) {
-  HMODULE module = LoadLibraryW(L"mmcndmgr.dll");
-  ASSERT_NE(nullptr, module);
+  win::Module owner(LoadLibraryW(L"mmcndmgr.dll"));
+  ASSERT_TRUE(owner);
+  HMODULE module = owner.get();
   using NotifyFn = HRESULT(WINAPI*)(LONG_PTR, LPARAM);
   auto notify = reinterpret_cast<NotifyFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "MMCPropertyChangeNotify")));
   ASSERT_NE(nullptr, notify);
@@ -138,7 +140,6 @@ TEST_F(ConsoleModule, PageNoticesArePostedToTheConsoleAndCheckedThere) {
   EXPECT_EQ(std::vector<std::string>{"MMCPropertyChangeNotify with a handle the console never gave"}, console.problems);
   stranger.magic = 0;
   EXPECT_EQ(E_INVALIDARG, notify(reinterpret_cast<LONG_PTR>(&stranger), 1));
-  FreeLibrary(module);
 }
 
 class MessageBoxes : public ComApartment {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/win/handles.h"
 #include "resources/product_guids.h"
 #include "rules/policy_store.h"
 #include "snapin/page_notice.h"
@@ -565,8 +566,9 @@ TEST_F(AdministratorSession, APageNoticeTravelsThroughTheConsolesMessageLoop) {
   ASSERT_NE(0, handle);
 
   // The console's module as a page finds it.
-  HMODULE module = LoadLibraryW(L"mmcndmgr.dll");
-  ASSERT_NE(nullptr, module);
+  win::Module consoleModule(LoadLibraryW(L"mmcndmgr.dll"));
+  ASSERT_TRUE(consoleModule);
+  HMODULE module = consoleModule.get();
   using NotifyFn = HRESULT(WINAPI*)(LONG_PTR, LPARAM);
   auto notify = reinterpret_cast<NotifyFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "MMCPropertyChangeNotify")));
   ASSERT_NE(nullptr, notify);
@@ -579,7 +581,6 @@ TEST_F(AdministratorSession, APageNoticeTravelsThroughTheConsolesMessageLoop) {
   EXPECT_TRUE(console.propertyChanges[0].scopePane);
   EXPECT_EQ(S_OK, console.propertyChanges[0].result);
   EXPECT_TRUE(editor_->policyChanges.empty());
-  FreeLibrary(module);
 }
 
 TEST_F(AdministratorSession, TheNodeHasNoPropertiesNoDoubleClickActionAndNoChildren) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/group_policy_host.h"
+#include "platform/win/handles.h"
 #include "rules/policy_store.h"
 
 namespace ostrel::console {
@@ -48,13 +49,12 @@ std::unique_ptr<Rule> pathRule(const wchar_t* id, const wchar_t* pattern, bool r
 
 HRESULT registerModuleOnce() {
   static HRESULT result = [] {
-    HMODULE module = LoadLibraryW((programDirectory() + L"osadmmc.dll").c_str());
-    if (module == nullptr) return HRESULT_FROM_WIN32(GetLastError());
+    win::Module owner(LoadLibraryW((programDirectory() + L"osadmmc.dll").c_str()));
+    if (!owner) return HRESULT_FROM_WIN32(GetLastError());
+    HMODULE module = owner.get();
     using RegisterFn = HRESULT(STDAPICALLTYPE*)();
     auto registerServer = exportOf<RegisterFn>(module, "DllRegisterServer");
-    HRESULT hr = registerServer != nullptr ? registerServer() : E_NOTIMPL;
-    FreeLibrary(module);
-    return hr;
+    return registerServer != nullptr ? registerServer() : E_NOTIMPL;
   }();
   return result;
 }

@@ -229,7 +229,8 @@ class EditorDataObject final : public ComObject<EditorDataObject, IDataObject> {
 
 // GetDataHere of a format into a fresh global block; the bytes written, or nullopt-like empty on failure.
 HRESULT dataOf(IDataObject* object, const wchar_t* formatName, std::vector<BYTE>& bytes, SIZE_T blockSize = 256) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, blockSize);
+  win::GlobalMemory owner(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, blockSize));
+  HGLOBAL block = owner.get();
   FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(formatName)), nullptr, DVASPECT_CONTENT, -1,
                    TYMED_HGLOBAL};
   STGMEDIUM medium{};
@@ -239,7 +240,6 @@ HRESULT dataOf(IDataObject* object, const wchar_t* formatName, std::vector<BYTE>
   const BYTE* p = static_cast<const BYTE*>(GlobalLock(block));
   bytes.assign(p, p + blockSize);
   GlobalUnlock(block);
-  GlobalFree(block);
   return hr;
 }
 
@@ -395,7 +395,11 @@ TEST_F(ScopeNodeTest, PropertyPagesOnlyForTheWizardRequest) {
   EXPECT_EQ(watermark, nullptr);
   EXPECT_NE(header, nullptr) << "bitmap 124";
   EXPECT_FALSE(stretch);
-  DeleteObject(header);
+  BITMAP info{};
+  EXPECT_NE(GetObjectW(header, sizeof info, &info), 0) << "the node keeps the bitmap it lends";
+  HBITMAP again = nullptr;
+  EXPECT_EQ(sheet->GetWatermarks(object.Get(), &watermark, &again, &palette, &stretch), S_OK);
+  EXPECT_EQ(again, header) << "loaded once, not once per request";
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ def rule_values(kind, name, value, command_lines, groups, users, sids, override,
 
 
 def run(tool, gpo, *args):
-    r = subprocess.run([tool, "--gpo", gpo, *args], capture_output=True, text=True)
+    r = subprocess.run([*tool, "--gpo", gpo, *args], capture_output=True, text=True)
     if r.returncode != 0:
         print(r.stderr, file=sys.stderr)
     return r
@@ -137,7 +137,9 @@ def expect_file(records, rules):
 
 
 def main():
-    tool, work = sys.argv[1], sys.argv[2]
+    # The tool's command may be a runner and the program ("wine-run.sh ostrel-policy.exe").
+    tool, work = sys.argv[1:-1], sys.argv[-1]
+    under_wine = os.path.basename(tool[0]) == "wine-run.sh"
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     gpo = os.path.join(work, "gpo")
@@ -157,7 +159,10 @@ def main():
     path_id = added_id(r.stdout)
     check(hash_id and path_id and hash_id != path_id, "two new ids")
 
-    hash_values = rule_values("Hash", os.path.abspath(app), digest, ["%SystemRoot%\\x.exe /q"],
+    app_name = os.path.abspath(app)
+    if under_wine:  # the Windows program sees the file through Wine's drive mapping
+        app_name = subprocess.run(["winepath", "-w", app_name], capture_output=True, text=True).stdout.strip()
+    hash_values = rule_values("Hash", app_name, digest, ["%SystemRoot%\\x.exe /q"],
                               [("Administrators", "BUILTIN", "S-1-5-32-544", False)],
                               [("Everyone", "BUILTIN", "S-1-1-0", False)], [], True,
                               ["SeBackupPrivilege", "SeRestorePrivilege"])
