@@ -2,27 +2,30 @@
 // questions with either answer.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "resources/strings.h"
 #include "wizard/path_validation.h"
 
 namespace ostrel::wizard {
 namespace {
 
+using namespace pathmsg;
+
 struct Box {
   WindowHandle owner;
-  std::wstring text;
-  std::wstring caption;
+  std::wstring text, caption;
   std::uint32_t style;
 };
 
+// Answers the boxes from a script (then OK) and records them.
 class ScriptedPrompter : public Prompter {
  public:
   explicit ScriptedPrompter(std::vector<int> script) : script_(std::move(script)) {}
   int messageBox(WindowHandle owner, const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override {
     boxes.push_back({owner, text, caption, style});
-    if (next_ >= script_.size()) return answer::ok;
-    return script_[next_++];
+    return next_ < script_.size() ? script_[next_++] : answer::ok;
   }
   std::vector<Box> boxes;
 
@@ -33,71 +36,67 @@ class ScriptedPrompter : public Prompter {
 
 constexpr WindowHandle page = 0x4711;
 constexpr unsigned none = 0;
-constexpr std::uint32_t error = 0x10, yesNoExclamation = 0x34, yesNoError = 0x14;
+
+std::uint32_t styleOf(unsigned message) {
+  if (message == trailingBackslash) return 0x34;  // Yes/No, exclamation
+  if (message == ownershipOnShare) return 0x14;   // Yes/No, error icon
+  return 0x10;                                    // OK, error icon
+}
 
 struct Case {
   std::wstring text;
-  bool ownership;
-  std::vector<int> answers;
-  // Expected:
-  bool accepted;
   unsigned message;  // the one box shown, or none
-  std::uint32_t style;
-  std::wstring trimmed;
-  bool ownershipAfter;
+  bool accepted;
+  std::optional<std::wstring> trimmed = {};  // the text itself when not given
+  int answer = 0;                            // to the question, if one is asked
+  bool ownership = false, ownershipAfter = false;
 };
 
-std::vector<Case> cases() {
-  const std::wstring len256 = L"C:\\" + std::wstring(249, L'a') + L".exe";
-  std::vector<Case> c = {
-      {L"   C:\\Tools\\app.exe  ", false, {}, true, none, 0, L"C:\\Tools\\app.exe", false},
-      {L"\t\r\n C:\\x.exe\n", false, {}, true, none, 0, L"C:\\x.exe", false},
-      {L"   ", false, {}, false, pathmsg::empty, error, L"", false},
-      {L"", false, {}, false, pathmsg::empty, error, L"", false},
-      {len256, false, {}, true, none, 0, len256, false},
-      {len256 + L"x", false, {}, false, pathmsg::tooLong, error, len256 + L"x", false},
-      {L"  " + len256 + L"  ", false, {}, true, none, 0, len256, false},  // length counts after trimming
-      {L"C:\\Program Files\\*\\app.exe", false, {}, false, pathmsg::wildcardInDirectory, error,
-       L"C:\\Program Files\\*\\app.exe", false},
-      {L"C:\\a\\b?\\app.exe", false, {}, false, pathmsg::wildcardInDirectory, error, L"C:\\a\\b?\\app.exe", false},
-      {L"C:\\Program Files\\App\\*.exe", false, {}, true, none, 0, L"C:\\Program Files\\App\\*.exe", false},
-      {L"C*:\\App\\x.exe", false, {}, true, none, 0, L"C*:\\App\\x.exe", false},  // before the first backslash
-      {L"ab*?\\x.exe", true, {}, true, none, 0, L"ab*?\\x.exe", true},  // a single backslash
-      {L"C:\\a*\\x.exe", false, {}, false, pathmsg::wildcardInDirectory, error, L"C:\\a*\\x.exe", false},
-      {L"*.exe", false, {}, false, pathmsg::leadingWildcard, error, L"*.exe", false},
-      {L"?pp.exe", false, {}, false, pathmsg::leadingWildcard, error, L"?pp.exe", false},
-      {L"C:\\Tools\\a?b.exe", false, {}, true, none, 0, L"C:\\Tools\\a?b.exe", false},
-      {L"C:\\Tools\\app:1.exe", false, {}, false, pathmsg::fileNameCharacters, error, L"C:\\Tools\\app:1.exe", false},
-      {L"<app.exe", false, {}, false, pathmsg::fileNameCharacters, error, L"<app.exe", false},
-      {L"C:app.exe", false, {}, false, pathmsg::fileNameCharacters, error, L"C:app.exe", false},
-      {L"C:\\Tools\\app|x\\b.exe", false, {}, false, pathmsg::pathCharacters, error, L"C:\\Tools\\app|x\\b.exe", false},
-      {L"C:\\a/b\\c.exe", false, {}, false, pathmsg::pathCharacters, error, L"C:\\a/b\\c.exe", false},
-      {L"C:\\Temp\\nul", false, {}, false, pathmsg::reservedName, error, L"C:\\Temp\\nul", false},
-      {L"C:\\Temp\\Com1", false, {}, false, pathmsg::reservedName, error, L"C:\\Temp\\Com1", false},
-      {L"clock$", false, {}, false, pathmsg::reservedName, error, L"clock$", false},
-      {L"C:\\Temp\\nul.txt", false, {}, true, none, 0, L"C:\\Temp\\nul.txt", false},
-      {L"C:\\Temp\\COM10", false, {}, true, none, 0, L"C:\\Temp\\COM10", false},
-      {L"\\app.exe", false, {}, true, none, 0, L"\\app.exe", false},
-      {L"C:\\Tools\\", false, {answer::yes}, true, pathmsg::trailingBackslash, yesNoExclamation, L"C:\\Tools\\", false},
-      {L"C:\\Tools\\", false, {answer::no}, false, pathmsg::trailingBackslash, yesNoExclamation, L"C:\\Tools\\", false},
-      {L"\\\\server\\share\\app.exe", true, {answer::yes}, true, pathmsg::ownershipOnShare, yesNoError,
-       L"\\\\server\\share\\app.exe", false},
-      {L"\\\\server\\share\\app.exe", true, {answer::no}, false, pathmsg::ownershipOnShare, yesNoError,
-       L"\\\\server\\share\\app.exe", true},
-      {L"\\\\server\\share\\app.exe", false, {}, true, none, 0, L"\\\\server\\share\\app.exe", false},
-      {L"%ProgramFiles%\\App\\app.exe", true, {}, true, none, 0, L"%ProgramFiles%\\App\\app.exe", true},
-  };
-  return c;
-}
-
 TEST(ValidatePathRule, ExamplesAndBoundaries) {
-  for (const auto& c : cases()) {
+  const std::wstring len256 = L"C:\\" + std::wstring(249, L'a') + L".exe";
+  const std::wstring share = L"\\\\server\\share\\app.exe";
+  const Case cases[] = {
+      {L"   C:\\Tools\\app.exe  ", none, true, L"C:\\Tools\\app.exe"},
+      {L"\t\r\n C:\\x.exe\n", none, true, L"C:\\x.exe"},
+      {L"   ", empty, false, L""},
+      {L"", empty, false},
+      {len256, none, true},
+      {len256 + L"x", tooLong, false},
+      {L"  " + len256 + L"  ", none, true, len256},  // length counts after trimming
+      {L"C:\\Program Files\\*\\app.exe", wildcardInDirectory, false},
+      {L"C:\\a\\b?\\app.exe", wildcardInDirectory, false},
+      {L"C:\\a*\\x.exe", wildcardInDirectory, false},
+      {L"C:\\Program Files\\App\\*.exe", none, true},
+      {L"C*:\\App\\x.exe", none, true},                 // before the first backslash
+      {L"ab*?\\x.exe", none, true, {}, 0, true, true},  // a single backslash
+      {L"*.exe", leadingWildcard, false},
+      {L"?pp.exe", leadingWildcard, false},
+      {L"C:\\Tools\\a?b.exe", none, true},
+      {L"C:\\Tools\\app:1.exe", fileNameCharacters, false},
+      {L"<app.exe", fileNameCharacters, false},
+      {L"C:app.exe", fileNameCharacters, false},
+      {L"C:\\Tools\\app|x\\b.exe", pathCharacters, false},
+      {L"C:\\a/b\\c.exe", pathCharacters, false},
+      {L"C:\\Temp\\nul", reservedName, false},
+      {L"C:\\Temp\\Com1", reservedName, false},
+      {L"clock$", reservedName, false},
+      {L"C:\\Temp\\nul.txt", none, true},
+      {L"C:\\Temp\\COM10", none, true},
+      {L"\\app.exe", none, true},
+      {L"C:\\Tools\\", trailingBackslash, true, {}, answer::yes},
+      {L"C:\\Tools\\", trailingBackslash, false, {}, answer::no},
+      {share, ownershipOnShare, true, {}, answer::yes, true, false},
+      {share, ownershipOnShare, false, {}, answer::no, true, true},
+      {share, none, true},
+      {L"%ProgramFiles%\\App\\app.exe", none, true, {}, 0, true, true},
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "text: " << ::testing::PrintToString(c.text));
-    ScriptedPrompter prompter(c.answers);
+    ScriptedPrompter prompter(c.answer != 0 ? std::vector<int>{c.answer} : std::vector<int>{});
     std::wstring text = c.text;
     bool ownership = c.ownership;
     EXPECT_EQ(c.accepted, validatePathRule(text, ownership, page, prompter));
-    EXPECT_EQ(c.trimmed, text);
+    EXPECT_EQ(c.trimmed.value_or(c.text), text);
     EXPECT_EQ(c.ownershipAfter, ownership);
     if (c.message == none) {
       EXPECT_TRUE(prompter.boxes.empty());
@@ -106,52 +105,48 @@ TEST(ValidatePathRule, ExamplesAndBoundaries) {
     ASSERT_EQ(1u, prompter.boxes.size());
     EXPECT_EQ(res::string(c.message), prompter.boxes[0].text);
     EXPECT_EQ(L"Ostrel Active Directory", prompter.boxes[0].caption);
-    EXPECT_EQ(c.style, prompter.boxes[0].style);
+    EXPECT_EQ(styleOf(c.message), prompter.boxes[0].style);
     EXPECT_EQ(page, prompter.boxes[0].owner);
   }
 }
 
-// Both questions in one path; a refusal of the first ends before the second is asked.
+// Both questions in one path; a refusal of the first ends before the second is asked, and a
+// Yes to the first does not excuse a later refusal.
 TEST(ValidatePathRule, QuestionsComeInOrderAndLaterChecksStillRun) {
-  {
-    ScriptedPrompter prompter({answer::yes, answer::yes});
-    std::wstring text = L"\\\\server\\share\\";
+  struct Run {
+    std::wstring text;
+    std::vector<int> answers;
+    bool accepted, ownershipAfter;
+    std::vector<unsigned> messages;
+  } runs[] = {
+      {L"\\\\server\\share\\", {answer::yes, answer::yes}, true, false, {trailingBackslash, ownershipOnShare}},
+      {L"\\\\server\\share\\", {answer::no}, false, true, {trailingBackslash}},
+      {L"*\\", {answer::yes}, false, true, {trailingBackslash, leadingWildcard}},
+  };
+  for (const Run& r : runs) {
+    ScriptedPrompter prompter(r.answers);
+    std::wstring text = r.text;
     bool ownership = true;
-    EXPECT_TRUE(validatePathRule(text, ownership, page, prompter));
-    ASSERT_EQ(2u, prompter.boxes.size());
-    EXPECT_EQ(res::string(pathmsg::trailingBackslash), prompter.boxes[0].text);
-    EXPECT_EQ(res::string(pathmsg::ownershipOnShare), prompter.boxes[1].text);
-    EXPECT_FALSE(ownership);
-  }
-  {
-    ScriptedPrompter prompter({answer::no});
-    std::wstring text = L"\\\\server\\share\\";
-    bool ownership = true;
-    EXPECT_FALSE(validatePathRule(text, ownership, page, prompter));
-    EXPECT_EQ(1u, prompter.boxes.size());
-    EXPECT_TRUE(ownership);
-  }
-  {
-    // A Yes to the trailing-backslash question does not excuse a leading wildcard.
-    ScriptedPrompter prompter({answer::yes});
-    std::wstring text = L"*\\";
-    bool ownership = false;
-    EXPECT_FALSE(validatePathRule(text, ownership, page, prompter));
-    ASSERT_EQ(2u, prompter.boxes.size());
-    EXPECT_EQ(res::string(pathmsg::leadingWildcard), prompter.boxes[1].text);
+    EXPECT_EQ(r.accepted, validatePathRule(text, ownership, page, prompter));
+    EXPECT_EQ(r.ownershipAfter, ownership);
+    ASSERT_EQ(r.messages.size(), prompter.boxes.size());
+    for (std::size_t i = 0; i < r.messages.size(); ++i) EXPECT_EQ(res::string(r.messages[i]), prompter.boxes[i].text);
   }
 }
 
 // The texts an administrator reads, spelled out once here so that a wrong string id shows.
 TEST(ValidatePathRule, MessageTexts) {
-  EXPECT_EQ(L"Empty path is not allowed.", res::string(pathmsg::empty));
-  EXPECT_EQ(L"Path cannot contain the following characters: < > \" / |\n\n", res::string(pathmsg::pathCharacters));
+  EXPECT_EQ(L"Empty path is not allowed.", res::string(empty));
+  EXPECT_EQ(L"Path cannot contain the following characters: < > \" / |\n\n", res::string(pathCharacters));
   EXPECT_EQ(L"File name cannot contain the following characters: < > : \" / \\ |\n\n",
-            res::string(pathmsg::fileNameCharacters));
-  EXPECT_EQ(res::string(pathmsg::wildcardInDirectory), res::string(pathmsg::leadingWildcard));
+            res::string(fileNameCharacters));
+  EXPECT_EQ(L"Invalid Path: a path rule cannot contain nor the * not the ? characters.",
+            res::string(wildcardInDirectory));
+  EXPECT_EQ(res::string(wildcardInDirectory), res::string(leadingWildcard));
+  EXPECT_TRUE(res::string(reservedName).ends_with(L"(for example, NUL.tx7). \n"));
   EXPECT_EQ(L"Warning: cannot check file ownership on a network share. File ownership is limited to files on the "
             L"local hard-drive. Reset ownership flag?",
-            res::string(pathmsg::ownershipOnShare));
+            res::string(ownershipOnShare));
 }
 
 }  // namespace
