@@ -4,6 +4,16 @@
 #include "platform/text.h"
 
 namespace ostrel {
+namespace {
+// A character that UTF-16 writes as a surrogate pair; only where wchar_t is UTF-32.
+template <typename C>
+bool beyondBasicPlane(C c) {
+  if constexpr (sizeof(C) > 2)
+    return static_cast<std::uint32_t>(c) >= 0x10000 && static_cast<std::uint32_t>(c) <= 0x10FFFF;
+  else
+    return false;
+}
+}  // namespace
 
 std::vector<std::uint8_t> regSzBytes(std::wstring_view text) {
   std::vector<std::uint8_t> bytes;
@@ -13,15 +23,13 @@ std::vector<std::uint8_t> regSzBytes(std::wstring_view text) {
 
 void regSzBytes(std::wstring_view text, std::vector<std::uint8_t>& bytes) {
   std::size_t units = text.size() + 1;
-  if constexpr (sizeof(wchar_t) > 2) {  // only where wchar_t is UTF-32
-    for (wchar_t wc : text)
-      if (static_cast<std::uint32_t>(wc) >= 0x10000) ++units;
-  }
+  for (wchar_t wc : text)
+    if (beyondBasicPlane(wc)) ++units;
   bytes.resize(units * 2);
   std::uint8_t* out = bytes.data();
   for (wchar_t wc : text) {
     auto c = static_cast<std::uint32_t>(wc);
-    if (c >= 0x10000 && c <= 0x10FFFF) {
+    if (beyondBasicPlane(wc)) {
       c -= 0x10000;
       std::uint32_t hi = 0xD800 + (c >> 10), lo = 0xDC00 + (c & 0x3FF);
       *out++ = static_cast<std::uint8_t>(hi);

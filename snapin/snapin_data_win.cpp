@@ -116,21 +116,6 @@ HRESULT SnapinData::GetDisplayInfo(SCOPEDATAITEM* scopeItem) noexcept {
 
 HRESULT SnapinData::CompareObjects(LPDATAOBJECT a, LPDATAOBJECT b) noexcept { return compareDataObjects(a, b); }
 
-HRESULT SnapinData::AddMenuItems(LPDATAOBJECT dataObject, LPCONTEXTMENUCALLBACK callback, long* allowed) noexcept {
-  return addItemMenuItems(dataObject, callback, allowed);
-}
-HRESULT SnapinData::Command(long commandId, LPDATAOBJECT dataObject) noexcept {
-  return itemCommand(commandId, dataObject);
-}
-HRESULT SnapinData::CreatePropertyPages(LPPROPERTYSHEETCALLBACK callback, LONG_PTR handle,
-                                        LPDATAOBJECT dataObject) noexcept {
-  return itemCreatePropertyPages(callback, handle, dataObject);
-}
-HRESULT SnapinData::QueryPagesFor(LPDATAOBJECT dataObject) noexcept { return itemQueryPagesFor(dataObject); }
-HRESULT SnapinData::GetWatermarks(LPDATAOBJECT dataObject, HBITMAP* watermark, HBITMAP* header, HPALETTE* palette,
-                                  BOOL* stretch) noexcept {
-  return itemGetWatermarks(dataObject, watermark, header, palette, stretch);
-}
 
 // The operations shared with SnapinView.
 
@@ -141,45 +126,5 @@ HRESULT compareDataObjects(IDataObject* a, IDataObject* b) noexcept {
   return first->identity() == second->identity() ? S_OK : S_FALSE;
 }
 
-HRESULT addItemMenuItems(IDataObject* dataObject, IContextMenuCallback* callback, long* allowed) noexcept {
-  SnapinItem* item = itemOf(dataObject);
-  if (item == nullptr) return S_FALSE;
-  try {
-    return item->addMenuItems(callback, allowed);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-}
-
-HRESULT itemCommand(long commandId, IDataObject* dataObject) noexcept {
-  SnapinItem* item = itemOf(dataObject);
-  if (item == nullptr) return S_FALSE;
-  try {
-    return item->command(commandId, dataObject);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-}
-
-HRESULT itemCreatePropertyPages(IPropertySheetCallback* callback, LONG_PTR handle, IDataObject* dataObject) noexcept {
-  SnapinItem* item = itemOf(dataObject);
-  if (item == nullptr) return S_FALSE;
-  try {
-    return item->createPropertyPages(callback, handle, dataObject);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-}
-
-HRESULT itemQueryPagesFor(IDataObject* dataObject) noexcept {
-  SnapinItem* item = itemOf(dataObject);
-  return item != nullptr ? item->queryPagesFor(dataObject) : S_FALSE;
-}
-
-HRESULT itemGetWatermarks(IDataObject* dataObject, HBITMAP* watermark, HBITMAP* header, HPALETTE* palette,
-                          BOOL* stretch) noexcept {
-  SnapinItem* item = itemOf(dataObject);
-  return item != nullptr ? item->getWatermarks(watermark, header, palette, stretch) : S_FALSE;
-}
 
 }  // namespace ostrel::snapin

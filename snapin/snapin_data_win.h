@@ -8,6 +8,7 @@
 #include <mmc.h>
 
 #include "snapin/com_object_win.h"
+#include "snapin/item_extensions_win.h"
 #include "snapin/module_win.h"
 
 namespace ostrel::snapin {
@@ -15,7 +16,7 @@ namespace ostrel::snapin {
 class PoliciesNode;
 class SnapinItem;
 
-class SnapinData final : public ComObject<SnapinData, IComponentData, IExtendContextMenu, IExtendPropertySheet2>,
+class SnapinData final : public ComObject<SnapinData, IComponentData, ItemExtensions>,
                          private ModuleCounted {
  public:
   SnapinData();
@@ -37,18 +38,6 @@ class SnapinData final : public ComObject<SnapinData, IComponentData, IExtendCon
   HRESULT STDMETHODCALLTYPE GetDisplayInfo(SCOPEDATAITEM* item) noexcept override;
   HRESULT STDMETHODCALLTYPE CompareObjects(LPDATAOBJECT a, LPDATAOBJECT b) noexcept override;
 
-  // IExtendContextMenu
-  HRESULT STDMETHODCALLTYPE AddMenuItems(LPDATAOBJECT dataObject, LPCONTEXTMENUCALLBACK callback,
-                                         long* insertionAllowed) noexcept override;
-  HRESULT STDMETHODCALLTYPE Command(long commandId, LPDATAOBJECT dataObject) noexcept override;
-
-  // IExtendPropertySheet2
-  HRESULT STDMETHODCALLTYPE CreatePropertyPages(LPPROPERTYSHEETCALLBACK callback, LONG_PTR handle,
-                                                LPDATAOBJECT dataObject) noexcept override;
-  HRESULT STDMETHODCALLTYPE QueryPagesFor(LPDATAOBJECT dataObject) noexcept override;
-  HRESULT STDMETHODCALLTYPE GetWatermarks(LPDATAOBJECT dataObject, HBITMAP* watermark, HBITMAP* header,
-                                          HPALETTE* palette, BOOL* stretch) noexcept override;
-
  private:
   HRESULT expand(IDataObject* dataObject, HSCOPEITEM parent);
   HRESULT insertNode(HSCOPEITEM parent);
@@ -59,14 +48,7 @@ class SnapinData final : public ComObject<SnapinData, IComponentData, IExtendCon
   bool initialised_ = false;
 };
 
-// The operations that SnapinData and SnapinView share: the item named by a data object,
-// the comparison of two data objects, and the context-menu and property-sheet requests.
+// The comparison of two data objects, shared with SnapinView.
 HRESULT compareDataObjects(IDataObject* a, IDataObject* b) noexcept;
-HRESULT addItemMenuItems(IDataObject* dataObject, IContextMenuCallback* callback, long* allowed) noexcept;
-HRESULT itemCommand(long commandId, IDataObject* dataObject) noexcept;
-HRESULT itemCreatePropertyPages(IPropertySheetCallback* callback, LONG_PTR handle, IDataObject* dataObject) noexcept;
-HRESULT itemQueryPagesFor(IDataObject* dataObject) noexcept;
-HRESULT itemGetWatermarks(IDataObject* dataObject, HBITMAP* watermark, HBITMAP* header, HPALETTE* palette,
-                          BOOL* stretch) noexcept;
 
 }  // namespace ostrel::snapin

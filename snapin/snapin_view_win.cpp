@@ -115,20 +115,5 @@ HRESULT SnapinView::GetDisplayInfo(RESULTDATAITEM* resultItem) noexcept {
 
 HRESULT SnapinView::CompareObjects(LPDATAOBJECT a, LPDATAOBJECT b) noexcept { return compareDataObjects(a, b); }
 
-HRESULT SnapinView::AddMenuItems(LPDATAOBJECT dataObject, LPCONTEXTMENUCALLBACK callback, long* allowed) noexcept {
-  return addItemMenuItems(dataObject, callback, allowed);
-}
-HRESULT SnapinView::Command(long commandId, LPDATAOBJECT dataObject) noexcept {
-  return itemCommand(commandId, dataObject);
-}
-HRESULT SnapinView::CreatePropertyPages(LPPROPERTYSHEETCALLBACK callback, LONG_PTR handle,
-                                        LPDATAOBJECT dataObject) noexcept {
-  return itemCreatePropertyPages(callback, handle, dataObject);
-}
-HRESULT SnapinView::QueryPagesFor(LPDATAOBJECT dataObject) noexcept { return itemQueryPagesFor(dataObject); }
-HRESULT SnapinView::GetWatermarks(LPDATAOBJECT dataObject, HBITMAP* watermark, HBITMAP* header, HPALETTE* palette,
-                                  BOOL* stretch) noexcept {
-  return itemGetWatermarks(dataObject, watermark, header, palette, stretch);
-}
 
 }  // namespace ostrel::snapin

@@ -6,13 +6,14 @@
 #include <mmc.h>
 
 #include "snapin/com_object_win.h"
+#include "snapin/item_extensions_win.h"
 #include "snapin/module_win.h"
 
 namespace ostrel::snapin {
 
 class SnapinData;
 
-class SnapinView final : public ComObject<SnapinView, IComponent, IExtendContextMenu, IExtendPropertySheet2>,
+class SnapinView final : public ComObject<SnapinView, IComponent, ItemExtensions>,
                          private ModuleCounted {
  public:
   explicit SnapinView(SnapinData* maker);
@@ -33,18 +34,6 @@ class SnapinView final : public ComObject<SnapinView, IComponent, IExtendContext
                                               long* viewOptions) noexcept override;
   HRESULT STDMETHODCALLTYPE GetDisplayInfo(RESULTDATAITEM* item) noexcept override;
   HRESULT STDMETHODCALLTYPE CompareObjects(LPDATAOBJECT a, LPDATAOBJECT b) noexcept override;
-
-  // IExtendContextMenu
-  HRESULT STDMETHODCALLTYPE AddMenuItems(LPDATAOBJECT dataObject, LPCONTEXTMENUCALLBACK callback,
-                                         long* insertionAllowed) noexcept override;
-  HRESULT STDMETHODCALLTYPE Command(long commandId, LPDATAOBJECT dataObject) noexcept override;
-
-  // IExtendPropertySheet2
-  HRESULT STDMETHODCALLTYPE CreatePropertyPages(LPPROPERTYSHEETCALLBACK callback, LONG_PTR handle,
-                                                LPDATAOBJECT dataObject) noexcept override;
-  HRESULT STDMETHODCALLTYPE QueryPagesFor(LPDATAOBJECT dataObject) noexcept override;
-  HRESULT STDMETHODCALLTYPE GetWatermarks(LPDATAOBJECT dataObject, HBITMAP* watermark, HBITMAP* header,
-                                          HPALETTE* palette, BOOL* stretch) noexcept override;
 
  private:
   HRESULT notifyItem(IDataObject* dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param);
