@@ -2,7 +2,7 @@
 // in-memory hive with two keys standing in for HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -22,6 +22,7 @@ constexpr wchar_t snapinsKey[] = L"SOFTWARE\\Microsoft\\MMC\\SnapIns\\{6B1F3C52-
 constexpr wchar_t nameSpaceKey[] =
     L"SOFTWARE\\Microsoft\\MMC\\NodeTypes\\{8FC0B739-A0E1-11D1-A7D3-0000F87571E3}\\Extensions\\NameSpace";
 constexpr wchar_t title[] = L"Ostrel for Active Directory";
+constexpr wchar_t noValues[] = L"(a key without values)";
 
 // root name, key path, value name, data
 using Value = std::tuple<std::wstring, std::wstring, std::wstring, std::wstring>;
@@ -39,149 +40,115 @@ const std::vector<Value> nineEntries = {
      L"Group Policy Namespace Extension for Ostrel for Active Directory"},
 };
 
-class RegistrationTest : public ::testing::Test {
- protected:
-  RegistrationTest() : root_(hive_, hive_.openRoot()) {
-    EXPECT_EQ(RegKey::create(hive_, root_.get(), L"HKCR", access::all, hkcr_), status::success);
-    EXPECT_EQ(RegKey::create(hive_, root_.get(), L"HKLM", access::all, hklm_), status::success);
-  }
-  RegistryRoots roots() const { return {hkcr_.get(), hklm_.get()}; }
-
-  // Every value of the hive, sorted by key path (keys in enumeration order), as REG_SZ text.
-  std::vector<Value> allValues() const {
-    std::vector<Value> out;
-    for (const auto& [name, node] : hive_.rootNode().subkeys) collect(node->name, L"", *node, out);
-    return out;
-  }
-  // Every key path under a root, values or not.
-  std::vector<std::wstring> allKeys(const std::wstring& rootName) const {
-    std::vector<std::wstring> out;
-    const auto& node = *hive_.rootNode().subkeys.find(rootName)->second;
-    collectKeys(L"", node, out);
-    return out;
-  }
-
-  MemoryRegistry hive_;
-  RegKey root_, hkcr_, hklm_;
-
- private:
-  static void collect(const std::wstring& rootName, const std::wstring& path, const MemoryRegistry::Node& node,
-                      std::vector<Value>& out) {
-    for (const auto& v : node.values) {
-      std::wstring text;
-      EXPECT_EQ(v.type, regtype::sz) << toUtf8(path) << " " << toUtf8(v.name);
-      EXPECT_TRUE(textFromRegSz(v.data, text));
-      EXPECT_EQ(v.data.size(), (toUtf16(text).size() + 1) * 2) << "terminating zero counted";
-      out.emplace_back(rootName, path, v.name, text);
-    }
-    for (const auto& [name, child] : node.subkeys)
-      collect(rootName, path.empty() ? child->name : path + L"\\" + child->name, *child, out);
-  }
-  static void collectKeys(const std::wstring& path, const MemoryRegistry::Node& node, std::vector<std::wstring>& out) {
-    for (const auto& [name, child] : node.subkeys) {
-      std::wstring p = path.empty() ? child->name : path + L"\\" + child->name;
-      out.push_back(p);
-      collectKeys(p, *child, out);
-    }
-  }
-};
-
 std::vector<Value> sorted(std::vector<Value> v) {
   std::sort(v.begin(), v.end());
   return v;
 }
 
-TEST_F(RegistrationTest, WritesExactlyTheNineEntries) {
-  registerServer(hive_, roots(), modulePath);
-  EXPECT_EQ(sorted(allValues()), sorted(nineEntries));
-}
+// A hive with two keys standing in for the two roots.
+struct TestHive {
+  TestHive() {
+    EXPECT_EQ(RegKey::create(hive, root.get(), L"HKCR", access::all, hkcr), status::success);
+    EXPECT_EQ(RegKey::create(hive, root.get(), L"HKLM", access::all, hklm), status::success);
+  }
+  RegistryRoots roots() const { return {hkcr.get(), hklm.get()}; }
 
-TEST_F(RegistrationTest, EntriesComeInTableOrder) {
-  std::vector<RegistrationEntry> rows = registrationEntries(modulePath);
-  ASSERT_EQ(rows.size(), nineEntries.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const auto& [rootName, key, name, data] = nineEntries[i];
-    EXPECT_EQ(rows[i].root == RegistryRoot::classesRoot ? L"HKCR" : L"HKLM", rootName) << i;
-    EXPECT_EQ(rows[i].key, key) << i;
-    EXPECT_EQ(rows[i].valueName, name) << i;
-    EXPECT_EQ(rows[i].data, data) << i;
-    EXPECT_EQ(rows[i].fromExtensionTable, i == 8) << i;
+  // Every value as REG_SZ text, and every leaf key without values, sorted.
+  std::vector<Value> allValues() const {
+    std::vector<Value> out;
+    for (const auto& [name, node] : hive.rootNode().subkeys) walk(node->name, L"", *node, &out, nullptr);
+    return sorted(out);
+  }
+  // Every key path under HKCR.
+  std::vector<std::wstring> classKeys() const {
+    std::vector<std::wstring> out;
+    walk(L"HKCR", L"", *hive.rootNode().subkeys.find(L"HKCR")->second, nullptr, &out);
+    return out;
+  }
+  static void walk(const std::wstring& rootName, const std::wstring& path, const MemoryRegistry::Node& node,
+                   std::vector<Value>* values, std::vector<std::wstring>* keys) {
+    if (keys && !path.empty()) keys->push_back(path);
+    if (values && !path.empty() && node.values.empty() && node.subkeys.empty())
+      values->emplace_back(rootName, path, noValues, L"");
+    for (const auto& v : node.values) {
+      std::wstring text;
+      EXPECT_EQ(v.type, regtype::sz) << toUtf8(path) << " " << toUtf8(v.name);
+      EXPECT_TRUE(textFromRegSz(v.data, text));
+      EXPECT_EQ(v.data.size(), (toUtf16(text).size() + 1) * 2) << "terminating zero counted";
+      if (values) values->emplace_back(rootName, path, v.name, text);
+    }
+    for (const auto& [name, child] : node.subkeys)
+      walk(rootName, path.empty() ? child->name : path + L"\\" + child->name, *child, values, keys);
+  }
+
+  MemoryRegistry hive;
+  RegKey root{hive, hive.openRoot()}, hkcr, hklm;
+};
+
+TEST(Registration, WritesExactlyTheNineEntriesAlsoWhenRegisteredTwice) {
+  TestHive h;
+  for (int pass = 0; pass < 2; ++pass) {
+    registerServer(h.hive, h.roots(), modulePath);
+    EXPECT_EQ(h.allValues(), sorted(nineEntries)) << "pass " << pass;
   }
 }
 
-TEST_F(RegistrationTest, RegisteringTwiceLeavesTheSameEntries) {
-  registerServer(hive_, roots(), modulePath);
-  registerServer(hive_, roots(), modulePath);
-  EXPECT_EQ(sorted(allValues()), sorted(nineEntries));
-}
+TEST(Registration, UnregisteringKeepsTheAboutClassAndOtherExtensionsOfTheNode) {
+  TestHive h;
+  unregisterServer(h.hive, h.roots());  // never registered: creates nothing
+  EXPECT_TRUE(h.allValues().empty());
 
-TEST_F(RegistrationTest, UnregisteringKeepsOnlyTheAboutClass) {
-  registerServer(hive_, roots(), modulePath);
-  unregisterServer(hive_, roots());
-  const std::vector<Value> left(nineEntries.begin() + 3, nineEntries.begin() + 6);
-  EXPECT_EQ(sorted(allValues()), sorted(left));
-  for (const auto& key : allKeys(L"HKCR")) EXPECT_EQ(key.find(L"6B1F3C52"), std::wstring::npos) << toUtf8(key);
-  for (const auto& key : allKeys(L"HKLM")) EXPECT_EQ(key.find(L"6B1F3C52"), std::wstring::npos) << toUtf8(key);
-  EXPECT_EQ(hive_.openHandles(), 3u);  // the test's own three
-}
-
-TEST_F(RegistrationTest, UnregisteringKeepsOtherExtensionsOfTheNode) {
-  registerServer(hive_, roots(), modulePath);
+  registerServer(h.hive, h.roots(), modulePath);
   RegKey ns;
-  ASSERT_EQ(RegKey::open(hive_, hklm_.get(), nameSpaceKey, access::all, ns), status::success);
-  hive_.setValue(ns.get(), L"{00000000-1111-2222-3333-444444444444}", regtype::sz, regSzBytes(L"Other"));
-  unregisterServer(hive_, roots());
-  std::uint32_t type = 0, size = 0;
-  EXPECT_EQ(hive_.queryValue(ns.get(), L"{00000000-1111-2222-3333-444444444444}", type, {}, size), status::success);
-  EXPECT_EQ(hive_.queryValue(ns.get(), L"{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}", type, {}, size),
-            status::fileNotFound);
+  ASSERT_EQ(RegKey::open(h.hive, h.hklm.get(), nameSpaceKey, access::all, ns), status::success);
+  const std::wstring other = L"{00000000-1111-2222-3333-444444444444}";
+  ASSERT_EQ(h.hive.setValue(ns.get(), other, regtype::sz, regSzBytes(L"Other")), status::success);
+  ns.reset();
+  unregisterServer(h.hive, h.roots());
+  std::vector<Value> left(nineEntries.begin() + 3, nineEntries.begin() + 6);
+  left.emplace_back(L"HKLM", nameSpaceKey, other, L"Other");
+  left.emplace_back(L"HKLM", L"SOFTWARE\\Microsoft\\MMC\\SnapIns", noValues, L"");
+  EXPECT_EQ(h.allValues(), sorted(left));
+  EXPECT_EQ(h.hive.openHandles(), 3u);  // the test's own three
 }
 
-TEST_F(RegistrationTest, UnregisteringWhatWasNeverRegisteredChangesNothing) {
-  unregisterServer(hive_, roots());
-  EXPECT_TRUE(allValues().empty());
-  EXPECT_TRUE(allKeys(L"HKLM").empty());
+// A fixed row whose key cannot be created is skipped (the next row opens the same key and is
+// written); an extension row's failure ends the registration.
+TEST(Registration, KeysThatCannotBeCreated) {
+  std::vector<Value> withoutRow2 = nineEntries;
+  withoutRow2.erase(withoutRow2.begin() + 1);
+  const std::pair<const wchar_t*, std::vector<Value>> cases[] = {
+      {L"InprocServer32", withoutRow2},
+      {L"NameSpace", std::vector<Value>(nineEntries.begin(), nineEntries.begin() + 8)},
+  };
+  for (const auto& [failingKey, expected] : cases) {
+    TestHive h;
+    FaultyRegistry faulty(h.hive);
+    faulty.failCallOn(FaultyRegistry::Op::createKey, failingKey, 1, status::accessDenied);
+    registerServer(faulty, h.roots(), modulePath);
+    EXPECT_EQ(h.allValues(), sorted(expected)) << toUtf8(failingKey);
+  }
 }
 
-TEST_F(RegistrationTest, KeyThatCannotBeCreatedIsSkippedInTheFixedRows) {
-  FaultyRegistry faulty(hive_);
-  // Row 2's key fails once; row 3 opens the same key and is written.
-  faulty.failCallOn(FaultyRegistry::Op::createKey, L"InprocServer32", 1, status::accessDenied);
-  registerServer(faulty, roots(), modulePath);
-  std::vector<Value> expected = nineEntries;
-  expected.erase(expected.begin() + 1);
-  EXPECT_EQ(sorted(allValues()), sorted(expected));
-}
-
-TEST_F(RegistrationTest, ExtensionKeyThatCannotBeCreatedEndsTheRegistration) {
-  FaultyRegistry faulty(hive_);
-  faulty.failCallOn(FaultyRegistry::Op::createKey, L"NameSpace", 1, status::accessDenied);
-  registerServer(faulty, roots(), modulePath);
-  const std::vector<Value> expected(nineEntries.begin(), nineEntries.begin() + 8);
-  EXPECT_EQ(sorted(allValues()), sorted(expected));
-}
-
-TEST_F(RegistrationTest, DeletesADeepTree) {
+TEST(Registration, TreeDeletionStopsAtTheFirstFailureAndReportsIt) {
+  TestHive h;
   RegKey k;
   for (const wchar_t* path : {L"T\\a\\b\\c", L"T\\a\\d", L"T\\e", L"Keep"})
-    ASSERT_EQ(RegKey::create(hive_, hkcr_.get(), path, access::all, k), status::success);
+    ASSERT_EQ(RegKey::create(h.hive, h.hkcr.get(), path, access::all, k), status::success);
   k.reset();
-  EXPECT_EQ(deleteKeyWithSubkeys(hive_, hkcr_.get(), L"T"), status::success);
-  EXPECT_EQ(allKeys(L"HKCR"), std::vector<std::wstring>{L"Keep"});
-  EXPECT_EQ(deleteKeyWithSubkeys(hive_, hkcr_.get(), L"T"), status::fileNotFound);
-}
+  EXPECT_EQ(deleteKeyWithSubkeys(h.hive, h.hkcr.get(), L"T"), status::success);
+  EXPECT_EQ(h.classKeys(), std::vector<std::wstring>{L"Keep"});
+  EXPECT_EQ(deleteKeyWithSubkeys(h.hive, h.hkcr.get(), L"T"), status::fileNotFound);
 
-TEST_F(RegistrationTest, TreeDeletionStopsAtTheFirstFailureAndReportsIt) {
-  RegKey k;
+  // "a" cannot lose "b", so the walk stops before "c"; T itself is tried and refused.
   for (const wchar_t* path : {L"T\\a\\b", L"T\\c"})
-    ASSERT_EQ(RegKey::create(hive_, hkcr_.get(), path, access::all, k), status::success);
+    ASSERT_EQ(RegKey::create(h.hive, h.hkcr.get(), path, access::all, k), status::success);
   k.reset();
-  FaultyRegistry faulty(hive_);
+  FaultyRegistry faulty(h.hive);
   faulty.failCallOn(FaultyRegistry::Op::deleteKey, L"b", 1, status::accessDenied, true);
-  EXPECT_EQ(deleteKeyWithSubkeys(faulty, hkcr_.get(), L"T"), status::accessDenied);
-  // "a" could not lose "b", so the walk stopped before "c"; T itself was tried and refused.
-  EXPECT_EQ(allKeys(L"HKCR"), (std::vector<std::wstring>{L"T", L"T\\a", L"T\\a\\b", L"T\\c"}));
-  EXPECT_EQ(hive_.openHandles(), 3u);
+  EXPECT_EQ(deleteKeyWithSubkeys(faulty, h.hkcr.get(), L"T"), status::accessDenied);
+  EXPECT_EQ(h.classKeys(), (std::vector<std::wstring>{L"Keep", L"T", L"T\\a", L"T\\a\\b", L"T\\c"}));
+  EXPECT_EQ(h.hive.openHandles(), 3u);
 }
 
 }  // namespace
