@@ -1,5 +1,5 @@
 // The GPO folder: files created on the first save, atomic replacement, gpt.ini's version and
-// extension list, and the host that the store operations work through.
+// extension list. The store operations through the folder are run by the tool's tests.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -13,34 +13,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
- public:
-  TempDir() {
-    path_ = fs::temp_directory_path() / ("ostrel-gpo-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path_);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
+// A fresh temporary folder for one test, removed afterwards.
+struct TempDir {
+  TempDir() { fs::remove_all(path); }
+  ~TempDir() { fs::remove_all(path); }
+  const fs::path path = fs::temp_directory_path() /
+                        ("ostrel-gpo-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
 std::string slurp(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
-void spit(const fs::path& p, std::string_view text) {
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-}
 
-void putValue(MemoryRegistry& hive, const std::wstring& key, const std::wstring& name, std::uint32_t v) {
-  RegKey root(hive, hive.openRoot());
-  RegKey k;
-  ASSERT_EQ(status::success, RegKey::create(hive, root.get(), key, access::all, k));
-  ASSERT_EQ(status::success, hive.setValue(k.get(), name, regtype::dword, regDwordBytes(v)));
+void putValue(MemoryRegistry& hive, const std::wstring& key, const wchar_t* name, std::uint32_t v) {
+  testing::put(hive, key, name, regtype::dword, regDwordBytes(v));
 }
 
 const std::string regExt = "{35378EAC-683F-11D2-A89A-00C04FBBCFA2}";
@@ -48,11 +36,13 @@ const std::string toolA = "{0F6B957E-509E-11D1-A7CC-0000F87571E3}";
 const std::string toolB = "{D02B1F73-3407-48AE-BA88-E8213C6761F1}";
 const std::string other = "{827D319E-6EAC-11D2-A4EA-00C04F79F83A}";
 
-TEST(GpoFolder, FirstSaveCreatesFolderRegistryPolAndGptIni) {
+TEST(GpoFolder, MissingFolderLoadsAsEmptyAndTheFirstSaveCreatesTheFiles) {
   TempDir dir;
-  GpoFolder folder(dir.path() / "new" / "gpo");
+  GpoFolder folder(dir.path / "new" / "gpo");
   std::string error;
   ASSERT_TRUE(folder.load(error)) << error;
+  EXPECT_TRUE(testing::dump(folder.hive()).empty());
+  EXPECT_FALSE(fs::exists(dir.path / "new"));
   putValue(folder.hive(), L"SOFTWARE\\Policies\\X", L"v", 5);
   ASSERT_TRUE(folder.save(error)) << error;
   EXPECT_EQ("[General]\r\nVersion=1\r\n", slurp(folder.gptIniPath()));
@@ -61,28 +51,13 @@ TEST(GpoFolder, FirstSaveCreatesFolderRegistryPolAndGptIni) {
   ASSERT_TRUE(again.load(error)) << error;
   EXPECT_EQ(testing::dump(folder.hive()), testing::dump(again.hive()));
   EXPECT_EQ(1u, again.gptIni().version());
-}
 
-TEST(GpoFolder, MissingFolderLoadsAsEmpty) {
-  TempDir dir;
-  GpoFolder folder(dir.path() / "absent");
-  std::string error;
-  ASSERT_TRUE(folder.load(error)) << error;
-  EXPECT_TRUE(testing::dump(folder.hive()).empty());
-  EXPECT_FALSE(fs::exists(dir.path() / "absent"));
-}
-
-TEST(GpoFolder, MalformedRegistryPolFailsTheLoadAndKeepsTheHive) {
-  TempDir dir;
-  GpoFolder folder(dir.path());
-  std::string error;
-  ASSERT_TRUE(folder.load(error));
-  putValue(folder.hive(), L"K", L"v", 1);
-  auto before = testing::dump(folder.hive());
-  spit(folder.registryPolPath(), std::string("PReg\1\0\0\0[\0K\0\0\0;\0", 16));
-  EXPECT_FALSE(folder.load(error));
+  // A damaged Registry.pol fails the load and leaves the hive as it was.
+  const auto before = testing::dump(again.hive());
+  std::ofstream(again.registryPolPath(), std::ios::binary) << std::string("PReg\1\0\0\0[\0K\0\0\0;\0", 16);
+  EXPECT_FALSE(again.load(error));
   EXPECT_NE(std::string::npos, error.find("Registry.pol: byte offset 16: expected")) << error;
-  EXPECT_EQ(before, testing::dump(folder.hive()));
+  EXPECT_EQ(before, testing::dump(again.hive()));
 }
 
 // Fails the rename, i.e. after the temporary file is written and flushed.
@@ -98,23 +73,23 @@ TEST(GpoFolder, FailureBeforeTheRenameLeavesTheOldFilesByteForByte) {
   TempDir dir;
   std::string error;
   {
-    GpoFolder folder(dir.path());
+    GpoFolder folder(dir.path);
     ASSERT_TRUE(folder.load(error));
     putValue(folder.hive(), L"K", L"old", 1);
     ASSERT_TRUE(folder.save(error)) << error;
   }
-  const std::string oldPol = slurp(dir.path() / "Machine" / "Registry.pol");
-  const std::string oldIni = slurp(dir.path() / "gpt.ini");
+  const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
+  const std::string oldIni = slurp(dir.path / "gpt.ini");
 
   FailingRename failing;
-  GpoFolder folder(dir.path(), failing);
+  GpoFolder folder(dir.path, failing);
   ASSERT_TRUE(folder.load(error)) << error;
   putValue(folder.hive(), L"K", L"new", 2);
   EXPECT_FALSE(folder.save(error));
   EXPECT_EQ("injected", error);
-  EXPECT_EQ(oldPol, slurp(dir.path() / "Machine" / "Registry.pol"));
-  EXPECT_EQ(oldIni, slurp(dir.path() / "gpt.ini"));
-  for (const auto& sub : {dir.path(), dir.path() / "Machine"})
+  EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
+  EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
+  for (const auto& sub : {dir.path, dir.path / "Machine"})
     for (const auto& entry : fs::directory_iterator(sub))
       EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
   EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
@@ -132,35 +107,39 @@ TEST(GptIni, VersionRaisesOnlyTheMachineWord) {
   }
 }
 
-TEST(GptIni, KeepsOtherLinesAndRewritesItsOwnInPlace) {
-  GptIni ini;
-  ini.parse("[General]\nversion = 131075\ndisplayName=Local\ngPCMachineExtensionNames=[" + other + toolA +
-            "]\n\n[Other]\nVersion=9\n");
-  EXPECT_EQ(131075u, ini.version());
-  ini.bumpMachineVersion();
-  ini.addMachineExtension(regExt, toolB);
-  EXPECT_EQ("[General]\r\nVersion=131076\r\ndisplayName=Local\r\ngPCMachineExtensionNames=[" + regExt + toolB +
-                "][" + other + toolA + "]\r\n\r\n[Other]\r\nVersion=9\r\n",
-            ini.text());
-}
-
-TEST(GptIni, ByteOrderMarkDoesNotHideTheGeneralSection) {
-  GptIni ini;
-  ini.parse("\xEF\xBB\xBF[General]\r\nVersion=7\r\n");
-  EXPECT_EQ(7u, ini.version());
-  EXPECT_EQ("[General]\r\nVersion=7\r\n", ini.text());
-}
-
-TEST(GptIni, MissingEntriesGoToTheEndOfGeneral) {
-  GptIni ini;
-  ini.parse("[Other]\r\na=1\r\n[General]\r\ndisplayName=x\r\n\r\n[Last]\r\n");
-  ini.addMachineExtension(regExt, toolA);
-  EXPECT_EQ("[Other]\r\na=1\r\n[General]\r\ndisplayName=x\r\ngPCMachineExtensionNames=[" + regExt + toolA +
-                "]\r\nVersion=0\r\n\r\n[Last]\r\n",
-            ini.text());
+// Its own lines are rewritten in place, missing ones go to the end of [General], and every
+// other line stays; a byte order mark does not hide the section.
+TEST(GptIni, KeepsOtherLinesAndRewritesItsOwn) {
+  struct Case {
+    std::string before;
+    bool bump, addPair;
+    std::uint32_t version;
+    std::string after;
+  } cases[] = {
+      {"[General]\nversion = 131075\ndisplayName=Local\ngPCMachineExtensionNames=[" + other + toolA +
+           "]\n\n[Other]\nVersion=9\n",
+       true, true, 131076,
+       "[General]\r\nVersion=131076\r\ndisplayName=Local\r\ngPCMachineExtensionNames=[" + regExt + toolB + "][" +
+           other + toolA + "]\r\n\r\n[Other]\r\nVersion=9\r\n"},
+      {"\xEF\xBB\xBF[General]\r\nVersion=7\r\n", false, false, 7, "[General]\r\nVersion=7\r\n"},
+      {"[Other]\r\na=1\r\n[General]\r\ndisplayName=x\r\n\r\n[Last]\r\n", false, true, 0,
+       "[Other]\r\na=1\r\n[General]\r\ndisplayName=x\r\ngPCMachineExtensionNames=[" + regExt + toolB +
+           "]\r\nVersion=0\r\n\r\n[Last]\r\n"},
+  };
+  for (const Case& c : cases) {
+    GptIni ini;
+    ini.parse(c.before);
+    if (c.bump) ini.bumpMachineVersion();
+    if (c.addPair) ini.addMachineExtension(regExt, toolB);
+    EXPECT_EQ(c.version, ini.version());
+    EXPECT_EQ(c.after, ini.text());
+  }
 }
 
 TEST(GptIni, ExtensionPairsMergeSortedWithoutDuplicatesAndRemoveCleanly) {
+  EXPECT_EQ((GptIni::Groups{{regExt, toolA, toolB}, {other, toolA}}),
+            GptIni::parseExtensionText("[" + regExt + toolB + toolA + toolB + "][" + other + toolA + "][" + regExt +
+                                       toolA + "]"));
   GptIni ini;
   ini.parse("[General]\r\ngPCMachineExtensionNames=[" + other + toolB + "]\r\n");
   ini.addMachineExtension(regExt, toolB);
@@ -174,13 +153,6 @@ TEST(GptIni, ExtensionPairsMergeSortedWithoutDuplicatesAndRemoveCleanly) {
   ini.removeMachineExtension(other, toolB);
   ini.removeMachineExtension("{00000000-0000-0000-0000-000000000000}", toolB);
   EXPECT_EQ("[" + other + toolA + "]", ini.machineExtensionText());
-}
-
-TEST(GptIni, ParsesUnsortedAndDuplicatedLists) {
-  auto groups = GptIni::parseExtensionText("[" + regExt + toolB + toolA + toolB + "][" + other + toolA + "][" +
-                                           regExt + toolA + "]");
-  GptIni::Groups expected{{regExt, toolA, toolB}, {other, toolA}};
-  EXPECT_EQ(expected, groups);
 }
 
 }  // namespace

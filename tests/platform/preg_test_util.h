@@ -1,6 +1,7 @@
 #pragma once
 // Builds Registry.pol bytes by hand, independently of the codec, and prints a hive as text.
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,29 +28,29 @@ class PolBytes {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     return *this;
   }
-  PolBytes& raw(const std::vector<std::uint8_t>& d) {
-    b.insert(b.end(), d.begin(), d.end());
-    return *this;
-  }
   PolBytes& record(std::u16string_view key, std::u16string_view value, std::uint32_t type,
                    const std::vector<std::uint8_t>& data) {
     unit(u'[').str(key).unit(u';').str(value).unit(u';').dword(type).unit(u';');
-    dword(static_cast<std::uint32_t>(data.size())).unit(u';').raw(data);
+    dword(static_cast<std::uint32_t>(data.size())).unit(u';');
+    b.insert(b.end(), data.begin(), data.end());
     return unit(u']');
   }
   PolBytes& sz(std::u16string_view key, std::u16string_view value, std::u16string_view text) {
-    std::vector<std::uint8_t> d;
-    for (char16_t c : text) {
-      d.push_back(static_cast<std::uint8_t>(c & 0xFF));
-      d.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    d.push_back(0);
-    d.push_back(0);
-    return record(key, value, 1, d);
+    return record(key, value, 1, PolBytes().str(text).b);
   }
   PolBytes& keyOnly(std::u16string_view key) { return record(key, u"", 0, {}); }
   std::vector<std::uint8_t> b;
 };
+
+// Sets key\name (creating the key), or only creates the key when name is null.
+inline void put(MemoryRegistry& hive, const std::wstring& key, const wchar_t* name = nullptr,
+                std::uint32_t type = regtype::sz, const std::vector<std::uint8_t>& data = {}) {
+  RegKey root(hive, hive.openRoot());
+  RegKey k;
+  if (RegKey::create(hive, root.get(), key, access::all, k) != status::success ||
+      (name != nullptr && hive.setValue(k.get(), name, type, data) != status::success))
+    throw std::runtime_error("cannot set up the hive");
+}
 
 // One line per key ("key") and per value ("key|name|type|hex"), depth-first in hive order.
 inline void dumpNode(const MemoryRegistry::Node& node, const std::wstring& path, std::vector<std::wstring>& out) {

@@ -80,14 +80,11 @@ class PolicyTool : public ::testing::Test {
   fs::path dir_, gpo_;
 };
 
-TEST_F(PolicyTool, HelpIsExitZeroOnStandardOutput) {
-  Result r = run({"--help"});
-  EXPECT_EQ(0, r.code);
-  EXPECT_NE(std::string::npos, r.out.find("Usage: ostrel-policy --gpo DIR COMMAND"));
-  EXPECT_EQ("", r.err);
-}
-
-TEST_F(PolicyTool, UsageErrorsExitTwoAndWriteNothing) {
+TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
+  Result help = run({"--help"});
+  EXPECT_EQ(0, help.code);
+  EXPECT_NE(std::string::npos, help.out.find("Usage: ostrel-policy --gpo DIR COMMAND"));
+  EXPECT_EQ("", help.err);
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"list"},
@@ -227,9 +224,13 @@ TEST_F(PolicyTool, AddListAndDeleteEndToEnd) {
   ASSERT_EQ(1u, rules.size());
   EXPECT_EQ(pathId, toUtf8(rules[0]->idText()));
 
-  // Three saves: the machine version is 3, and both extension pairs are listed once.
+  // Deleting the last rule leaves no rule, and the extension pairs stay listed once; four
+  // saves make the machine version 4.
+  ASSERT_EQ(0, runGpo({"delete", pathId}).code);
+  EXPECT_TRUE(loadBack().empty());
+  EXPECT_EQ("Application\tType\tValue\tCommand Lines\tId\n", runGpo({"list"}).out);
   const std::string ini = slurp(gpo_ / "gpt.ini");
-  EXPECT_NE(std::string::npos, ini.find("Version=3\r\n")) << ini;
+  EXPECT_NE(std::string::npos, ini.find("Version=4\r\n")) << ini;
   EXPECT_NE(std::string::npos,
             ini.find("gPCMachineExtensionNames=[{35378EAC-683F-11D2-A89A-00C04FBBCFA2}"
                      "{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}][{6B1F3C54-8E4A-4D27-9A31-5C2E71B04F18}"
