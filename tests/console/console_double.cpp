@@ -4,6 +4,7 @@
 
 #include "platform/win/handles.h"
 #include "tests/console/console_guids.h"
+#include "tests/console/notify_route.h"
 
 namespace ostrel::console {
 
@@ -21,134 +22,308 @@ SIZE bitmapSize(LONG_PTR handle) {
   return SIZE{bm.bmWidth, bm.bmHeight};
 }
 
-// Whether the task allocator made this block (CoTaskMemAlloc).
-bool fromTaskAllocator(void* p) {
-  ComPtr<IMalloc> malloc;
-  if (FAILED(CoGetMalloc(1, malloc.GetAddressOf()))) return false;
-  return malloc->DidAlloc(p) == 1;
+template <class I>
+HRESULT handOut(I* object, I** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = object;
+  if (object == nullptr) return E_FAIL;
+  object->AddRef();
+  return S_OK;
 }
+
+// Every facet of an object must be released at a point where its holder had to let go of it.
+void expectReleased(const ComIdentity& object, const char* when) {
+  for (const auto& [iid, facet] : object.facets())
+    if (facet->references() != 0) problems.push_back(facet->name() + " still referenced after " + when);
+}
+
+struct ImageListFacet : Counted<IImageList> {
+  ImageListFacet(ComIdentity& o, std::string name, std::vector<ImageStrip>& s) : Counted(o, std::move(name)), strips(s) {}
+  HRESULT STDMETHODCALLTYPE ImageListSetStrip(LONG_PTR* small, LONG_PTR* large, LONG start, COLORREF mask) override {
+    const auto sm = reinterpret_cast<LONG_PTR>(small), lg = reinterpret_cast<LONG_PTR>(large);
+    strips.push_back({start, mask, bitmapSize(sm), bitmapSize(lg)});
+    return sm != 0 && lg != 0 ? S_OK : E_INVALIDARG;
+  }
+  OSTREL_STUB(ImageListSetIcon, (LONG_PTR*, LONG))
+  std::vector<ImageStrip>& strips;
+};
+
+struct VerbFacet : Counted<IConsoleVerb> {
+  VerbFacet(ComIdentity& o, std::string name, View& v) : Counted(o, std::move(name)), view(v) {}
+  HRESULT STDMETHODCALLTYPE SetVerbState(MMC_CONSOLE_VERB verb, MMC_BUTTON_STATE state, BOOL value) override {
+    view.verbStates[{verb, state}] = value;
+    return S_OK;
+  }
+  OSTREL_STUB(GetVerbState, (MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL*))
+  OSTREL_STUB(SetDefaultVerb, (MMC_CONSOLE_VERB))
+  OSTREL_STUB(GetDefaultVerb, (MMC_CONSOLE_VERB*))
+  View& view;
+};
+
+struct MenuFacet : Counted<IContextMenuCallback> {
+  using Counted::Counted;
+  HRESULT STDMETHODCALLTYPE AddItem(CONTEXTMENUITEM* item) override {
+    if (item == nullptr) return E_INVALIDARG;
+    items.push_back({item->strName ? item->strName : L"", item->strStatusBarText ? item->strStatusBarText : L"",
+                     item->lCommandID, item->lInsertionPointID, item->fFlags, item->fSpecialFlags});
+    return S_OK;
+  }
+  std::vector<MenuItem> items;
+};
+
+// Pages added belong to the console, which destroys the pages of a sheet it never shows.
+struct SheetFacet : Counted<IPropertySheetCallback> {
+  using Counted::Counted;
+  ~SheetFacet() override { discard(); }
+  void discard() {
+    for (HPROPSHEETPAGE page : pages) DestroyPropertySheetPage(page);
+    pages.clear();
+  }
+  HRESULT STDMETHODCALLTYPE AddPage(HPROPSHEETPAGE page) override {
+    if (page == nullptr) return E_INVALIDARG;
+    pages.push_back(page);
+    return S_OK;
+  }
+  OSTREL_STUB(RemovePage, (HPROPSHEETPAGE))
+  std::vector<HPROPSHEETPAGE> pages;
+};
 
 }  // namespace
 
-// --- ImageListObject ---------------------------------------------------------------------
+// --- the console object handed to IComponentData::Initialize (view null) or to a view's
+// IComponent::Initialize: IConsole, then IConsoleNameSpace or the view's result pane ---------
 
-ImageListObject::ImageListObject(Console& console, std::string name)
-    : console_(console), facet_(*this, std::move(name)) {
-  expose(ids::imageList, facet_);
-}
+struct ConsoleObject : ComIdentity {
+  struct ConsoleFacet : Counted<IConsole> {
+    ConsoleFacet(ConsoleObject& o, std::string name) : Counted(o, std::move(name)), object(o) {}
+    // The scope pane's console acts on the view that has the focus: the most recent open one.
+    View* target() { return object.view != nullptr ? object.view : object.console.activeView(); }
+    HRESULT STDMETHODCALLTYPE QueryScopeImageList(IImageList** list) override;
+    HRESULT STDMETHODCALLTYPE QueryResultImageList(IImageList** list) override;
+    HRESULT STDMETHODCALLTYPE QueryConsoleVerb(IConsoleVerb** verb) override;
+    HRESULT STDMETHODCALLTYPE UpdateAllViews(IDataObject* dataObject, LPARAM data, LONG_PTR hint) override {
+      object.console.viewChanges.push_back({dataObject, data, hint});
+      // Synchronous, view by view, as the console does; a view opened meanwhile is reached too.
+      for (std::size_t i = 0; i < object.console.views_.size(); ++i) {
+        View& v = *object.console.views_[i];
+        if (!v.open) continue;
+        v.log.push_back(L"MMCN_VIEW_CHANGE");
+        (void)v.component_->Notify(dataObject, MMCN_VIEW_CHANGE, data, hint);
+      }
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SelectScopeItem(HSCOPEITEM item) override {
+      View* view = target();
+      if (view == nullptr) return E_FAIL;
+      if (object.console.scopeItem(item) == nullptr) return E_INVALIDARG;
+      // The console answers with its own notifications; SelectScopeItem itself succeeds.
+      (void)view->select(item);
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMainWindow(HWND* window) override {
+      if (window == nullptr) return E_POINTER;
+      *window = object.console.mainWindow_;
+      return S_OK;
+    }
+    OSTREL_STUB(SetHeader, (IHeaderCtrl*))
+    OSTREL_STUB(SetToolbar, (IToolbar*))
+    OSTREL_STUB(QueryResultView, (IUnknown**))
+    OSTREL_STUB(MessageBox, (LPCWSTR, LPCWSTR, UINT, int*))
+    OSTREL_STUB(NewWindow, (HSCOPEITEM, ULONG))
+    ConsoleObject& object;
+  };
 
-HRESULT STDMETHODCALLTYPE ImageListObject::Facet::ImageListSetIcon(LONG_PTR*, LONG) {
-  object_.console_.notImplemented("IImageList::ImageListSetIcon");
-  return E_NOTIMPL;
-}
+  struct NameSpaceFacet : Counted<IConsoleNameSpace> {
+    NameSpaceFacet(ConsoleObject& o, std::string name) : Counted(o, std::move(name)), console(o.console) {}
+    HRESULT STDMETHODCALLTYPE InsertItem(SCOPEDATAITEM* item) override {
+      if (item == nullptr) return E_INVALIDARG;
+      ScopeItem s{console.nextScopeId_++, 0, *item};
+      // Without SDI_PREVIOUS, SDI_NEXT or SDI_FIRST the relative item is the parent.
+      if (!(item->mask & (SDI_PREVIOUS | SDI_NEXT | SDI_FIRST))) s.parent = item->relativeID;
+      if (s.parent != Console::computerConfiguration && console.scopeItem(s.parent) == nullptr) return E_INVALIDARG;
+      item->ID = s.id;
+      console.scopeItems.push_back(s);
+      return S_OK;
+    }
+    OSTREL_STUB(DeleteItem, (HSCOPEITEM, LONG))
+    OSTREL_STUB(SetItem, (SCOPEDATAITEM*))
+    OSTREL_STUB(GetItem, (SCOPEDATAITEM*))
+    OSTREL_STUB(GetChildItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+    OSTREL_STUB(GetNextItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+    OSTREL_STUB(GetParentItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+    Console& console;
+  };
 
-HRESULT STDMETHODCALLTYPE ImageListObject::Facet::ImageListSetStrip(LONG_PTR* smallStrip, LONG_PTR* largeStrip,
-                                                                    LONG start, COLORREF mask) {
-  const auto sm = reinterpret_cast<LONG_PTR>(smallStrip);
-  const auto lg = reinterpret_cast<LONG_PTR>(largeStrip);
-  object_.strips.push_back({sm, lg, start, mask, bitmapSize(sm), bitmapSize(lg)});
-  return sm != 0 && lg != 0 ? S_OK : E_INVALIDARG;
-}
+  struct ResultFacet : Counted<IResultData> {
+    ResultFacet(ConsoleObject& o, std::string name) : Counted(o, std::move(name)), object(o) {}
+    View& view() { return *object.view; }
+    HRESULT STDMETHODCALLTYPE InsertItem(RESULTDATAITEM* item) override {
+      if (item == nullptr) return E_INVALIDARG;
+      item->itemID = view().nextRowId_++;
+      view().rows.push_back(*item);
+      view().log.push_back(L"InsertItem");
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DeleteItem(HRESULTITEM item, int column) override {
+      auto& rows = view().rows;
+      auto it = std::find_if(rows.begin(), rows.end(), [&](const RESULTDATAITEM& r) { return r.itemID == item; });
+      view().log.push_back(L"DeleteItem " + std::to_wstring(column));
+      if (it == rows.end()) return E_INVALIDARG;
+      rows.erase(it);
+      return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE FindItemByLParam(LPARAM lParam, HRESULTITEM* item) override {
+      if (item == nullptr) return E_POINTER;
+      auto& rows = view().rows;
+      auto it = std::find_if(rows.begin(), rows.end(), [&](const RESULTDATAITEM& r) { return r.lParam == lParam; });
+      *item = it != rows.end() ? it->itemID : 0;
+      return it != rows.end() ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE DeleteAllRsltItems() override {
+      view().rows.clear();
+      view().log.push_back(L"DeleteAllRsltItems");
+      return S_OK;
+    }
+    OSTREL_STUB(SetItem, (RESULTDATAITEM*))
+    OSTREL_STUB(GetItem, (RESULTDATAITEM*))
+    OSTREL_STUB(GetNextItem, (RESULTDATAITEM*))
+    OSTREL_STUB(ModifyItemState, (int, HRESULTITEM, UINT, UINT))
+    OSTREL_STUB(ModifyViewStyle, (MMC_RESULT_VIEW_STYLE, MMC_RESULT_VIEW_STYLE))
+    OSTREL_STUB(SetViewMode, (LONG))
+    OSTREL_STUB(GetViewMode, (LONG*))
+    OSTREL_STUB(UpdateItem, (HRESULTITEM))
+    OSTREL_STUB(Sort, (int, DWORD, LPARAM))
+    OSTREL_STUB(SetDescBarText, (LPOLESTR))
+    OSTREL_STUB(SetItemCount, (int, DWORD))
+    ConsoleObject& object;
+  };
 
-// --- VerbObject --------------------------------------------------------------------------
+  struct HeaderFacet : Counted<IHeaderCtrl> {
+    HeaderFacet(ConsoleObject& o, std::string name) : Counted(o, std::move(name)), object(o) {}
+    HRESULT STDMETHODCALLTYPE InsertColumn(int column, LPCWSTR title, int format, int width) override {
+      if (title == nullptr || column < 0) return E_INVALIDARG;
+      View& view = *object.view;
+      // Like a list view: the new column goes before the one now at that position.
+      const auto at = std::min(static_cast<std::size_t>(column), view.columns.size());
+      view.columns.insert(view.columns.begin() + static_cast<std::ptrdiff_t>(at),
+                          std::to_wstring(column) + L" " + title + L" " + std::to_wstring(format) + L" " +
+                              std::to_wstring(width));
+      view.log.push_back(L"InsertColumn " + std::to_wstring(column) + L" " + title);
+      return S_OK;
+    }
+    OSTREL_STUB(DeleteColumn, (int))
+    OSTREL_STUB(SetColumnText, (int, LPCWSTR))
+    OSTREL_STUB(GetColumnText, (int, LPOLESTR*))
+    OSTREL_STUB(SetColumnWidth, (int, int))
+    OSTREL_STUB(GetColumnWidth, (int, int*))
+    ConsoleObject& object;
+  };
 
-VerbObject::VerbObject(Console&, std::string name) : facet_(*this, std::move(name)) {
-  expose(ids::consoleVerb, facet_);
-}
+  struct HelpFacet : Counted<IDisplayHelp> {
+    using Counted::Counted;
+    OSTREL_STUB(ShowTopic, (LPOLESTR))
+  };
 
-bool VerbObject::isSet(MMC_CONSOLE_VERB verb, MMC_BUTTON_STATE state) const {
-  auto it = states.find({verb, state});
-  return it != states.end() && it->second;
-}
+  ConsoleObject(Console& c, View* v, const std::string& name)
+      : console(c), view(v), console_(*this, name + " IConsole"), nameSpace_(*this, name + " IConsoleNameSpace"),
+        result_(*this, name + " IResultData"), header_(*this, name + " IHeaderCtrl"),
+        help_(*this, name + " IDisplayHelp") {
+    expose(ids::console, console_);
+    expose(ids::consoleNameSpace, nameSpace_);
+    expose(ids::resultData, result_);
+    expose(ids::headerCtrl, header_);
+    expose(ids::displayHelp, help_);
+  }
+  IConsole* get() { return console_.get(); }
+  // The scope pane's console has the name space; a view's has its result pane and help.
+  bool offered(const IID& iid) const override {
+    if (IsEqualIID(iid, ids::console)) return true;
+    return (view == nullptr) == IsEqualIID(iid, ids::consoleNameSpace);
+  }
 
-HRESULT STDMETHODCALLTYPE VerbObject::Facet::GetVerbState(MMC_CONSOLE_VERB verb, MMC_BUTTON_STATE state,
-                                                          BOOL* value) {
-  if (value == nullptr) return E_POINTER;
-  *value = object_.isSet(verb, state);
-  return S_OK;
-}
+  Console& console;
+  View* view;
+  ConsoleFacet console_;
+  NameSpaceFacet nameSpace_;
+  ResultFacet result_;
+  HeaderFacet header_;
+  HelpFacet help_;
+};
 
-HRESULT STDMETHODCALLTYPE VerbObject::Facet::SetVerbState(MMC_CONSOLE_VERB verb, MMC_BUTTON_STATE state,
-                                                          BOOL value) {
-  object_.states[{verb, state}] = value;
-  return S_OK;
-}
+struct ViewObjects {
+  ViewObjects(Console& console, View& view, const std::string& name)
+      : object(console, &view, name),
+        verbs(ids::consoleVerb, name + " IConsoleVerb", view),
+        images(ids::imageList, name + " result IImageList", view.resultStrips) {}
+  ConsoleObject object;
+  Object<VerbFacet> verbs;
+  Object<ImageListFacet> images;
+};
 
-HRESULT STDMETHODCALLTYPE VerbObject::Facet::SetDefaultVerb(MMC_CONSOLE_VERB verb) {
-  object_.defaultVerb = verb;
-  return S_OK;
-}
+// --- the console's property-sheet provider (CLSID_NodeManager) ---------------------------
 
-HRESULT STDMETHODCALLTYPE VerbObject::Facet::GetDefaultVerb(MMC_CONSOLE_VERB* verb) {
-  if (verb == nullptr) return E_POINTER;
-  *verb = object_.defaultVerb;
-  return S_OK;
-}
+namespace {
 
-// --- MenuCallbackObject, SheetCallbackObject ---------------------------------------------
+struct ProviderFacet : Counted<IPropertySheetProvider> {
+  ProviderFacet(ComIdentity& o, std::string name, Console& c)
+      : Counted(o, name), console(c), sheet(ids::propertySheetCallback, name + " IPropertySheetCallback") {}
+  HRESULT STDMETHODCALLTYPE CreatePropertySheet(LPCWSTR title, boolean type, MMC_COOKIE cookie, IDataObject* data,
+                                                DWORD options) override {
+    request.title = title != nullptr ? title : L"";
+    request.propertySheet = type != 0;
+    request.cookie = cookie;
+    request.dataObjectGiven = data != nullptr;
+    request.options = options;
+    dataObject = data;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND notifyWindow,
+                                            BOOL scopePane) override;
+  HRESULT STDMETHODCALLTYPE Show(LONG_PTR window, int page) override {
+    ++request.showCalls;
+    request.showWindow = window;
+    request.showPage = page;
+    request.discarded = window == -1;
+    if (request.discarded) sheet.facet.discard();
+    dataObject.Reset();
+    return S_OK;
+  }
+  OSTREL_STUB(FindPropertySheet, (MMC_COOKIE, IComponent*, IDataObject*))
+  OSTREL_STUB(AddExtensionPages, ())
 
-MenuCallbackObject::MenuCallbackObject(std::string name) : facet_(*this, std::move(name)) {
-  expose(ids::contextMenuCallback, facet_);
-}
+  Console& console;
+  SheetRequest request;
+  ComPtr<IDataObject> dataObject;  // held from CreatePropertySheet until Show
+  Object<SheetFacet> sheet;
+  NotifyRoute route;               // what the notify handle points to
+  ComPtr<IComponent> component;    // the view a result-pane sheet reports to (bScopePane FALSE)
+};
 
-HRESULT STDMETHODCALLTYPE MenuCallbackObject::Facet::AddItem(CONTEXTMENUITEM* item) {
-  if (item == nullptr) return E_INVALIDARG;
-  object_.items.push_back({item->strName ? item->strName : L"", item->strStatusBarText ? item->strStatusBarText : L"",
-                           item->lCommandID, item->lInsertionPointID, item->fFlags, item->fSpecialFlags});
-  return object_.answer;
-}
+struct FactoryFacet : Counted<IClassFactory> {
+  FactoryFacet(ComIdentity& o, std::string name, Console& c) : Counted(o, std::move(name)), console(c) {}
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+  Console& console;
+};
 
-SheetCallbackObject::SheetCallbackObject(std::string name) : facet_(*this, std::move(name)) {
-  expose(ids::propertySheetCallback, facet_);
-}
+}  // namespace
 
-SheetCallbackObject::~SheetCallbackObject() {
-  for (HPROPSHEETPAGE page : pages) DestroyPropertySheetPage(page);
-}
+struct ConsoleObjects {
+  explicit ConsoleObjects(Console& console)
+      : scope(console, nullptr, "scope"), scopeImages(ids::imageList, "scope IImageList", console.scopeStrips),
+        nodeManager(IID_IClassFactory, "node manager IClassFactory", console) {}
+  ConsoleObject scope;
+  Object<ImageListFacet> scopeImages;
+  std::vector<std::unique_ptr<Object<MenuFacet>>> menus;
+  std::vector<std::unique_ptr<Object<SheetFacet>>> sheets;
+  Object<FactoryFacet> nodeManager;
+  DWORD nodeManagerCookie = 0;
+  std::vector<std::unique_ptr<Object<ProviderFacet>>> providers;
+};
 
-HRESULT STDMETHODCALLTYPE SheetCallbackObject::Facet::AddPage(HPROPSHEETPAGE page) {
-  if (page == nullptr) return E_INVALIDARG;
-  object_.pages.push_back(page);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE SheetCallbackObject::Facet::RemovePage(HPROPSHEETPAGE page) {
-  auto it = std::find(object_.pages.begin(), object_.pages.end(), page);
-  if (it == object_.pages.end()) return E_INVALIDARG;
-  object_.pages.erase(it);
-  return S_OK;
-}
-
-// --- SheetProviderObject, NodeManagerFactory ---------------------------------------------
-
-SheetProviderObject::SheetProviderObject(Console& console, int number)
-    : console_(console),
-      facet_(*this, "sheet provider " + std::to_string(number) + " IPropertySheetProvider"),
-      pages_("sheet provider " + std::to_string(number) + " IPropertySheetCallback") {
-  expose(ids::propertySheetProvider, facet_);
-}
-
-HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::CreatePropertySheet(LPCWSTR title, boolean type,
-                                                                          MMC_COOKIE cookie, IDataObject* dataObject,
-                                                                          DWORD options) {
-  SheetRequest& r = object_.request;
-  r.title = title != nullptr ? title : L"";
-  r.propertySheet = type != 0;
-  r.cookie = cookie;
-  r.dataObjectGiven = dataObject != nullptr;
-  r.options = options;
-  object_.dataObject_ = dataObject;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::FindPropertySheet(MMC_COOKIE, IComponent*, IDataObject*) {
-  object_.console_.notImplemented("IPropertySheetProvider::FindPropertySheet");
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::AddPrimaryPages(IUnknown* unknown, BOOL createHandle,
-                                                                      HWND notifyWindow, BOOL scopePane) {
-  SheetRequest& r = object_.request;
+HRESULT STDMETHODCALLTYPE ProviderFacet::AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND notifyWindow,
+                                                          BOOL scopePane) {
+  SheetRequest& r = request;
   r.primaryPagesAsked = true;
   r.createHandle = createHandle;
   r.notifyWindow = notifyWindow;
@@ -156,402 +331,137 @@ HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::AddPrimaryPages(IUnknown* 
   if (unknown == nullptr) return E_INVALIDARG;
   ComPtr<IUnknown> given, data;
   (void)unknown->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(given.GetAddressOf()));
-  if (IComponentData* cd = object_.console_.componentData())
+  if (IComponentData* cd = console.componentData_.Get())
     (void)cd->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(data.GetAddressOf()));
   r.fromComponentData = given != nullptr && given == data;
-
   ComPtr<IExtendPropertySheet2> extend;
   HRESULT hr = unknown->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
   if (FAILED(hr)) return hr;
   // A new-style wizard shows the snap-in's header bitmap.
   if (!r.propertySheet && (r.options & MMC_PSO_NEWWIZARDTYPE)) {
     HPALETTE palette = nullptr;
-    r.watermarks = extend->GetWatermarks(object_.dataObject_.Get(), &r.watermark, &r.header, &palette, &r.stretch);
+    r.watermarks = extend->GetWatermarks(dataObject.Get(), &r.watermark, &r.header, &palette, &r.stretch);
   }
   // The handle MMCPropertyChangeNotify takes leads to the console's window; a sheet of the
   // result pane reports to the view that opened it.
-  object_.route_.window = object_.console_.mainWindow();
-  if (!scopePane) (void)unknown->QueryInterface(ids::component, reinterpret_cast<void**>(object_.component_.GetAddressOf()));
-  r.notifyHandle = createHandle ? reinterpret_cast<LONG_PTR>(&object_.route_) : 0;
-  r.createPages = extend->CreatePropertyPages(object_.pages_.get(), r.notifyHandle, object_.dataObject_.Get());
-  r.pages = object_.pages_.pages.size();
-  return r.createPages;
+  route.window = console.mainWindow();
+  if (!scopePane) (void)unknown->QueryInterface(ids::component, reinterpret_cast<void**>(component.GetAddressOf()));
+  r.notifyHandle = createHandle ? reinterpret_cast<LONG_PTR>(&route) : 0;
+  hr = extend->CreatePropertyPages(sheet.facet.get(), r.notifyHandle, dataObject.Get());
+  r.pages = sheet.facet.pages.size();
+  return hr;
 }
 
-HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::AddExtensionPages() {
-  object_.console_.notImplemented("IPropertySheetProvider::AddExtensionPages");
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE SheetProviderObject::Facet::Show(LONG_PTR window, int page) {
-  SheetRequest& r = object_.request;
-  ++r.showCalls;
-  r.showWindow = window;
-  r.showPage = page;
-  if (window == -1) {
-    r.discarded = true;
-    for (HPROPSHEETPAGE p : object_.pages_.pages) DestroyPropertySheetPage(p);
-    object_.pages_.pages.clear();
-  }
-  object_.dataObject_.Reset();
-  return S_OK;
-}
-
-NodeManagerFactory::NodeManagerFactory(Console& console) : console_(console), facet_(*this) {
-  expose(IID_IClassFactory, facet_);
-}
-
-HRESULT STDMETHODCALLTYPE NodeManagerFactory::Facet::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
+HRESULT STDMETHODCALLTYPE FactoryFacet::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
   if (ppv == nullptr) return E_POINTER;
   *ppv = nullptr;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  auto& providers = object_.console_.providers_;
-  providers.push_back(std::make_unique<SheetProviderObject>(object_.console_, static_cast<int>(providers.size()) + 1));
+  auto& providers = console.objects_->providers;
+  providers.push_back(std::make_unique<Object<ProviderFacet>>(
+      ids::propertySheetProvider, "sheet provider " + std::to_string(providers.size() + 1) + " IPropertySheetProvider",
+      console));
   return providers.back()->query(riid, ppv);
 }
 
-// --- ConsoleFacet, DisplayHelpFacet ------------------------------------------------------
-
-ConsoleFacet::ConsoleFacet(ComIdentity& owner, std::string name, Console& console, View* view)
-    : CountedInterface(owner, std::move(name)), console_(console), view_(view) {}
-
-// The scope pane's console acts on the view that has the focus: the most recent open one.
-View* ConsoleFacet::targetView() { return view_ != nullptr ? view_ : console_.activeView(); }
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::SetHeader(IHeaderCtrl*) {
-  console_.notImplemented("IConsole::SetHeader");
-  return E_NOTIMPL;
+HRESULT STDMETHODCALLTYPE ConsoleObject::ConsoleFacet::QueryScopeImageList(IImageList** list) {
+  return handOut<IImageList>(object.console.objects_->scopeImages.facet.get(), list);
 }
-HRESULT STDMETHODCALLTYPE ConsoleFacet::SetToolbar(IToolbar*) {
-  console_.notImplemented("IConsole::SetToolbar");
-  return E_NOTIMPL;
+HRESULT STDMETHODCALLTYPE ConsoleObject::ConsoleFacet::QueryResultImageList(IImageList** list) {
+  View* view = target();
+  return handOut<IImageList>(view != nullptr ? view->objects_->images.facet.get() : nullptr, list);
 }
-HRESULT STDMETHODCALLTYPE ConsoleFacet::QueryResultView(IUnknown**) {
-  console_.notImplemented("IConsole::QueryResultView");
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::QueryScopeImageList(IImageList** list) {
-  if (list == nullptr) return E_POINTER;
-  *list = console_.scopeImages_.get();
-  (*list)->AddRef();
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::QueryResultImageList(IImageList** list) {
-  if (list == nullptr) return E_POINTER;
-  *list = nullptr;
-  View* view = targetView();
-  if (view == nullptr) return E_FAIL;
-  *list = view->images_.get();
-  (*list)->AddRef();
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::UpdateAllViews(IDataObject* dataObject, LPARAM data, LONG_PTR hint) {
-  return console_.updateAllViews(dataObject, data, hint);
-}
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::MessageBox(LPCWSTR, LPCWSTR, UINT, int*) {
-  console_.notImplemented("IConsole::MessageBox");
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::QueryConsoleVerb(IConsoleVerb** verb) {
-  if (verb == nullptr) return E_POINTER;
-  *verb = nullptr;
-  View* view = targetView();
-  if (view == nullptr) return E_FAIL;
-  *verb = view->verbs_.get();
-  (*verb)->AddRef();
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::SelectScopeItem(HSCOPEITEM item) {
-  View* view = targetView();
-  if (view == nullptr) return E_FAIL;
-  if (console_.scopeItem(item) == nullptr) {
-    console_.problems.push_back("SelectScopeItem with an unknown scope item");
-    return E_INVALIDARG;
-  }
-  // The console answers with its own notifications; what the snap-in does with them is its
-  // business, SelectScopeItem itself succeeds.
-  (void)view->select(item);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::GetMainWindow(HWND* window) {
-  if (window == nullptr) return E_POINTER;
-  if (console_.failGetMainWindow) {
-    *window = nullptr;
-    return E_FAIL;
-  }
-  *window = console_.mainWindow_;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ConsoleFacet::NewWindow(HSCOPEITEM, ULONG) {
-  console_.notImplemented("IConsole::NewWindow");
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE DisplayHelpFacet::ShowTopic(LPOLESTR topic) {
-  console_.helpTopics.push_back(console_.takeText(topic, "IDisplayHelp::ShowTopic topic"));
-  return S_OK;
-}
-
-// --- ScopeConsoleObject ------------------------------------------------------------------
-
-ScopeConsoleObject::ScopeConsoleObject(Console& console)
-    : console_(*this, "scope IConsole", console, nullptr),
-      nameSpace_(*this, console),
-      help_(*this, "scope IDisplayHelp", console) {
-  expose(ids::console, console_);
-  expose(ids::consoleNameSpace, nameSpace_);
-  expose(ids::displayHelp, help_);
-}
-
-HRESULT STDMETHODCALLTYPE ScopeConsoleObject::NameSpace::InsertItem(SCOPEDATAITEM* item) {
-  return console_.insertScopeItem(item);
-}
-HRESULT STDMETHODCALLTYPE ScopeConsoleObject::NameSpace::DeleteItem(HSCOPEITEM, LONG) {
-  console_.notImplemented("IConsoleNameSpace::DeleteItem");
-  return E_NOTIMPL;
-}
-HRESULT STDMETHODCALLTYPE ScopeConsoleObject::NameSpace::SetItem(SCOPEDATAITEM*) {
-  console_.notImplemented("IConsoleNameSpace::SetItem");
-  return E_NOTIMPL;
-}
-HRESULT STDMETHODCALLTYPE ScopeConsoleObject::NameSpace::GetItem(SCOPEDATAITEM*) {
-  console_.notImplemented("IConsoleNameSpace::GetItem");
-  return E_NOTIMPL;
-}
-HRESULT STDMETHODCALLTYPE ScopeConsoleObject::NameSpace::GetChildItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) {
-  console_.notImplemented("IConsoleNameSpace::GetChildItem");
-  return E_NOTIMPL;
-}
-HRESULT STDMETHODCALLTYPE ScopeConsoleObject::NameSpace::GetNextItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) {
-  console_.notImplemented("IConsoleNameSpace::GetNextItem");
-  return E_NOTIMPL;
-}
-HRESULT STDMETHODCALLTYPE ScopeConsoleObject::NameSpace::GetParentItem(HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*) {
-  console_.notImplemented("IConsoleNameSpace::GetParentItem");
-  return E_NOTIMPL;
-}
-
-// --- ViewConsoleObject -------------------------------------------------------------------
-
-ViewConsoleObject::ViewConsoleObject(Console& console, View& view, const std::string& name)
-    : console_(*this, name + " IConsole", console, &view),
-      result_(*this, name, view),
-      header_(*this, name, view),
-      help_(*this, name + " IDisplayHelp", console) {
-  expose(ids::console, console_);
-  expose(ids::resultData, result_);
-  expose(ids::headerCtrl, header_);
-  expose(ids::displayHelp, help_);
-}
-
-ViewConsoleObject::ResultData::ResultData(ViewConsoleObject& o, const std::string& name, View& view)
-    : CountedInterface(o, name + " IResultData"), view_(view) {}
-
-HRESULT STDMETHODCALLTYPE ViewConsoleObject::ResultData::InsertItem(RESULTDATAITEM* item) {
-  if (item == nullptr) return E_INVALIDARG;
-  Row row;
-  row.id = view_.nextRowId_++;
-  row.mask = item->mask;
-  row.scopeItem = item->bScopeItem;
-  row.column = item->nCol;
-  row.image = item->nImage;
-  row.lParam = item->lParam;
-  if (item->mask & RDI_STR) {
-    row.textCallback = item->str == callbackText;
-    if (!row.textCallback && item->str != nullptr) row.text = item->str;
-  }
-  item->itemID = row.id;
-  view_.rows_.push_back(row);
-  view_.log.push_back(L"InsertItem");
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ViewConsoleObject::ResultData::DeleteItem(HRESULTITEM item, int column) {
-  auto& rows = view_.rows_;
-  auto it = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.id == item; });
-  view_.log.push_back(L"DeleteItem " + std::to_wstring(column));
-  if (it == rows.end()) return E_INVALIDARG;
-  rows.erase(it);
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ViewConsoleObject::ResultData::FindItemByLParam(LPARAM lParam, HRESULTITEM* item) {
-  if (item == nullptr) return E_POINTER;
-  view_.log.push_back(L"FindItemByLParam");
-  for (const Row& r : view_.rows_) {
-    if (r.lParam == lParam) {
-      *item = r.id;
-      return S_OK;
-    }
-  }
-  *item = 0;
-  return E_FAIL;
-}
-
-HRESULT STDMETHODCALLTYPE ViewConsoleObject::ResultData::DeleteAllRsltItems() {
-  view_.rows_.clear();
-  view_.log.push_back(L"DeleteAllRsltItems");
-  return S_OK;
-}
-
-#define OSTREL_NOT_IMPLEMENTED(cls, method, signature)          \
-  HRESULT STDMETHODCALLTYPE cls::method signature {              \
-    view_.console_.notImplemented(#cls "::" #method);            \
-    return E_NOTIMPL;                                            \
-  }
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, SetItem, (RESULTDATAITEM*))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, GetItem, (RESULTDATAITEM*))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, GetNextItem, (RESULTDATAITEM*))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, ModifyItemState, (int, HRESULTITEM, UINT, UINT))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, ModifyViewStyle, (MMC_RESULT_VIEW_STYLE, MMC_RESULT_VIEW_STYLE))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, SetViewMode, (LONG))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, GetViewMode, (LONG*))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, UpdateItem, (HRESULTITEM))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, Sort, (int, DWORD, LPARAM))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, SetDescBarText, (LPOLESTR))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::ResultData, SetItemCount, (int, DWORD))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::Header, DeleteColumn, (int))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::Header, SetColumnText, (int, LPCWSTR))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::Header, GetColumnText, (int, LPOLESTR*))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::Header, SetColumnWidth, (int, int))
-OSTREL_NOT_IMPLEMENTED(ViewConsoleObject::Header, GetColumnWidth, (int, int*))
-#undef OSTREL_NOT_IMPLEMENTED
-
-ViewConsoleObject::Header::Header(ViewConsoleObject& o, const std::string& name, View& view)
-    : CountedInterface(o, name + " IHeaderCtrl"), view_(view) {}
-
-HRESULT STDMETHODCALLTYPE ViewConsoleObject::Header::InsertColumn(int column, LPCWSTR title, int format,
-                                                                  int width) {
-  if (title == nullptr || column < 0) return E_INVALIDARG;
-  auto& columns = view_.columns_;
-  // Like a list view: the new column goes before the one now at that position.
-  const auto at = std::min(static_cast<std::size_t>(column), columns.size());
-  columns.insert(columns.begin() + static_cast<std::ptrdiff_t>(at), Column{column, title, format, width});
-  view_.log.push_back(L"InsertColumn " + std::to_wstring(column) + L" " + title);
-  return S_OK;
+HRESULT STDMETHODCALLTYPE ConsoleObject::ConsoleFacet::QueryConsoleVerb(IConsoleVerb** verb) {
+  View* view = target();
+  return handOut<IConsoleVerb>(view != nullptr ? view->objects_->verbs.facet.get() : nullptr, verb);
 }
 
 // --- View --------------------------------------------------------------------------------
 
-View::View(Console& console, int number)
-    : console_(console),
-      number_(number),
-      object_(console, *this, "view " + std::to_string(number)),
-      verbs_(console, "view " + std::to_string(number) + " IConsoleVerb"),
-      images_(console, "view " + std::to_string(number) + " result IImageList") {}
+View::View(Console& console, int n)
+    : number(n), console_(console), objects_(std::make_unique<ViewObjects>(console, *this, "view " + std::to_string(n))) {}
+View::~View() = default;
+
+bool View::verbSet(MMC_CONSOLE_VERB verb) const {
+  auto it = verbStates.find({verb, ENABLED});
+  return it != verbStates.end() && it->second;
+}
 
 HRESULT View::notifyScope(HSCOPEITEM item, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) {
   const ScopeItem* scope = console_.scopeItem(item);
-  if (component_ == nullptr || scope == nullptr || !scope->snapinOwned) return E_UNEXPECTED;
+  if (component_ == nullptr || scope == nullptr) return E_UNEXPECTED;
   ComPtr<IDataObject> data;
-  HRESULT hr = component_->QueryDataObject(scope->lParam, CCT_SCOPE, data.GetAddressOf());
-  if (FAILED(hr)) return hr;
-  return component_->Notify(data.Get(), event, arg, param);
+  HRESULT hr = component_->QueryDataObject(scope->inserted.lParam, CCT_SCOPE, data.GetAddressOf());
+  return FAILED(hr) ? hr : component_->Notify(data.Get(), event, arg, param);
 }
 
 HRESULT View::select(HSCOPEITEM item) {
   if (selected_ != 0 && selected_ != item) {
     log.push_back(L"MMCN_SHOW 0");
     (void)notifyScope(selected_, MMCN_SHOW, FALSE, selected_);
-    rows_.clear();
+    rows.clear();
   }
   selected_ = item;
   // Each show builds the header afresh; the verbs belong to the new selection.
-  columns_.clear();
-  verbs_.reset();
-  (void)notifyScope(item, MMCN_ADD_IMAGES, reinterpret_cast<LPARAM>(images_.get()), item);
+  columns.clear();
+  verbStates.clear();
+  (void)notifyScope(item, MMCN_ADD_IMAGES, reinterpret_cast<LPARAM>(objects_->images.facet.get()), item);
   log.push_back(L"MMCN_SHOW 1");
   HRESULT shown = notifyScope(item, MMCN_SHOW, TRUE, item);
   scopeSelectResult = notifyScope(item, MMCN_SELECT, MAKELONG(TRUE, TRUE), 0);
   return shown;
 }
 
+HRESULT View::notifyRow(std::size_t row, MMC_NOTIFY_TYPE event, LPARAM arg) {
+  if (row >= rows.size() || component_ == nullptr) return E_UNEXPECTED;
+  if (event == MMCN_SELECT) verbStates.clear();
+  // The console keeps the row's data object for the whole notification.
+  ComPtr<IDataObject> data;
+  HRESULT hr = component_->QueryDataObject(rows[row].lParam, CCT_RESULT, data.GetAddressOf());
+  return FAILED(hr) ? hr : component_->Notify(data.Get(), event, arg, 0);
+}
+
 std::wstring View::cell(std::size_t row, int column, HRESULT* result, int* image) {
-  if (row >= rows_.size() || component_ == nullptr) return L"<no row>";
-  const Row& r = rows_[row];
-  if (!r.textCallback) return r.text;
-  RESULTDATAITEM item{};
+  if (row >= rows.size() || component_ == nullptr) return L"<no row>";
+  RESULTDATAITEM item = rows[row];
+  if (item.str != callbackText) return L"<not a callback>";
   item.mask = RDI_STR | (image != nullptr ? RDI_IMAGE : 0);
-  item.bScopeItem = r.scopeItem;
-  item.itemID = r.id;
   item.nIndex = static_cast<int>(row);
   item.nCol = column;
-  item.lParam = r.lParam;
   item.nImage = -1;
+  item.str = nullptr;
   HRESULT hr = component_->GetDisplayInfo(&item);
   if (result != nullptr) *result = hr;
   if (image != nullptr) *image = item.nImage;
-  return console_.takeText(item.str, "IComponent::GetDisplayInfo text");
+  return Console::takeText(item.str, "IComponent::GetDisplayInfo text");
 }
 
 std::vector<std::vector<std::wstring>> View::cells() {
-  std::vector<std::vector<std::wstring>> all;
-  for (std::size_t r = 0; r < rows_.size(); ++r) {
-    std::vector<std::wstring> line;
-    for (std::size_t c = 0; c < columns_.size(); ++c) line.push_back(cell(r, static_cast<int>(c)));
-    all.push_back(std::move(line));
-  }
+  std::vector<std::vector<std::wstring>> all(rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (std::size_t c = 0; c < columns.size(); ++c) all[r].push_back(cell(r, static_cast<int>(c)));
   return all;
 }
 
-namespace {
-// Records every facet of an object that still holds references at a point where its holder
-// must have let go of it.
-void expectReleased(const ComIdentity& object, const char* when, std::vector<std::string>& problems) {
-  for (const auto& [iid, facet] : object.facets())
-    if (facet->references() != 0)
-      problems.push_back(facet->name() + " still referenced after " + when);
-}
-}  // namespace
-
-HRESULT View::close() {
-  if (!open_) return S_OK;
-  open_ = false;
-  HRESULT hr = component_->Destroy(0);
-  expectReleased(object_, "IComponent::Destroy", console_.problems);
-  component_.Reset();
+HRESULT View::resultViewType(MMC_COOKIE cookie, std::wstring& viewType) {
+  LPOLESTR text = nullptr;
+  LONG options = 0;
+  HRESULT hr = component_->GetResultViewType(cookie, &text, &options);
+  viewType = Console::takeText(text, "IComponent::GetResultViewType text");
   return hr;
 }
 
-HRESULT View::notifyRow(std::size_t row, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) {
-  if (row >= rows_.size() || component_ == nullptr) return E_UNEXPECTED;
-  ComPtr<IDataObject> data;
-  // The console keeps the row's data object for the whole notification.
-  HRESULT hr = component_->QueryDataObject(rows_[row].lParam, CCT_RESULT, data.GetAddressOf());
-  if (FAILED(hr)) return hr;
-  return component_->Notify(data.Get(), event, arg, param);
-}
-
-HRESULT View::selectRow(std::size_t row) {
-  verbs_.reset();
-  return notifyRow(row, MMCN_SELECT, MAKELONG(FALSE, TRUE), 0);
-}
-
-HRESULT View::deleteRow(std::size_t row) { return notifyRow(row, MMCN_DELETE, 0, 0); }
-
-HRESULT View::resultViewType(MMC_COOKIE cookie, std::wstring* viewType, long* options) {
-  if (component_ == nullptr) return E_UNEXPECTED;
-  LPOLESTR text = nullptr;
-  LONG opts = 0;
-  HRESULT hr = component_->GetResultViewType(cookie, &text, &opts);
-  std::wstring t = text != nullptr ? console_.takeText(text, "IComponent::GetResultViewType text") : L"";
-  if (viewType != nullptr) *viewType = t;
-  if (options != nullptr) *options = opts;
+HRESULT View::close() {
+  if (!open) return S_OK;
+  open = false;
+  HRESULT hr = component_->Destroy(0);
+  expectReleased(objects_->object, "IComponent::Destroy");
+  component_.Reset();
   return hr;
 }
 
 // --- Console -----------------------------------------------------------------------------
 
-Console::Console(EditorNode& editor)
-    : editor_(editor), scope_(*this), scopeImages_(*this, "scope IImageList") {
+Console::Console(EditorNode& editor) : editor_(editor), objects_(std::make_unique<ConsoleObjects>(*this)) {
   // A hidden frame window stands for the console's main window: the owner of message boxes
   // and the target of posted page notices.
   static const ATOM windowClass = [] {
@@ -565,151 +475,108 @@ Console::Console(EditorNode& editor)
   mainWindow_ = CreateWindowExW(0, MAKEINTATOM(windowClass), L"Console Root", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(mainWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  ScopeItem root;
-  root.id = computerConfiguration_;
-  root.snapinOwned = false;
-  root.text = L"Computer Configuration";
-  scopeItems_.push_back(root);
 }
 
 Console::~Console() {
-  if (!closed_) (void)close();
-  if (mainWindow_ != nullptr) {
-    SetWindowLongPtrW(mainWindow_, GWLP_USERDATA, 0);
-    DestroyWindow(mainWindow_);
-  }
+  (void)close();
+  DestroyWindow(mainWindow_);
 }
 
 LRESULT CALLBACK Console::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == NotifyRoute::message) {
-    if (auto* console = reinterpret_cast<Console*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-      console->deliverPropertyChange(static_cast<LONG_PTR>(wParam), lParam);
+  auto* console = reinterpret_cast<Console*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message != NotifyRoute::message || console == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  for (const auto& p : console->objects_->providers) {
+    ProviderFacet& provider = p->facet;
+    if (reinterpret_cast<WPARAM>(&provider.route) != wParam) continue;
+    const bool scopePane = provider.request.scopePane != FALSE;
+    HRESULT hr = E_UNEXPECTED;
+    if (scopePane && console->componentData_ != nullptr)
+      hr = console->componentData_->Notify(nullptr, MMCN_PROPERTY_CHANGE, TRUE, lParam);
+    else if (!scopePane && provider.component != nullptr)
+      hr = provider.component->Notify(nullptr, MMCN_PROPERTY_CHANGE, FALSE, lParam);
+    console->propertyChanges.push_back({scopePane, lParam, hr});
     return 0;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void Console::deliverPropertyChange(LONG_PTR handle, LPARAM param) {
-  for (const auto& p : providers_) {
-    if (reinterpret_cast<LONG_PTR>(&p->route_) != handle) continue;
-    const bool scopePane = p->request.scopePane != FALSE;
-    HRESULT hr = E_UNEXPECTED;
-    if (scopePane && componentData_ != nullptr)
-      hr = componentData_->Notify(nullptr, MMCN_PROPERTY_CHANGE, TRUE, param);
-    else if (!scopePane && p->component_ != nullptr)
-      hr = p->component_->Notify(nullptr, MMCN_PROPERTY_CHANGE, FALSE, param);
-    propertyChanges.push_back({scopePane, param, hr});
-    return;
-  }
   problems.push_back("MMCPropertyChangeNotify with a handle the console never gave");
+  return 0;
 }
 
-std::size_t Console::pumpMessages() {
-  std::size_t n = 0;
+void Console::pumpMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
-    ++n;
   }
-  return n;
-}
-
-HRESULT Console::load(const CLSID& snapin) {
-  HRESULT hr = CoCreateInstance(snapin, nullptr, CLSCTX_INPROC_SERVER, ids::componentData,
-                                reinterpret_cast<void**>(componentData_.ReleaseAndGetAddressOf()));
-  if (FAILED(hr)) return hr;
-  return componentData_->Initialize(scope_.console());
 }
 
 HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
   wchar_t type[40] = {};
   StringFromGUID2(nodeType, type, 40);
   const std::wstring path = std::wstring(L"SOFTWARE\\Microsoft\\MMC\\NodeTypes\\") + type + L"\\Extensions\\NameSpace";
-  win::Key owner;
-  LSTATUS s = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, owner.put());
+  win::Key key;
+  LSTATUS s = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put());
   if (s != ERROR_SUCCESS) return HRESULT_FROM_WIN32(s);
-  HKEY key = owner.get();
   namespaceExtensions.clear();
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[256] = {};
-    DWORD chars = 256;
-    if (RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+  wchar_t name[256] = {};
+  for (DWORD i = 0, chars = 256; RegEnumValueW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) ==
+                                 ERROR_SUCCESS;
+       ++i, chars = 256) {
     CLSID clsid{};
     if (SUCCEEDED(CLSIDFromString(name, &clsid))) namespaceExtensions.push_back(clsid);
     else problems.push_back("namespace extension entry that is no CLSID: " + narrow(name));
   }
-  owner.reset();
   if (namespaceExtensions.empty()) return REGDB_E_CLASSNOTREG;
-  return load(namespaceExtensions.front());
+  HRESULT hr = CoCreateInstance(namespaceExtensions.front(), nullptr, CLSCTX_INPROC_SERVER, ids::componentData,
+                                reinterpret_cast<void**>(componentData_.ReleaseAndGetAddressOf()));
+  return FAILED(hr) ? hr : componentData_->Initialize(objects_->scope.get());
 }
 
 HRESULT Console::expandComputerConfiguration() {
   if (componentData_ == nullptr) return E_UNEXPECTED;
-  return componentData_->Notify(editor_.dataObject(), MMCN_EXPAND, TRUE, computerConfiguration_);
+  return componentData_->Notify(editor_.dataObject(), MMCN_EXPAND, TRUE, computerConfiguration);
 }
 
 ComPtr<IDataObject> Console::scopeDataObject(HSCOPEITEM item) {
   ComPtr<IDataObject> data;
   const ScopeItem* scope = scopeItem(item);
-  if (componentData_ == nullptr || scope == nullptr || !scope->snapinOwned) return data;
-  if (FAILED(componentData_->QueryDataObject(scope->lParam, CCT_SCOPE, data.GetAddressOf()))) data.Reset();
+  if (componentData_ == nullptr || scope == nullptr ||
+      FAILED(componentData_->QueryDataObject(scope->inserted.lParam, CCT_SCOPE, data.GetAddressOf())))
+    data.Reset();
   return data;
+}
+
+template <class Extension>
+ComPtr<Extension> Console::extension(const IID& iid) {
+  ComPtr<Extension> extension;
+  if (componentData_ != nullptr) (void)componentData_->QueryInterface(iid, reinterpret_cast<void**>(extension.GetAddressOf()));
+  return extension;
 }
 
 HRESULT Console::expand(HSCOPEITEM item) {
   ComPtr<IDataObject> data = scopeDataObject(item);
-  if (data == nullptr) return E_UNEXPECTED;
-  return componentData_->Notify(data.Get(), MMCN_EXPAND, TRUE, item);
-}
-
-HRESULT Console::insertScopeItem(SCOPEDATAITEM* item) {
-  if (item == nullptr) return E_INVALIDARG;
-  ScopeItem s;
-  s.mask = item->mask;
-  s.relativeId = item->relativeID;
-  s.idOnInsert = item->ID;
-  // Without SDI_PREVIOUS, SDI_NEXT or SDI_FIRST the relative item is the parent.
-  s.parent = (item->mask & (SDI_PREVIOUS | SDI_NEXT | SDI_FIRST)) ? 0 : item->relativeID;
-  if (scopeItem(s.parent) == nullptr) {
-    problems.push_back("IConsoleNameSpace::InsertItem under an unknown parent");
-    return E_INVALIDARG;
-  }
-  if (item->mask & SDI_STR) {
-    s.textCallback = item->displayname == callbackText;
-    if (!s.textCallback && item->displayname != nullptr) s.text = item->displayname;
-  }
-  s.image = item->nImage;
-  s.openImage = item->nOpenImage;
-  s.state = item->nState;
-  s.children = item->cChildren;
-  s.lParam = item->lParam;
-  s.id = nextScopeId_++;
-  item->ID = s.id;
-  scopeItems_.push_back(s);
-  return S_OK;
+  return data == nullptr ? E_UNEXPECTED : componentData_->Notify(data.Get(), MMCN_EXPAND, TRUE, item);
 }
 
 const ScopeItem* Console::scopeItem(HSCOPEITEM id) const {
-  for (const auto& s : scopeItems_)
+  for (const auto& s : scopeItems)
     if (s.id == id) return &s;
   return nullptr;
 }
 
 std::vector<const ScopeItem*> Console::childrenOf(HSCOPEITEM parent) const {
   std::vector<const ScopeItem*> out;
-  for (const auto& s : scopeItems_)
-    if (s.snapinOwned && s.parent == parent) out.push_back(&s);
+  for (const auto& s : scopeItems)
+    if (s.parent == parent) out.push_back(&s);
   return out;
 }
 
 std::wstring Console::scopeText(HSCOPEITEM id, HRESULT* result, int* image) {
   const ScopeItem* s = scopeItem(id);
   if (s == nullptr || componentData_ == nullptr) return L"<no item>";
-  if (!s->textCallback) return s->text;
+  if (s->inserted.displayname != callbackText) return L"<not a callback>";
   SCOPEDATAITEM item{};
   item.mask = SDI_STR | (image != nullptr ? SDI_IMAGE : 0);
-  item.lParam = s->lParam;
+  item.lParam = s->inserted.lParam;
   item.ID = s->id;
   item.nImage = -1;
   HRESULT hr = componentData_->GetDisplayInfo(&item);
@@ -724,8 +591,8 @@ View& Console::openView(HRESULT* result) {
   HRESULT hr = componentData_ != nullptr ? componentData_->CreateComponent(view.component_.GetAddressOf())
                                          : E_UNEXPECTED;
   if (SUCCEEDED(hr) && view.component_ != nullptr) {
-    hr = view.component_->Initialize(view.object_.console());
-    view.open_ = true;
+    hr = view.component_->Initialize(view.objects_->object.get());
+    view.open = true;
   }
   if (result != nullptr) *result = hr;
   return view;
@@ -733,74 +600,52 @@ View& Console::openView(HRESULT* result) {
 
 View* Console::activeView() {
   for (auto it = views_.rbegin(); it != views_.rend(); ++it)
-    if ((*it)->open_) return it->get();
+    if ((*it)->open) return it->get();
   return nullptr;
 }
 
-HRESULT Console::updateAllViews(IDataObject* dataObject, LPARAM data, LONG_PTR hint) {
-  viewChanges.push_back({dataObject, data, hint});
-  // Synchronous, view by view, as the console does; a view opened meanwhile is reached too.
-  for (std::size_t i = 0; i < views_.size(); ++i) {
-    View& v = *views_[i];
-    if (!v.open_) continue;
-    v.log.push_back(L"MMCN_VIEW_CHANGE");
-    (void)v.component_->Notify(dataObject, MMCN_VIEW_CHANGE, data, hint);
-  }
-  return S_OK;
+std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed, HRESULT* result) {
+  auto& menus = objects_->menus;
+  menus.push_back(std::make_unique<Object<MenuFacet>>(
+      ids::contextMenuCallback, "context menu " + std::to_string(menus.size() + 1) + " IContextMenuCallback"));
+  ComPtr<IDataObject> data = scopeDataObject(item);
+  auto extend = extension<IExtendContextMenu>(ids::extendContextMenu);
+  HRESULT hr = data != nullptr && extend != nullptr ? extend->AddMenuItems(data.Get(), menus.back()->facet.get(), &allowed)
+                                                    : E_UNEXPECTED;
+  if (result != nullptr) *result = hr;
+  return menus.back()->facet.items;
 }
 
-std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed, HRESULT* result) {
-  menus_.push_back(std::make_unique<MenuCallbackObject>("context menu " + std::to_string(menus_.size() + 1) +
-                                                        " IContextMenuCallback"));
-  MenuCallbackObject& menu = *menus_.back();
-  HRESULT hr = E_UNEXPECTED;
-  ComPtr<IExtendContextMenu> extend;
+HRESULT Console::command(HSCOPEITEM item, long commandId) {
   ComPtr<IDataObject> data = scopeDataObject(item);
-  if (componentData_ != nullptr && data != nullptr &&
-      SUCCEEDED(hr = componentData_->QueryInterface(ids::extendContextMenu,
-                                                    reinterpret_cast<void**>(extend.GetAddressOf()))))
-    hr = extend->AddMenuItems(data.Get(), menu.get(), &allowed);
-  if (result != nullptr) *result = hr;
-  return menu.items;
+  auto extend = extension<IExtendContextMenu>(ids::extendContextMenu);
+  return data != nullptr && extend != nullptr ? extend->Command(commandId, data.Get()) : E_UNEXPECTED;
 }
 
 Console::PageRequest Console::requestPropertyPages(HSCOPEITEM item) {
   PageRequest request;
-  sheets_.push_back(std::make_unique<SheetCallbackObject>("property sheet " + std::to_string(sheets_.size() + 1) +
-                                                          " IPropertySheetCallback"));
-  SheetCallbackObject& sheet = *sheets_.back();
-  ComPtr<IExtendPropertySheet2> extend;
+  auto& sheets = objects_->sheets;
+  sheets.push_back(std::make_unique<Object<SheetFacet>>(
+      ids::propertySheetCallback, "property sheet " + std::to_string(sheets.size() + 1) + " IPropertySheetCallback"));
   ComPtr<IDataObject> data = scopeDataObject(item);
-  if (componentData_ == nullptr || data == nullptr ||
-      FAILED(componentData_->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()))))
-    return request;
+  auto extend = extension<IExtendPropertySheet2>(ids::extendPropertySheet2);
+  if (data == nullptr || extend == nullptr) return request;
   request.queryPagesFor = extend->QueryPagesFor(data.Get());
   // The handle the console would give for MMCPropertyChangeNotify; never used by a sheet not shown.
-  const LONG_PTR notifyHandle = 0x0C0FFEE0;
-  request.createPropertyPages = extend->CreatePropertyPages(sheet.get(), notifyHandle, data.Get());
-  request.pagesAdded = sheet.pages.size();
+  request.createPropertyPages = extend->CreatePropertyPages(sheets.back()->facet.get(), 0x0C0FFEE0, data.Get());
+  request.pagesAdded = sheets.back()->facet.pages.size();
   return request;
 }
 
-HRESULT Console::command(HSCOPEITEM item, long commandId) {
-  ComPtr<IExtendContextMenu> extend;
-  ComPtr<IDataObject> data = scopeDataObject(item);
-  if (componentData_ == nullptr || data == nullptr) return E_UNEXPECTED;
-  HRESULT hr = componentData_->QueryInterface(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()));
-  if (FAILED(hr)) return hr;
-  return extend->Command(commandId, data.Get());
-}
-
 HRESULT Console::offerSheetProvider() {
-  if (nodeManager_ != nullptr) return S_OK;
-  nodeManager_ = std::make_unique<NodeManagerFactory>(*this);
-  return CoRegisterClassObject(ids::nodeManager, nodeManager_->get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                               &nodeManagerCookie_);
+  if (objects_->nodeManagerCookie != 0) return S_OK;
+  return CoRegisterClassObject(ids::nodeManager, objects_->nodeManager.facet.get(), CLSCTX_INPROC_SERVER,
+                               REGCLS_MULTIPLEUSE, &objects_->nodeManagerCookie);
 }
 
 std::vector<const SheetRequest*> Console::sheetRequests() const {
   std::vector<const SheetRequest*> out;
-  for (const auto& p : providers_) out.push_back(&p->request);
+  for (const auto& p : objects_->providers) out.push_back(&p->facet.request);
   return out;
 }
 
@@ -812,46 +657,37 @@ HRESULT Console::close() {
     if (FAILED(hr) && SUCCEEDED(first)) first = hr;
   };
   // Open sheets go with the console: the views they report to are let go first.
-  for (auto& p : providers_) p->component_.Reset();
+  for (auto& p : objects_->providers) p->facet.component.Reset();
   for (auto& v : views_) keep(v->close());
   if (componentData_ != nullptr) {
     keep(componentData_->Destroy());
-    expectReleased(scope_, "IComponentData::Destroy", problems);
+    expectReleased(objects_->scope, "IComponentData::Destroy");
     componentData_.Reset();
   }
-  if (nodeManagerCookie_ != 0) {
-    keep(CoRevokeClassObject(nodeManagerCookie_));
-    nodeManagerCookie_ = 0;
-  }
+  if (objects_->nodeManagerCookie != 0) keep(CoRevokeClassObject(objects_->nodeManagerCookie));
+  objects_->nodeManagerCookie = 0;
   return first;
 }
 
 std::wstring Console::takeText(LPOLESTR text, const char* what) {
   if (text == nullptr || text == callbackText) return L"";
   std::wstring copy = text;
-  if (fromTaskAllocator(text)) {
+  ComPtr<IMalloc> malloc;
+  if (SUCCEEDED(CoGetMalloc(1, malloc.GetAddressOf())) && malloc->DidAlloc(text) == 1)
     CoTaskMemFree(text);
-  } else {
+  else
     problems.push_back(std::string(what) + " \"" + narrow(copy) + "\" was not allocated with CoTaskMemAlloc");
-  }
   return copy;
 }
 
 std::vector<std::string> Console::referenceProblems() const {
+  std::vector<const ComIdentity*> objects{&objects_->scope, &objects_->scopeImages, &objects_->nodeManager, &editor_};
+  for (const auto& v : views_)
+    objects.insert(objects.end(), {&v->objects_->object, &v->objects_->verbs, &v->objects_->images});
+  for (const auto& m : objects_->menus) objects.push_back(m.get());
+  for (const auto& s : objects_->sheets) objects.push_back(s.get());
+  for (const auto& p : objects_->providers) objects.insert(objects.end(), {p.get(), &p->facet.sheet});
   std::vector<std::string> out;
-  std::vector<const ComIdentity*> objects{&scope_, &scopeImages_, &editor_};
-  for (const auto& v : views_) {
-    objects.push_back(&v->object_);
-    objects.push_back(&v->verbs_);
-    objects.push_back(&v->images_);
-  }
-  for (const auto& m : menus_) objects.push_back(m.get());
-  for (const auto& s : sheets_) objects.push_back(s.get());
-  if (nodeManager_ != nullptr) objects.push_back(nodeManager_.get());
-  for (const auto& p : providers_) {
-    objects.push_back(p.get());
-    objects.push_back(&p->pages_);
-  }
   for (const ComIdentity* o : objects) {
     for (const auto& [iid, facet] : o->facets()) {
       if (facet->references() != 0)

@@ -1,10 +1,11 @@
 #pragma once
 // Answers real message boxes shown on the test's thread without a person: a WH_CBT hook sees
-// each box when it is activated, records its caption, text, buttons, icon and owner, and
-// posts a click on the button the test scripted. A box nobody scripted is recorded and
-// closed with its most cautious button (No, Cancel or OK), so a test never waits for a click.
+// each box when it is activated, records its caption, text, buttons, icon and owner, and posts
+// a click on the button the test scripted. A box nobody scripted is recorded and closed with
+// its most cautious button (No, Cancel or OK), so a test never waits for a click.
 #include <windows.h>
 
+#include <algorithm>
 #include <deque>
 #include <set>
 #include <string>
@@ -15,36 +16,79 @@
 namespace ostrel::console {
 
 struct SeenMessageBox {
-  std::wstring caption;
-  std::wstring text;
-  UINT style = 0;   // the MB_ buttons and icon flags read back from the box's controls
+  std::wstring caption, text;
+  UINT style = 0;  // the MB_ buttons and icon flags read back from the box's controls
   HWND owner = nullptr;
-  int clicked = 0;  // the button id the answerer clicked
+  int clicked = 0;  // the button the answerer clicked
   bool scripted = false;
 };
 
 class MessageBoxAnswerer {
  public:
-  MessageBoxAnswerer();   // installs the hook on the calling thread
-  ~MessageBoxAnswerer();  // removes it
-  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
-  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-
+  MessageBoxAnswerer() { hook_.reset(SetWindowsHookExW(WH_CBT, hookProc, nullptr, GetCurrentThreadId())); current() = this; }
+  ~MessageBoxAnswerer() { current() = nullptr; }
   [[nodiscard]] bool installed() const { return static_cast<bool>(hook_); }
-  // The next box gets a click on this button (IDYES, IDNO, IDOK...).
-  void answerNext(int button) { script_.push_back(button); }
+  void answerNext(int button) { script_.push_back(button); }  // IDYES, IDNO, IDOK...
   [[nodiscard]] std::size_t unanswered() const { return script_.size(); }
-
   std::vector<SeenMessageBox> seen;
 
  private:
-  static LRESULT CALLBACK hookProc(int code, WPARAM wParam, LPARAM lParam);
-  void onActivate(HWND window);
+  static MessageBoxAnswerer*& current() {
+    thread_local MessageBoxAnswerer* answerer = nullptr;
+    return answerer;
+  }
+  static std::wstring text(HWND window) {
+    wchar_t buffer[1024] = {};
+    return std::wstring(buffer, static_cast<std::size_t>(std::max(0, GetWindowTextW(window, buffer, 1024))));
+  }
+  static bool isClass(HWND window, const wchar_t* name) {
+    wchar_t buffer[64] = {};
+    GetClassNameW(window, buffer, 64);
+    return lstrcmpiW(buffer, name) == 0;
+  }
+  static UINT style(HWND box) {
+    auto has = [box](int id) { return GetDlgItem(box, id) != nullptr; };
+    UINT style = has(IDYES) ? (has(IDCANCEL) ? MB_YESNOCANCEL : MB_YESNO) : has(IDCANCEL) ? MB_OKCANCEL : MB_OK;
+    // The icon, compared with the system's shared ones.
+    for (HWND c = GetWindow(box, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (!isClass(c, L"Static") || (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+      const auto icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
+      for (auto [id, flag] : {std::pair{IDI_HAND, MB_ICONHAND}, {IDI_QUESTION, MB_ICONQUESTION},
+                              {IDI_EXCLAMATION, MB_ICONEXCLAMATION}, {IDI_ASTERISK, MB_ICONASTERISK}})
+        if (LoadIconW(nullptr, id) == icon) style |= flag;
+    }
+    return style;
+  }
+  static LRESULT CALLBACK hookProc(int code, WPARAM wParam, LPARAM lParam) {
+    const auto window = reinterpret_cast<HWND>(wParam);
+    if (MessageBoxAnswerer* self = current(); self != nullptr) {
+      if (code == HCBT_ACTIVATE) self->onActivate(window);
+      if (code == HCBT_DESTROYWND) self->handled_.erase(window);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  void onActivate(HWND window) {
+    // A message box is a dialog with the text control 0xFFFF; property sheets are not.
+    const HWND textControl = GetDlgItem(window, 0xFFFF);
+    if (!isClass(window, L"#32770") || textControl == nullptr || !handled_.insert(window).second) return;
+    SeenMessageBox box{text(window), text(textControl), style(window), GetWindow(window, GW_OWNER), 0, !script_.empty()};
+    box.clicked = IDCANCEL;
+    if (box.scripted) {
+      box.clicked = script_.front();
+      script_.pop_front();
+    } else {
+      for (int id : {IDOK, IDCANCEL, IDNO})  // the last one the box has: the one that changes least
+        if (GetDlgItem(window, id) != nullptr) box.clicked = id;
+    }
+    seen.push_back(box);
+    // Posted, not sent: the box's own modal loop takes the click once it is running.
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(box.clicked, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, box.clicked)));
+  }
 
   win::Hook hook_;
   std::deque<int> script_;
   std::set<HWND> handled_;
-  MessageBoxAnswerer* previous_ = nullptr;
 };
 
 }  // namespace ostrel::console

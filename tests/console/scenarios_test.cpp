@@ -1,7 +1,7 @@
 // An administrator's sessions with the snap-in, played against the console double: open a
 // policy, expand Computer Configuration, look at the rules in two views, select one, delete
-// it (first answering No, then Yes), open the node's menus, and close the console. After each
-// step the scope pane, both result panes, the policy's registry and the editor's
+// rules (answering No, then Yes), open the node's menus and the wizard, and close the console.
+// Along the way the scope pane, the result panes, the policy's registry and the editor's
 // PolicyChanged calls are checked; at the end every console interface the snap-in kept must
 // have been released exactly once.
 #include <gtest/gtest.h>
@@ -10,7 +10,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 
+#include "platform/group_policy_host.h"
 #include "platform/win/handles.h"
 #include "resources/product_guids.h"
 #include "rules/policy_store.h"
@@ -18,22 +20,92 @@
 #include "tests/console/console_double.h"
 #include "tests/console/console_guids.h"
 #include "tests/console/message_box_answerer.h"
-#include "tests/console/session_support.h"
 #include "tests/platform/win/scratch_key.h"
 
 namespace ostrel::console {
 namespace {
 
-const std::vector<Column> ruleColumns = {
-    {0, L"Application", LVCFMT_LEFT, 150},
-    {1, L"Type", LVCFMT_LEFT, 50},
-    {2, L"Value", LVCFMT_LEFT, 250},
-    {3, L"Command Lines", LVCFMT_LEFT, 100},
-};
+using Cells = std::vector<std::vector<std::wstring>>;
+const std::vector<std::wstring> ruleColumns = {L"0 Application 0 150", L"1 Type 0 50", L"2 Value 0 250",
+                                               L"3 Command Lines 0 100"};
 const std::wstring nodeName = L"Application Execution Policies";
-const std::wstring deleteQuestion = L"Do you really want to delete this rule?";
-const std::wstring deleteCaption = L"Ostrel Active Directory";
 constexpr LPARAM viewRefreshHint = 1000;
+constexpr long wizardCommand = 2;
+
+template <class Fn>
+Fn exportOf(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// The copy of osadmmc.dll next to the test program, registered once per process.
+HRESULT registerModuleOnce() {
+  static HRESULT result = [] {
+    wchar_t path[MAX_PATH] = {};
+    std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    win::Module module(LoadLibraryW((dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"osadmmc.dll").c_str()));
+    auto registerServer = module ? exportOf<HRESULT(STDAPICALLTYPE*)()>(module.get(), "DllRegisterServer") : nullptr;
+    return registerServer != nullptr ? registerServer() : E_NOTIMPL;
+  }();
+  return result;
+}
+
+// Store calls made while preparing a policy show no boxes; one that would is a test fault.
+class NoPrompts : public Prompter {
+ public:
+  int messageBox(WindowHandle, const std::wstring& text, const std::wstring& caption, std::uint32_t) override {
+    std::fwprintf(stderr, L"unexpected message while writing the policy: %ls: %ls\n", caption.c_str(), text.c_str());
+    return answer::ok;
+  }
+};
+
+std::unique_ptr<Rule> rule(RuleType type, const wchar_t* id, const wchar_t* name, std::vector<std::wstring> lines) {
+  auto rule = std::make_unique<Rule>();
+  (void)rule->idFromText(id);
+  rule->setType(type);
+  if (type == RuleType::Hash) rule->setApplicationName(name);
+  else rule->setPathPattern(name);
+  for (auto& line : lines) rule->addCommandLine(std::move(line));
+  return rule;
+}
+
+// The administrator's policy, with fixed ids so that the registry's order is known: two path
+// rules, then one hash rule; with the cells of their rows.
+struct SamplePolicy {
+  SamplePolicy() {
+    rules.push_back(rule(RuleType::Path, pathKeys[0].c_str(), L"%SystemRoot%\\system32\\mmc.exe",
+                         {L"%SystemRoot%\\system32\\mmc.exe gpedit.msc"}));
+    rules.back()->setRecursive(true);
+    rules.back()->setOwnershipCheck(true);
+    rules.push_back(rule(RuleType::Path, pathKeys[1].c_str(), L"C:\\Tools\\netdiag.exe", {}));
+    for (auto& r : rules) {
+      (void)r->encodePath();
+      r->addUser(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+    }
+    const wchar_t* setup = L"C:\\Program Files\\Kelvast\\setup.exe";
+    rules.push_back(rule(RuleType::Hash, hashKeys[0].c_str(), setup,
+                         {L"\"" + std::wstring(setup) + L"\" /quiet", L"\"" + std::wstring(setup) + L"\" /repair"}));
+    rules.back()->setHashFromText("0x0123456789abcdef0123456789abcdef01234567");
+    rules.back()->addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+  }
+  std::vector<std::wstring> pathKeys = {L"{1A1A1A1A-0000-4000-8000-000000000001}",
+                                        L"{2B2B2B2B-0000-4000-8000-000000000002}"};
+  std::vector<std::wstring> hashKeys = {L"{3C3C3C3C-0000-4000-8000-000000000003}"};
+  std::vector<std::unique_ptr<Rule>> rules;
+  Cells cells = {
+      {L"%SystemRoot%\\system32\\mmc.exe", L"Path", L"%SystemRoot%\\system32\\mmc.exe", L"1 command lines"},
+      {L"C:\\Tools\\netdiag.exe", L"Path", L"C:\\Tools\\netdiag.exe", L"0 command lines"},
+      {L"C:\\Program Files\\Kelvast\\setup.exe", L"Hash", L"0x0123456789abcdef0123456789abcdef01234567",
+       L"2 command lines"},
+  };
+};
+
+// The system's text of a failure, as the "Policy Error" box shows it.
+std::wstring systemText(HRESULT hr) {
+  wchar_t buffer[1024] = {};
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(hr),
+                           MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 1024, nullptr);
+  return std::wstring(buffer, n);
+}
 
 std::string describe(const std::vector<std::string>& lines) {
   std::string all;
@@ -48,118 +120,139 @@ class AdministratorSession : public ::testing::Test {
     ASSERT_EQ(S_OK, registerModuleOnce()) << "osadmmc.dll next to the test program could not be registered";
     ASSERT_EQ(status::success, scratch_.status());
     ASSERT_TRUE(answerer_.installed());
+    problems.clear();
   }
 
   void TearDown() override {
     if (console_ != nullptr) {
       EXPECT_EQ(S_OK, console_->close());
       EXPECT_TRUE(console_->referenceProblems().empty()) << describe(console_->referenceProblems());
-      EXPECT_TRUE(console_->problems.empty()) << describe(console_->problems);
       console_.reset();
     }
+    EXPECT_TRUE(problems.empty()) << describe(problems);
     // With every object released the console may unload the module.
-    EXPECT_EQ(S_OK, moduleCanUnloadNow());
+    auto canUnload = exportOf<HRESULT(STDAPICALLTYPE*)()>(GetModuleHandleW(L"osadmmc.dll"), "DllCanUnloadNow");
+    EXPECT_EQ(S_OK, canUnload != nullptr ? canUnload() : E_NOTIMPL);
     editor_.reset();
     EXPECT_EQ(0u, answerer_.unanswered()) << "a scripted answer found no message box";
     CoUninitialize();
   }
 
-  // The editor opens the policy (or, without one, a console with no IGPEInformation) and the
-  // console loads the snap-in as its namespace extension.
-  Console& openConsole(bool withPolicy = true) {
+  // Writes the rules into the policy with the store code, as a finished wizard would.
+  void writePolicy(const std::vector<std::unique_ptr<Rule>>& rules) {
+    RegistryKeyHost host(reg_, scratch_.key());
+    NoPrompts prompter;
+    std::vector<Rule*> live;
+    for (const auto& r : rules) live.push_back(r.get());
+    store::updateStore(&host, prompter, true, live);
+  }
+
+  // The editor opens the policy (or, without one, a console with no IGPEInformation); the
+  // console finds the snap-in among the extensions registered for Computer Configuration and
+  // expands that node; answers the snap-in's one child node.
+  HSCOPEITEM openConsoleAndExpand(bool withPolicy = true, HRESULT registryFailure = S_OK) {
     editor_ = std::make_unique<EditorNode>(withPolicy ? win::Win32Registry::toHkey(scratch_.key()) : nullptr);
+    editor_->failGetRegistryKey = registryFailure;
     console_ = std::make_unique<Console>(*editor_);
-    // The console finds the snap-in among the extensions registered for Computer Configuration.
-    HRESULT hr = console_->loadNamespaceExtension(ids::nodeIdMachine);
-    EXPECT_EQ(S_OK, hr) << "loading the registered namespace extension through COM";
+    EXPECT_EQ(S_OK, console_->loadNamespaceExtension(ids::nodeIdMachine));
     EXPECT_EQ(1u, console_->namespaceExtensions.size());
     EXPECT_TRUE(!console_->namespaceExtensions.empty() &&
                 IsEqualCLSID(ids::toGUID(ostrel::ids::snapinClsid), console_->namespaceExtensions.front()));
-    return *console_;
-  }
-
-  // Expands Computer Configuration; the snap-in's one child node.
-  HSCOPEITEM expandToNode() {
     EXPECT_EQ(S_OK, console_->expandComputerConfiguration());
-    auto children = console_->childrenOf(console_->computerConfiguration());
+    auto children = console_->childrenOf(Console::computerConfiguration);
     EXPECT_EQ(1u, children.size());
     return children.empty() ? 0 : children.front()->id;
   }
 
-  void expectRows(View& view, const std::vector<std::vector<std::wstring>>& cells) {
-    SCOPED_TRACE("view " + std::to_string(view.number()));
-    ASSERT_EQ(cells.size(), view.rows().size());
-    for (const Row& row : view.rows()) {
-      EXPECT_EQ(static_cast<DWORD>(RDI_STR | RDI_IMAGE | RDI_PARAM), row.mask);
-      EXPECT_TRUE(row.textCallback);
-      EXPECT_EQ(2, row.image);
-      EXPECT_EQ(0, row.column);
+  void expectRows(View& view, const Cells& cells) {
+    SCOPED_TRACE("view " + std::to_string(view.number));
+    EXPECT_EQ(ruleColumns, view.columns);
+    ASSERT_EQ(cells.size(), view.rows.size());
+    for (const RESULTDATAITEM& row : view.rows) {
+      EXPECT_EQ(static_cast<UINT>(RDI_STR | RDI_IMAGE | RDI_PARAM), row.mask);
+      EXPECT_TRUE(row.str == callbackText);
+      EXPECT_EQ(2, row.nImage);
+      EXPECT_EQ(0, row.nCol);
       EXPECT_NE(0, row.lParam);
     }
     EXPECT_EQ(cells, view.cells());
   }
 
-  void expectColumns(const View& view) {
-    SCOPED_TRACE("view " + std::to_string(view.number()));
-    ASSERT_EQ(ruleColumns.size(), view.columns().size());
-    for (std::size_t i = 0; i < ruleColumns.size(); ++i) {
-      EXPECT_EQ(ruleColumns[i].index, view.columns()[i].index);
-      EXPECT_EQ(ruleColumns[i].title, view.columns()[i].title);
-      EXPECT_EQ(ruleColumns[i].format, view.columns()[i].format);
-      EXPECT_EQ(ruleColumns[i].width, view.columns()[i].width);
-    }
+  std::vector<std::wstring> subkeys(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    RegKey key;
+    std::wstring name;
+    if (RegKey::open(reg_, scratch_.key(), path, access::read, key) == status::success)
+      for (std::uint32_t i = 0; reg_.enumKey(key.get(), i, 256, name) == status::success; ++i) names.push_back(name);
+    return names;
+  }
+
+  std::vector<std::wstring> refreshMarkers() {
+    std::vector<std::wstring> markers;
+    for (auto& name : subkeys(store::productKey))
+      if (name.rfind(store::refreshMarkerPrefix, 0) == 0) markers.push_back(name);
+    return markers;
   }
 
   void expectRuleKeys(const std::vector<std::wstring>& paths, const std::vector<std::wstring>& hashes) {
-    const std::wstring product = store::productKey;
-    EXPECT_EQ(paths, subkeys(reg_, scratch_.key(), product + L"\\Paths"));
-    EXPECT_EQ(hashes, subkeys(reg_, scratch_.key(), product + L"\\Hashes"));
+    EXPECT_EQ(paths, subkeys(std::wstring(store::productKey) + L"\\Paths"));
+    EXPECT_EQ(hashes, subkeys(std::wstring(store::productKey) + L"\\Hashes"));
   }
 
-  // Exactly one Refresh marker, and not the one there was before; returns it.
-  std::wstring expectNewMarker(const std::wstring& before) {
-    auto markers = refreshMarkers(reg_, scratch_.key());
+  // The policy as it was: rule keys, Refresh marker, no PolicyChanged call.
+  void expectPolicyUntouched(const std::vector<std::wstring>& markers) {
+    expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
+    EXPECT_EQ(markers, refreshMarkers());
+    EXPECT_TRUE(editor_->policyChanges.empty());
+  }
+
+  // A rewrite: exactly one Refresh marker, not the one before, and its four PolicyChanged
+  // calls from call `from` on. Answers the new marker.
+  std::wstring expectRewrite(const std::wstring& before, std::size_t from) {
+    auto productKeys = subkeys(store::productKey);
+    std::sort(productKeys.begin(), productKeys.end());
+    auto markers = refreshMarkers();
     EXPECT_EQ(1u, markers.size()) << "Refresh markers under the product key";
     if (markers.empty()) return L"";
     EXPECT_NE(before, markers.front()) << "the rewrite renews the Refresh marker";
-    auto product = subkeys(reg_, scratch_.key(), store::productKey);
-    std::sort(product.begin(), product.end());
-    EXPECT_EQ((std::vector<std::wstring>{markers.front(), L"Hashes", L"Paths"}), product);
-    return markers.front();
-  }
+    EXPECT_EQ((std::vector<std::wstring>{markers.front(), L"Hashes", L"Paths"}), productKeys);
 
-  // The four PolicyChanged calls of one RewriteStore, starting at call `from`.
-  void expectRewriteNotified(std::size_t from) {
     const auto& calls = editor_->policyChanges;
-    ASSERT_EQ(from + 4, calls.size()) << "PolicyChanged calls of one rewrite";
-    const GUID product = ids::toGUID(ostrel::ids::productExtension);
-    const GUID snapin = ids::toGUID(ostrel::ids::snapinClsid);
-    const struct {
-      BOOL add;
-      const GUID* extension;
-    } expected[] = {{FALSE, &product}, {FALSE, &ids::registryExtension}, {TRUE, &product}, {TRUE, &ids::registryExtension}};
-    for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(from + 4, calls.size()) << "PolicyChanged calls of one rewrite";
+    const GUID product = ids::toGUID(ostrel::ids::productExtension), snapin = ids::toGUID(ostrel::ids::snapinClsid);
+    const std::pair<BOOL, const GUID*> expected[] = {
+        {FALSE, &product}, {FALSE, &ids::registryExtension}, {TRUE, &product}, {TRUE, &ids::registryExtension}};
+    for (std::size_t i = 0; i < 4 && from + i < calls.size(); ++i) {
       SCOPED_TRACE("PolicyChanged call " + std::to_string(from + i + 1));
       const PolicyChange& c = calls[from + i];
       EXPECT_EQ(TRUE, c.machine);
-      EXPECT_EQ(expected[i].add, c.add);
-      EXPECT_TRUE(c.extensionGiven && IsEqualGUID(*expected[i].extension, c.extension));
+      EXPECT_EQ(expected[i].first, c.add);
+      EXPECT_TRUE(c.extensionGiven && IsEqualGUID(*expected[i].second, c.extension));
       EXPECT_TRUE(c.snapinGiven && IsEqualGUID(snapin, c.snapin));
     }
+    return markers.front();
   }
 
   void expectDeleteQuestion(std::size_t index, int clicked) {
     ASSERT_LT(index, answerer_.seen.size()) << "no message box was shown";
     const SeenMessageBox& box = answerer_.seen[index];
-    EXPECT_EQ(deleteQuestion, box.text);
-    EXPECT_EQ(deleteCaption, box.caption);
-    EXPECT_EQ(0x14u, box.style);
+    EXPECT_EQ(L"Do you really want to delete this rule?", box.text);
+    EXPECT_EQ(L"Ostrel Active Directory", box.caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONHAND), box.style);
     EXPECT_EQ(console_->mainWindow(), box.owner);
     EXPECT_EQ(clicked, box.clicked);
     EXPECT_TRUE(box.scripted);
   }
 
-  Watchdog watchdog_{::testing::UnitTest::GetInstance()->current_test_info()->name(), 60000};
+  void expectPolicyError(std::size_t index, HRESULT hr) {
+    ASSERT_LT(index, answerer_.seen.size()) << "no Policy Error box was shown";
+    const SeenMessageBox& box = answerer_.seen[index];
+    EXPECT_EQ(L"Policy Error", box.caption);
+    EXPECT_EQ(systemText(hr), box.text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), box.style);
+    EXPECT_EQ(nullptr, box.owner);
+  }
+
   win::Win32Registry reg_;
   testing::ScratchKey scratch_{reg_};
   MessageBoxAnswerer answerer_;
@@ -168,190 +261,169 @@ class AdministratorSession : public ::testing::Test {
   SamplePolicy policy_;
 };
 
-TEST_F(AdministratorSession, ExpandingComputerConfigurationInsertsTheNodeAndLoadsThePolicyOnce) {
-  writePolicy(reg_, scratch_.key(), policy_);
-  Console& console = openConsole();
+TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDeletesRules) {
+  writePolicy(policy_.rules);
+  const std::vector<std::wstring> markers = refreshMarkers();
+  HSCOPEITEM node = openConsoleAndExpand();
+  Console& console = *console_;
 
-  // Initialize registered the image strips with the scope pane.
-  ASSERT_EQ(1u, console.scopeImages().strips.size());
-  const ImageStrip& strip = console.scopeImages().strips[0];
+  // Initialize registered the image strips with the scope pane: six 16x16 and six 32x32 images.
+  ASSERT_EQ(1u, console.scopeStrips.size());
+  const ImageStrip& strip = console.scopeStrips[0];
   EXPECT_EQ(0, strip.start);
   EXPECT_EQ(RGB(0, 128, 128), strip.mask);
-  EXPECT_EQ(96, strip.smallSize.cx);  // six 16x16 images
-  EXPECT_EQ(16, strip.smallSize.cy);
-  EXPECT_EQ(192, strip.largeSize.cx);  // six 32x32 images
-  EXPECT_EQ(32, strip.largeSize.cy);
+  EXPECT_EQ((std::pair{96L, 16L}), (std::pair{strip.smallSize.cx, strip.smallSize.cy}));
+  EXPECT_EQ((std::pair{192L, 32L}), (std::pair{strip.largeSize.cx, strip.largeSize.cy}));
 
-  HSCOPEITEM node = expandToNode();
-  const ScopeItem* item = console.scopeItem(node);
-  ASSERT_NE(nullptr, item);
-  EXPECT_EQ(0x6Eu, item->mask);
-  EXPECT_TRUE(item->textCallback);
-  EXPECT_EQ(2, item->image);
-  EXPECT_EQ(2, item->openImage);
-  EXPECT_EQ(0, item->children);
-  EXPECT_NE(0, item->lParam);
-  EXPECT_EQ(console.computerConfiguration(), item->relativeId);
-  EXPECT_EQ(0, item->idOnInsert);
-
+  // The node under Computer Configuration, its text and image asked back.
+  const SCOPEDATAITEM& item = console.scopeItem(node)->inserted;
+  EXPECT_EQ(0x6Eu, item.mask);
+  EXPECT_TRUE(item.displayname == callbackText);
+  EXPECT_EQ(2, item.nImage);
+  EXPECT_EQ(2, item.nOpenImage);
+  EXPECT_EQ(0, item.cChildren);
+  EXPECT_NE(0, item.lParam);
+  EXPECT_EQ(Console::computerConfiguration, item.relativeID);
+  EXPECT_EQ(0, item.ID);
   HRESULT hr = E_FAIL;
   int image = -1;
   EXPECT_EQ(nodeName, console.scopeText(node, &hr, &image));
   EXPECT_EQ(S_FALSE, hr);
   EXPECT_EQ(2, image);
-
-  // The rules were loaded through the editor once; loading changes nothing in the policy.
+  // The rules were loaded through the editor once, after the editor's data object was asked
+  // for its node type.
   EXPECT_EQ((std::vector<DWORD>{GPO_SECTION_MACHINE}), editor_->sectionsAsked);
-  EXPECT_TRUE(editor_->policyChanges.empty());
-  // The editor's data object was asked for its node type (and, being foreign, told the
-  // snap-in's own item format is not served).
   ASSERT_FALSE(editor_->formatsAsked.empty());
   EXPECT_EQ(L"CCF_NODETYPE", editor_->formatsAsked.front());
 
-  // Expanding again inserts the node again (the console asks once per scope item) without
-  // loading the rules a second time.
-  EXPECT_EQ(S_OK, console.expandComputerConfiguration());
-  EXPECT_EQ(2u, console.childrenOf(console.computerConfiguration()).size());
-  EXPECT_EQ(1u, editor_->sectionsAsked.size());
-}
+  // The node's menu offers the wizard under New only.
+  auto menu = console.contextMenu(node, CCM_INSERTIONALLOWED_NEW, &hr);
+  EXPECT_EQ(S_OK, hr);
+  ASSERT_EQ(1u, menu.size());
+  EXPECT_EQ(L"Privileged Application... ", menu[0].name);
+  EXPECT_EQ(L"Define privileged application(s) and related privileges.", menu[0].statusText);
+  EXPECT_EQ((std::vector<LONG>{wizardCommand, static_cast<LONG>(0xA0000001), 0, 4}),
+            (std::vector<LONG>{menu[0].commandId, menu[0].insertionPoint, menu[0].flags, menu[0].specialFlags}));
+  menu = console.contextMenu(node, CCM_INSERTIONALLOWED_TOP | CCM_INSERTIONALLOWED_TASK | CCM_INSERTIONALLOWED_VIEW, &hr);
+  EXPECT_EQ(S_OK, hr);
+  EXPECT_TRUE(menu.empty());
 
-TEST_F(AdministratorSession, TwoViewsListTheRulesInStoreOrder) {
-  writePolicy(reg_, scratch_.key(), policy_);
-  Console& console = openConsole();
-  HSCOPEITEM node = expandToNode();
+  // Without the console's property-sheet provider in this process the wizard command opens
+  // nothing and answers why.
+  IUnknown* provider = nullptr;
+  const HRESULT missing = CoCreateInstance(ids::nodeManager, nullptr, CLSCTX_INPROC_SERVER, ids::propertySheetProvider,
+                                           reinterpret_cast<void**>(&provider));
+  ASSERT_TRUE(FAILED(missing));
+  EXPECT_EQ(missing, console.command(node, wizardCommand));
+
+  // Two views list the rules in store order, with the node's images in their result panes.
   HRESULT opened = E_FAIL;
   View& first = console.openView(&opened);
   EXPECT_EQ(S_OK, opened);
   View& second = console.openView(&opened);
   EXPECT_EQ(S_OK, opened);
-
   for (View* view : {&first, &second}) {
     EXPECT_EQ(S_OK, view->select(node));
-    expectColumns(*view);
     expectRows(*view, policy_.cells);
-    // The node's images were given to the view's result image list as well.
-    ASSERT_EQ(1u, view->resultImages().strips.size());
-    EXPECT_EQ(RGB(0, 128, 128), view->resultImages().strips[0].mask);
+    ASSERT_EQ(1u, view->resultStrips.size());
+    EXPECT_EQ(RGB(0, 128, 128), view->resultStrips[0].mask);
   }
 
-  // Showing again rebuilds the pane: columns, then DeleteAllRsltItems, then the rows.
+  // The node has no properties, no double-click action, no result view of its own and no children.
+  const Console::PageRequest pages = console.requestPropertyPages(node);
+  EXPECT_EQ(S_OK, pages.queryPagesFor);
+  EXPECT_EQ(S_FALSE, pages.createPropertyPages);
+  EXPECT_EQ(0u, pages.pagesAdded);
+  EXPECT_EQ(S_FALSE, first.notifyScope(node, MMCN_DBLCLICK, 0, 0));
+  std::wstring viewType = L"unchanged";
+  EXPECT_EQ(S_FALSE, first.resultViewType(item.lParam, viewType));
+  EXPECT_EQ(L"", viewType);
+  const std::size_t scopeItems = console.scopeItems.size();
+  EXPECT_EQ(S_FALSE, console.expand(node));
+  EXPECT_EQ(scopeItems, console.scopeItems.size());
+
+  // Showing again rebuilds the pane: columns, then DeleteAllRsltItems, then the rows. Selecting
+  // the node itself enables no verb.
   first.log.clear();
   EXPECT_EQ(S_OK, first.select(node));
-  expectColumns(first);
   expectRows(first, policy_.cells);
-  const std::vector<std::wstring> show = {L"MMCN_SHOW 1",          L"InsertColumn 0 Application",
-                                          L"InsertColumn 1 Type",   L"InsertColumn 2 Value",
-                                          L"InsertColumn 3 Command Lines", L"DeleteAllRsltItems",
-                                          L"InsertItem",            L"InsertItem",
-                                          L"InsertItem"};
-  EXPECT_EQ(show, first.log);
-  // Selecting the node itself enables no verb: no Delete, Properties or Refresh.
+  EXPECT_EQ((std::vector<std::wstring>{L"MMCN_SHOW 1", L"InsertColumn 0 Application", L"InsertColumn 1 Type",
+                                       L"InsertColumn 2 Value", L"InsertColumn 3 Command Lines", L"DeleteAllRsltItems",
+                                       L"InsertItem", L"InsertItem", L"InsertItem"}),
+            first.log);
   EXPECT_EQ(S_OK, first.scopeSelectResult);
-  EXPECT_TRUE(first.verbs().states.empty() ||
-              (!first.verbs().isSet(MMC_VERB_DELETE, ENABLED) && !first.verbs().isSet(MMC_VERB_PROPERTIES, ENABLED) &&
-               !first.verbs().isSet(MMC_VERB_REFRESH, ENABLED)));
-
+  EXPECT_FALSE(first.verbSet(MMC_VERB_DELETE) || first.verbSet(MMC_VERB_PROPERTIES) || first.verbSet(MMC_VERB_REFRESH));
   // A view change with any hint but the refresh is acknowledged and ignored.
   first.log.clear();
   EXPECT_EQ(S_OK, first.component()->Notify(nullptr, MMCN_VIEW_CHANGE, node, 7));
   EXPECT_TRUE(first.log.empty());
-
   // The console asks a row's image with its first cell.
-  HRESULT hr = E_FAIL;
-  int image = -1;
   EXPECT_EQ(policy_.cells[0][0], first.cell(0, 0, &hr, &image));
   EXPECT_EQ(S_OK, hr);
   EXPECT_EQ(2, image);
+  // Looking changed nothing in the policy.
+  expectPolicyUntouched(markers);
+  EXPECT_TRUE(answerer_.seen.empty());
 
-  // Selecting a row enables its Delete and Properties verbs.
-  EXPECT_EQ(S_OK, first.selectRow(2));
-  EXPECT_TRUE(first.verbs().isSet(MMC_VERB_DELETE, ENABLED));
-  EXPECT_TRUE(first.verbs().isSet(MMC_VERB_PROPERTIES, ENABLED));
-  EXPECT_FALSE(second.verbs().isSet(MMC_VERB_DELETE, ENABLED));
-}
-
-TEST_F(AdministratorSession, DeletingARuleAsksFirstAndEveryViewFollows) {
-  writePolicy(reg_, scratch_.key(), policy_);
-  std::wstring marker = refreshMarkers(reg_, scratch_.key()).at(0);
-  Console& console = openConsole();
-  HSCOPEITEM node = expandToNode();
-  View& first = console.openView();
-  View& second = console.openView();
-  ASSERT_EQ(S_OK, first.select(node));
-  ASSERT_EQ(S_OK, second.select(node));
-  ASSERT_EQ(3u, first.rows().size());
-  // Looking changes nothing in the policy.
-  expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
-  EXPECT_EQ(std::vector<std::wstring>{marker}, refreshMarkers(reg_, scratch_.key()));
-  EXPECT_TRUE(editor_->policyChanges.empty());
-
-  // The administrator selects the second path rule and presses Delete, then answers No.
+  // The administrator selects the second path rule, presses Delete and answers No.
   ASSERT_EQ(S_OK, first.selectRow(1));
-  ASSERT_TRUE(first.verbs().isSet(MMC_VERB_DELETE, ENABLED));
+  EXPECT_TRUE(first.verbSet(MMC_VERB_DELETE));
+  EXPECT_TRUE(first.verbSet(MMC_VERB_PROPERTIES));
+  EXPECT_FALSE(second.verbSet(MMC_VERB_DELETE));
   answerer_.answerNext(IDNO);
   first.log.clear();
   EXPECT_EQ(S_OK, first.deleteRow(1));
   expectDeleteQuestion(0, IDNO);
   EXPECT_EQ(first.log.end(), std::find(first.log.begin(), first.log.end(), L"DeleteItem 0"))
       << "No must leave the row in place";
-  // Every view was asked to show the node again, and each lists the same three rules.
+  // Every view was asked to show the node again and lists the same rules; the store was
+  // rewritten with them all the same.
   ASSERT_EQ(1u, console.viewChanges.size());
   EXPECT_EQ(nullptr, console.viewChanges[0].dataObject);
   EXPECT_EQ(node, console.viewChanges[0].data);
   EXPECT_EQ(viewRefreshHint, console.viewChanges[0].hint);
   expectRows(first, policy_.cells);
   expectRows(second, policy_.cells);
-  // The store was rewritten with the same rules all the same.
   expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
-  marker = expectNewMarker(marker);
-  expectRewriteNotified(0);
+  std::wstring marker = expectRewrite(markers.at(0), 0);
 
-  // The same again, answered Yes: the rule goes from both views and from the policy.
+  // The same answered Yes: the row goes from its pane before the views are refreshed, and the
+  // rule from both views and from the policy.
   answerer_.answerNext(IDYES);
   first.log.clear();
-  second.log.clear();
   EXPECT_EQ(S_OK, first.deleteRow(1));
   expectDeleteQuestion(1, IDYES);
-  // The row went from the pane it was deleted in before the views were refreshed.
   auto removed = std::find(first.log.begin(), first.log.end(), L"DeleteItem 0");
-  auto refreshed = std::find(first.log.begin(), first.log.end(), L"MMCN_VIEW_CHANGE");
-  EXPECT_TRUE(removed != first.log.end() && removed < refreshed);
+  EXPECT_TRUE(removed != first.log.end() && removed < std::find(first.log.begin(), first.log.end(), L"MMCN_VIEW_CHANGE"));
   ASSERT_EQ(2u, console.viewChanges.size());
   EXPECT_EQ(viewRefreshHint, console.viewChanges[1].hint);
-  const std::vector<std::vector<std::wstring>> remaining = {policy_.cells[0], policy_.cells[2]};
+  const Cells remaining = {policy_.cells[0], policy_.cells[2]};
   expectRows(first, remaining);
   expectRows(second, remaining);
   expectRuleKeys({policy_.pathKeys[0]}, policy_.hashKeys);
-  marker = expectNewMarker(marker);
-  expectRewriteNotified(4);
-  EXPECT_EQ(2u, answerer_.seen.size()) << "no other message box";
-
-  // A later show in any view still lists the two remaining rules.
+  marker = expectRewrite(marker, 4);
   EXPECT_EQ(S_OK, second.select(node));
   expectRows(second, remaining);
-}
 
-TEST_F(AdministratorSession, AClosedViewIsNoLongerToldAndTheOtherCarriesOn) {
-  writePolicy(reg_, scratch_.key(), policy_);
-  Console& console = openConsole();
-  HSCOPEITEM node = expandToNode();
-  View& first = console.openView();
-  View& second = console.openView();
-  ASSERT_EQ(S_OK, first.select(node));
-  ASSERT_EQ(S_OK, second.select(node));
-
-  // Closing the second view releases what it was given (checked by the double at Destroy).
+  // The second view is closed (it must release what it was given) and is no longer told.
   EXPECT_EQ(S_OK, second.close());
-  EXPECT_TRUE(console.problems.empty()) << describe(console.problems);
+  EXPECT_TRUE(problems.empty()) << describe(problems);
   second.log.clear();
-
   answerer_.answerNext(IDYES);
-  EXPECT_EQ(S_OK, first.deleteRow(2));
-  expectDeleteQuestion(0, IDYES);
+  EXPECT_EQ(S_OK, first.deleteRow(1));
+  expectDeleteQuestion(2, IDYES);
   EXPECT_TRUE(second.log.empty()) << "a closed view gets no view change";
-  expectRows(first, {policy_.cells[0], policy_.cells[1]});
-  expectRuleKeys(policy_.pathKeys, {});
-  expectRewriteNotified(0);
+  expectRows(first, {policy_.cells[0]});
+  expectRuleKeys({policy_.pathKeys[0]}, {});
+  expectRewrite(marker, 8);
+  EXPECT_EQ(3u, answerer_.seen.size()) << "no other message box";
+
+  // Expanding again inserts the node again (the console asks once per scope item) without
+  // loading the rules a second time.
+  const std::size_t keysAsked = editor_->sectionsAsked.size();
+  EXPECT_EQ(S_OK, console.expandComputerConfiguration());
+  EXPECT_EQ(2u, console.childrenOf(Console::computerConfiguration).size());
+  EXPECT_EQ(keysAsked, editor_->sectionsAsked.size());
 }
 
 // Rules as an older or damaged policy may hold them: a hash rule without a digest and a rule
@@ -359,170 +431,90 @@ TEST_F(AdministratorSession, AClosedViewIsNoLongerToldAndTheOtherCarriesOn) {
 TEST_F(AdministratorSession, UnusualRulesAreListedAsStoredAndCanBeDeleted) {
   const std::wstring unknownId = L"{4D4D4D4D-0000-4000-8000-000000000004}";
   const std::wstring noDigestId = L"{5E5E5E5E-0000-4000-8000-000000000005}";
-  SamplePolicy policy;
-  policy.rules.clear();
-  auto hash = std::make_unique<Rule>();
-  (void)hash->idFromText(noDigestId);
-  hash->setType(RuleType::Hash);
-  hash->setApplicationName(L"C:\\Apps\\old.exe");
-  policy.rules.push_back(std::move(hash));
-  writePolicy(reg_, scratch_.key(), policy);
-  {
-    RegKey key;
-    ASSERT_EQ(status::success, RegKey::create(reg_, scratch_.key(), std::wstring(store::productKey) + L"\\Paths\\" + unknownId,
-                                              access::all, key));
-    const auto type = regSzBytes(L"Script");
-    (void)reg_.setValue(key.get(), L"Type", regtype::sz, type);
-    const auto name = regSzBytes(L"C:\\Scripts\\run.cmd");
-    (void)reg_.setValue(key.get(), L"Name", regtype::sz, name);
-  }
-  std::wstring marker = refreshMarkers(reg_, scratch_.key()).at(0);
+  std::vector<std::unique_ptr<Rule>> rules;
+  rules.push_back(rule(RuleType::Hash, noDigestId.c_str(), L"C:\\Apps\\old.exe", {}));
+  writePolicy(rules);
+  RegKey key;
+  ASSERT_EQ(status::success, RegKey::create(reg_, scratch_.key(), std::wstring(store::productKey) + L"\\Paths\\" + unknownId,
+                                            access::all, key));
+  ASSERT_EQ(status::success, reg_.setValue(key.get(), L"Type", regtype::sz, regSzBytes(L"Script")));
+  ASSERT_EQ(status::success, reg_.setValue(key.get(), L"Name", regtype::sz, regSzBytes(L"C:\\Scripts\\run.cmd")));
+  const std::wstring marker = refreshMarkers().at(0);
 
-  Console& console = openConsole();
-  HSCOPEITEM node = expandToNode();
-  View& view = console.openView();
+  HSCOPEITEM node = openConsoleAndExpand();
+  View& view = console_->openView();
   ASSERT_EQ(S_OK, view.select(node));
-  expectRows(view, {{L"", L"< ERROR >", L"< ERROR >", L"0 command lines"},
-                    {L"C:\\Apps\\old.exe", L"Hash", L"", L"0 command lines"}});
-
+  const std::vector<std::wstring> hashRow = {L"C:\\Apps\\old.exe", L"Hash", L"", L"0 command lines"};
+  expectRows(view, {{L"", L"< ERROR >", L"< ERROR >", L"0 command lines"}, hashRow});
   answerer_.answerNext(IDYES);
   EXPECT_EQ(S_OK, view.deleteRow(0));
   expectDeleteQuestion(0, IDYES);
-  expectRows(view, {{L"C:\\Apps\\old.exe", L"Hash", L"", L"0 command lines"}});
+  expectRows(view, {hashRow});
   expectRuleKeys({}, {noDigestId});
-  expectNewMarker(marker);
-  expectRewriteNotified(0);
+  expectRewrite(marker, 0);
 }
 
-// The system's text of a failure, as the "Policy Error" box shows it.
-std::wstring systemText(HRESULT hr) {
-  wchar_t buffer[1024] = {};
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(hr),
-                           MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 1024, nullptr);
-  return std::wstring(buffer, n);
-}
-
-void expectPolicyError(const SeenMessageBox& box, HRESULT hr) {
-  EXPECT_EQ(L"Policy Error", box.caption);
-  EXPECT_EQ(systemText(hr), box.text);
-  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), box.style);
-  EXPECT_EQ(nullptr, box.owner);
-}
-
-TEST_F(AdministratorSession, APolicyTheEditorCannotOpenIsReportedAndListsNothing) {
-  writePolicy(reg_, scratch_.key(), policy_);
-  Console& console = openConsole();
-  editor_->failGetRegistryKey = E_ACCESSDENIED;
-  answerer_.answerNext(IDOK);
-  HSCOPEITEM node = expandToNode();
-  ASSERT_EQ(1u, answerer_.seen.size());
-  expectPolicyError(answerer_.seen[0], E_ACCESSDENIED);
-  EXPECT_EQ(nodeName, console.scopeText(node));
-  View& view = console.openView();
-  EXPECT_EQ(S_OK, view.select(node));
-  expectColumns(view);
-  EXPECT_TRUE(view.rows().empty());
+// Without the editor's information, or with a policy registry the editor cannot open, the node
+// is there and lists nothing; the unreachable registry is reported once.
+TEST_F(AdministratorSession, ANodeWithoutAReachablePolicyIsThereAndEmpty) {
+  writePolicy(policy_.rules);  // present, but neither console reaches it
+  for (const bool withPolicy : {false, true}) {
+    SCOPED_TRACE(withPolicy ? "GetRegistryKey fails" : "no IGPEInformation");
+    if (withPolicy) answerer_.answerNext(IDOK);
+    HSCOPEITEM node = openConsoleAndExpand(withPolicy, E_ACCESSDENIED);
+    EXPECT_EQ(0x6Eu, console_->scopeItem(node)->inserted.mask);
+    EXPECT_EQ(nodeName, console_->scopeText(node));
+    View& view = console_->openView();
+    EXPECT_EQ(S_OK, view.select(node));
+    expectRows(view, {});
+    EXPECT_EQ(withPolicy ? 1u : 0u, editor_->sectionsAsked.size());
+    ASSERT_EQ(withPolicy ? 1u : 0u, answerer_.seen.size());
+    if (withPolicy) expectPolicyError(0, E_ACCESSDENIED);
+    EXPECT_EQ(S_OK, console_->close());
+    EXPECT_TRUE(console_->referenceProblems().empty()) << describe(console_->referenceProblems());
+    console_.reset();
+  }
 }
 
 TEST_F(AdministratorSession, ADeletionTheEditorCannotStoreIsReportedAndLeavesThePolicy) {
-  writePolicy(reg_, scratch_.key(), policy_);
-  const auto markers = refreshMarkers(reg_, scratch_.key());
-  Console& console = openConsole();
-  HSCOPEITEM node = expandToNode();
-  View& first = console.openView();
-  View& second = console.openView();
+  writePolicy(policy_.rules);
+  const auto markers = refreshMarkers();
+  HSCOPEITEM node = openConsoleAndExpand();
+  View& first = console_->openView();
+  View& second = console_->openView();
   ASSERT_EQ(S_OK, first.select(node));
   ASSERT_EQ(S_OK, second.select(node));
 
   // The policy's registry becomes unreachable (the editor lost its connection, say).
   editor_->failGetRegistryKey = E_ACCESSDENIED;
-  answerer_.answerNext(IDYES);
-  answerer_.answerNext(IDOK);
-  answerer_.answerNext(IDOK);
+  for (int answer : {IDYES, IDOK, IDOK}) answerer_.answerNext(answer);
   EXPECT_EQ(S_OK, first.deleteRow(0));
-  // The question, then one report for the clear and one for the write; the marker step
-  // gives up silently.
+  // The question, then one report for the clear and one for the write; the marker step gives
+  // up silently.
   ASSERT_EQ(3u, answerer_.seen.size());
   expectDeleteQuestion(0, IDYES);
-  expectPolicyError(answerer_.seen[1], E_ACCESSDENIED);
-  expectPolicyError(answerer_.seen[2], E_ACCESSDENIED);
+  expectPolicyError(1, E_ACCESSDENIED);
+  expectPolicyError(2, E_ACCESSDENIED);
   // The rule is gone from the list; the policy is as it was and the editor was told nothing.
   expectRows(first, {policy_.cells[1], policy_.cells[2]});
   expectRows(second, {policy_.cells[1], policy_.cells[2]});
-  expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
-  EXPECT_EQ(markers, refreshMarkers(reg_, scratch_.key()));
-  EXPECT_TRUE(editor_->policyChanges.empty());
+  expectPolicyUntouched(markers);
 }
 
-TEST_F(AdministratorSession, WithoutTheEditorsInformationTheNodeIsThereAndEmpty) {
-  writePolicy(reg_, scratch_.key(), policy_);  // present, but this console cannot reach it
-  Console& console = openConsole(false);
-  HSCOPEITEM node = expandToNode();
-  const ScopeItem* item = console.scopeItem(node);
-  ASSERT_NE(nullptr, item);
-  EXPECT_EQ(0x6Eu, item->mask);
-  EXPECT_EQ(nodeName, console.scopeText(node));
-  View& view = console.openView();
-  EXPECT_EQ(S_OK, view.select(node));
-  expectColumns(view);
-  EXPECT_TRUE(view.rows().empty());
-  EXPECT_TRUE(editor_->sectionsAsked.empty());
-}
-
-TEST_F(AdministratorSession, TheNodesMenuOffersTheWizardUnderNewOnly) {
-  Console& console = openConsole();
-  HSCOPEITEM node = expandToNode();
-
-  HRESULT hr = E_FAIL;
-  auto items = console.contextMenu(node, CCM_INSERTIONALLOWED_NEW, &hr);
-  EXPECT_EQ(S_OK, hr);
-  ASSERT_EQ(1u, items.size());
-  EXPECT_EQ(L"Privileged Application... ", items[0].name);
-  EXPECT_EQ(L"Define privileged application(s) and related privileges.", items[0].statusText);
-  EXPECT_EQ(2, items[0].commandId);
-  EXPECT_EQ(static_cast<LONG>(0xA0000001), items[0].insertionPoint);
-  EXPECT_EQ(0, items[0].flags);
-  EXPECT_EQ(4, items[0].specialFlags);
-
-  // Every menu position but New.
-  items = console.contextMenu(node, CCM_INSERTIONALLOWED_TOP | CCM_INSERTIONALLOWED_TASK | CCM_INSERTIONALLOWED_VIEW,
-                              &hr);
-  EXPECT_EQ(S_OK, hr);
-  EXPECT_TRUE(items.empty());
-}
-
-TEST_F(AdministratorSession, TheWizardCommandWithoutTheConsolesSheetProviderOpensNothing) {
-  writePolicy(reg_, scratch_.key(), policy_);
-  const auto markers = refreshMarkers(reg_, scratch_.key());
-  Console& console = openConsole();
-  HSCOPEITEM node = expandToNode();
-  // What creating the console's property-sheet provider answers in this process.
-  IUnknown* provider = nullptr;
-  const HRESULT missing = CoCreateInstance(ids::nodeManager, nullptr, CLSCTX_INPROC_SERVER, ids::propertySheetProvider,
-                                           reinterpret_cast<void**>(&provider));
-  ASSERT_TRUE(FAILED(missing));
-
-  EXPECT_EQ(missing, console.command(node, 2));
-  EXPECT_TRUE(answerer_.seen.empty());
-  expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
-  EXPECT_EQ(markers, refreshMarkers(reg_, scratch_.key()));
-  EXPECT_TRUE(editor_->policyChanges.empty());
-}
-
-TEST_F(AdministratorSession, TheWizardCommandAsksTheConsoleForANewStyleWizard) {
-  Console& console = openConsole();
+// The wizard command asks the console for a new-style wizard; a page reports to the node
+// through the console: MMCPropertyChangeNotify posts the notice, and the console's message
+// loop hands it to the snap-in on the console's thread.
+TEST_F(AdministratorSession, TheWizardCommandAsksForANewStyleWizardThatReportsThroughTheMessageLoop) {
+  HSCOPEITEM node = openConsoleAndExpand();
+  Console& console = *console_;
   ASSERT_EQ(S_OK, console.offerSheetProvider());
-  HSCOPEITEM node = expandToNode();
-  const ScopeItem* item = console.scopeItem(node);
-  ASSERT_NE(nullptr, item);
-
-  const HRESULT hr = console.command(node, 2);
-  auto requests = console.sheetRequests();
-  ASSERT_EQ(1u, requests.size());
-  const SheetRequest& sheet = *requests[0];
+  const HRESULT hr = console.command(node, wizardCommand);
+  EXPECT_EQ(S_OK, hr);
+  ASSERT_EQ(1u, console.sheetRequests().size());
+  const SheetRequest& sheet = *console.sheetRequests()[0];
   EXPECT_EQ(L"Bogus", sheet.title);
   EXPECT_FALSE(sheet.propertySheet) << "a wizard";
-  EXPECT_EQ(item->lParam, sheet.cookie);
+  EXPECT_EQ(console.scopeItem(node)->inserted.lParam, sheet.cookie);
   EXPECT_TRUE(sheet.dataObjectGiven);
   EXPECT_EQ(static_cast<DWORD>(MMC_PSO_NEWWIZARDTYPE), sheet.options);
   EXPECT_TRUE(sheet.primaryPagesAsked);
@@ -536,78 +528,34 @@ TEST_F(AdministratorSession, TheWizardCommandAsksTheConsoleForANewStyleWizard) {
   EXPECT_EQ(FALSE, sheet.stretch);
   EXPECT_EQ(1, sheet.showCalls);
   if (sheet.pages == 0) {
-    // No wizard pages were made: the sheet begun is discarded and the command answers that.
+    // No wizard pages were made: the sheet begun is discarded.
     EXPECT_TRUE(sheet.discarded);
     EXPECT_EQ(-1, sheet.showWindow);
-    EXPECT_EQ(S_OK, hr);
   } else {
     // The eight pages, shown modelessly over the console's main window from the first page.
     EXPECT_EQ(8u, sheet.pages);
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(console.mainWindow()), sheet.showWindow);
     EXPECT_EQ(0, sheet.showPage);
-    EXPECT_EQ(S_OK, hr);
   }
-  EXPECT_TRUE(editor_->policyChanges.empty());
-
   // Any other command id does nothing.
   EXPECT_EQ(S_FALSE, console.command(node, 3));
   EXPECT_EQ(1u, console.sheetRequests().size());
-}
 
-// A wizard page reports to the node through the console: MMCPropertyChangeNotify posts the
-// notice, and the console's message loop hands it to the snap-in on the console's thread.
-TEST_F(AdministratorSession, APageNoticeTravelsThroughTheConsolesMessageLoop) {
-  Console& console = openConsole();
-  ASSERT_EQ(S_OK, console.offerSheetProvider());
-  HSCOPEITEM node = expandToNode();
-  (void)console.command(node, 2);
-  ASSERT_EQ(1u, console.sheetRequests().size());
-  const LONG_PTR handle = console.sheetRequests()[0]->notifyHandle;
-  ASSERT_NE(0, handle);
-
-  // The console's module as a page finds it.
+  // Cancel on the finish page, through the console's module: with no wizard pending the node
+  // has nothing to drop.
+  ASSERT_NE(0, sheet.notifyHandle);
   win::Module consoleModule(LoadLibraryW(L"mmcndmgr.dll"));
-  ASSERT_TRUE(consoleModule);
-  HMODULE module = consoleModule.get();
-  using NotifyFn = HRESULT(WINAPI*)(LONG_PTR, LPARAM);
-  auto notify = reinterpret_cast<NotifyFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "MMCPropertyChangeNotify")));
+  auto notify = exportOf<HRESULT(WINAPI*)(LONG_PTR, LPARAM)>(consoleModule.get(), "MMCPropertyChangeNotify");
   ASSERT_NE(nullptr, notify);
-  auto* owner = reinterpret_cast<snapin::SnapinItem*>(console.scopeItem(node)->lParam);
-  // Cancel on the finish page: with no wizard pending the node has nothing to drop.
-  EXPECT_EQ(S_OK, notify(handle, snapin::sendablePageNotice(125, owner, snapin::notice::cancel)));
+  auto* owner = reinterpret_cast<snapin::SnapinItem*>(console.scopeItem(node)->inserted.lParam);
+  EXPECT_EQ(S_OK, notify(sheet.notifyHandle, snapin::sendablePageNotice(125, owner, snapin::notice::cancel)));
   EXPECT_TRUE(console.propertyChanges.empty()) << "posted, not delivered at once";
   console.pumpMessages();
   ASSERT_EQ(1u, console.propertyChanges.size());
   EXPECT_TRUE(console.propertyChanges[0].scopePane);
   EXPECT_EQ(S_OK, console.propertyChanges[0].result);
   EXPECT_TRUE(editor_->policyChanges.empty());
-}
-
-TEST_F(AdministratorSession, TheNodeHasNoPropertiesNoDoubleClickActionAndNoChildren) {
-  writePolicy(reg_, scratch_.key(), policy_);
-  Console& console = openConsole();
-  HSCOPEITEM node = expandToNode();
-  View& view = console.openView();
-  ASSERT_EQ(S_OK, view.select(node));
-
-  // The Properties request that does not come from the wizard command opens nothing.
-  Console::PageRequest pages = console.requestPropertyPages(node);
-  EXPECT_EQ(S_OK, pages.queryPagesFor);
-  EXPECT_EQ(S_FALSE, pages.createPropertyPages);
-  EXPECT_EQ(0u, pages.pagesAdded);
-
-  EXPECT_EQ(S_FALSE, view.notifyScope(node, MMCN_DBLCLICK, 0, 0));
-  const ScopeItem* item = console.scopeItem(node);
-  ASSERT_NE(nullptr, item);
-  std::wstring viewType = L"unchanged";
-  EXPECT_EQ(S_FALSE, view.resultViewType(item->lParam, &viewType));
-  EXPECT_EQ(L"", viewType);
-
-  const std::size_t before = console.scopeItems().size();
-  EXPECT_EQ(S_FALSE, console.expand(node));
-  EXPECT_EQ(before, console.scopeItems().size());
-  expectRows(view, policy_.cells);  // nothing above changed the list
-  EXPECT_TRUE(editor_->policyChanges.empty());
+  EXPECT_TRUE(answerer_.seen.empty());
 }
 
 }  // namespace
