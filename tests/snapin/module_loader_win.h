@@ -13,35 +13,25 @@ using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using CanUnloadNowFn = HRESULT(STDAPICALLTYPE*)();
 using RegisterFn = HRESULT(STDAPICALLTYPE*)();
 
-// The directory of the running test program, with a trailing backslash.
-inline std::wstring programDirectory() {
+// osadmmc.dll in the running test program's directory.
+inline std::wstring modulePath() {
   wchar_t path[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, n);
-  return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+  std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  return program.substr(0, program.find_last_of(L"\\/") + 1) + L"osadmmc.dll";
 }
 
-inline std::wstring modulePath() { return programDirectory() + L"osadmmc.dll"; }
-
+// Through void(*)(): the one function-pointer type a cast may pass through without a warning.
 template <class Fn>
 Fn exportOf(HMODULE module, const char* name) {
-  // Through void(*)(): the one function-pointer type a cast may pass through without a warning.
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
 }
 
 struct LoadedModule {
-  LoadedModule() : module(LoadLibraryW(modulePath().c_str())) {
-    if (!module) return;
-    getClassObject = exportOf<GetClassObjectFn>(module.get(), "DllGetClassObject");
-    canUnloadNow = exportOf<CanUnloadNowFn>(module.get(), "DllCanUnloadNow");
-    registerServer = exportOf<RegisterFn>(module.get(), "DllRegisterServer");
-    unregisterServer = exportOf<RegisterFn>(module.get(), "DllUnregisterServer");
-  }
-  win::Module module;
-  GetClassObjectFn getClassObject = nullptr;
-  CanUnloadNowFn canUnloadNow = nullptr;
-  RegisterFn registerServer = nullptr;
-  RegisterFn unregisterServer = nullptr;
+  win::Module module{LoadLibraryW(modulePath().c_str())};
+  GetClassObjectFn getClassObject = exportOf<GetClassObjectFn>(module.get(), "DllGetClassObject");
+  CanUnloadNowFn canUnloadNow = exportOf<CanUnloadNowFn>(module.get(), "DllCanUnloadNow");
+  RegisterFn registerServer = exportOf<RegisterFn>(module.get(), "DllRegisterServer");
+  RegisterFn unregisterServer = exportOf<RegisterFn>(module.get(), "DllUnregisterServer");
 };
 
 }  // namespace ostrel::snapin::testing

@@ -14,24 +14,21 @@
 namespace ostrel {
 namespace {
 
-TEST(WinIds, RuleIdsAreSequentialUuidsOnTheNtFamily) {
-  Guid a = platform::newRuleGuid();
-  Guid b = platform::newRuleGuid();
-  EXPECT_NE(a, b);
-  // UuidCreateSequential makes time-based (version 1) ids; UuidCreate random (version 4) ones.
-  EXPECT_EQ(1, a.data3 >> 12);
-  EXPECT_EQ(1, b.data3 >> 12);
-}
-
-TEST(WinIds, NewRuleIdGoesToTheDebugOutput) {
+// UuidCreateSequential makes time-based (version 1) ids; UuidCreate random (version 4) ones.
+// Each new id goes to the debug output.
+TEST(WinIds, RuleIdsAreSequentialUuidsAndAreTraced) {
   std::vector<std::wstring> lines;
   auto previous = platform::setTraceSink([&](const std::wstring& t) { lines.push_back(t); });
-  Rule rule;
-  rule.newId();
+  Rule a, b;
+  a.newId();
+  b.newId();
   platform::setTraceSink(std::move(previous));
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_NE(std::wstring::npos, lines[0].find(rule.idText()));
-  EXPECT_EQ(38u, rule.idText().size());
+  EXPECT_NE(a.id(), b.id());
+  EXPECT_EQ(1, a.id().data3 >> 12);
+  EXPECT_EQ(1, b.id().data3 >> 12);
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_NE(std::wstring::npos, lines[0].find(a.idText()));
+  EXPECT_EQ(38u, a.idText().size());
 }
 
 TEST(WinClock, FileTimeIsTheSystemTime) {
@@ -66,6 +63,7 @@ struct BoxAnswer {
   int button = IDOK;
   std::wstring caption, text;
   bool yes = false, no = false, ok = false;
+  bool operator==(const BoxAnswer&) const = default;
 };
 thread_local BoxAnswer* pending = nullptr;
 
@@ -107,11 +105,7 @@ TEST(WinMessageBox, ShowsTextCaptionAndButtonsAndReturnsTheAnswer) {
     int result = prompter.messageBox(0, L"Delete the rule?", L"Policy Error", c.style);
     EXPECT_EQ(nullptr, pending) << "no message box was shown";
     EXPECT_EQ(c.click, result);
-    EXPECT_EQ(L"Policy Error", answer.caption);
-    EXPECT_EQ(L"Delete the rule?", answer.text);
-    EXPECT_EQ(c.yes, answer.yes);
-    EXPECT_EQ(c.no, answer.no);
-    EXPECT_EQ(c.ok, answer.ok);
+    EXPECT_TRUE(answer == (BoxAnswer{c.click, L"Policy Error", L"Delete the rule?", c.yes, c.no, c.ok}));
   }
 }
 

@@ -9,8 +9,7 @@
 namespace ostrel::testing {
 namespace {
 
-class SilentPrompter : public Prompter {
- public:
+struct SilentPrompter : Prompter {
   int messageBox(WindowHandle, const std::wstring& text, const std::wstring&, std::uint32_t) override {
     shown.push_back(text);
     return answer::ok;
@@ -76,30 +75,27 @@ TEST_F(StoreOnWin32, RewriteLeavesTheLayoutAndLoadGivesTheRulesBack) {
   const std::wstring product = L"SOFTWARE\\Policies\\Kelvast\\Ostrel";
   auto top = subkeys(reg_, scratch_.key(), product);
   ASSERT_EQ(3u, top.size());
-  EXPECT_EQ(L"ForceUpdate-0x", top[0].substr(0, 14));
-  EXPECT_EQ(L"Hashes", top[1]);
-  EXPECT_EQ(L"Paths", top[2]);
+  top[0].resize(14);
+  EXPECT_EQ((std::vector<std::wstring>{L"ForceUpdate-0x", L"Hashes", L"Paths"}), top);
   EXPECT_EQ(std::vector<std::wstring>{hash.idText()}, subkeys(reg_, scratch_.key(), product + L"\\Hashes"));
   EXPECT_EQ(std::vector<std::wstring>{path.idText()}, subkeys(reg_, scratch_.key(), product + L"\\Paths"));
 
   RegKey pathKey;
   ASSERT_EQ(status::success,
             RegKey::open(reg_, scratch_.key(), product + L"\\Paths\\" + path.idText(), access::read, pathKey));
-  EXPECT_EQ(L"Path", readText(reg_, pathKey.get(), L"Type"));
-  EXPECT_EQ(L"%SystemRoot%\\system32\\mmc.exe", readText(reg_, pathKey.get(), L"Name"));
-  EXPECT_EQ(L"?r?o*r\\system32\\mmc.exe", readText(reg_, pathKey.get(), L"Value"));
-  EXPECT_EQ(L"%SystemRoot%\\system32\\mmc.exe /a", readText(reg_, pathKey.get(), L"CommandLine1"));
-  EXPECT_EQ(L"S-1-5-32-544", readText(reg_, pathKey.get(), L"PrivilegedGroup1_userSID"));
+  for (auto [name, text] : {std::pair{L"Type", L"Path"}, {L"Name", L"%SystemRoot%\\system32\\mmc.exe"},
+                            {L"Value", L"?r?o*r\\system32\\mmc.exe"},
+                            {L"CommandLine1", L"%SystemRoot%\\system32\\mmc.exe /a"},
+                            {L"PrivilegedGroup1_userSID", L"S-1-5-32-544"}})
+    EXPECT_EQ(text, readText(reg_, pathKey.get(), name)) << toUtf8(name);
 
   std::vector<std::unique_ptr<Rule>> loaded;
   store::loadRules(&host_, prompter_, [&](std::unique_ptr<Rule> r) { loaded.push_back(std::move(r)); });
   ASSERT_EQ(2u, loaded.size());
   // Paths first, then hashes.
   EXPECT_EQ(path.id(), loaded[0]->id());
-  EXPECT_EQ(RuleType::Path, loaded[0]->type());
   EXPECT_EQ(path.pathPattern(), loaded[0]->pathPattern());
-  EXPECT_TRUE(loaded[0]->ownershipCheck());
-  EXPECT_TRUE(loaded[0]->recursive());
+  EXPECT_TRUE(loaded[0]->ownershipCheck() && loaded[0]->recursive());
   EXPECT_EQ(path.accounts(AccountList::PrivilegedGroups), loaded[0]->accounts(AccountList::PrivilegedGroups));
   EXPECT_EQ(hash.id(), loaded[1]->id());
   EXPECT_EQ(hash.hashText(), loaded[1]->hashText());

@@ -19,24 +19,15 @@ class Win32RegistryTest : public ::testing::Test {
 };
 
 TEST_F(Win32RegistryTest, KeysAreTheHkeysOfTheRegistry) {
-  Registry::Key hkcu = win::Win32Registry::root(HKEY_CURRENT_USER);
   RegKey viaRoot;
-  ASSERT_EQ(status::success, RegKey::open(reg_, hkcu, scratch_.path(), access::readWrite, viaRoot));
+  ASSERT_EQ(status::success, RegKey::open(reg_, win::Win32Registry::root(HKEY_CURRENT_USER), scratch_.path(),
+                                          access::readWrite, viaRoot));
   ASSERT_EQ(status::success, reg_.setValue(viaRoot.get(), L"N", regtype::dword, regDwordBytes(42)));
-
   DWORD value = 0, size = sizeof(value), type = 0;
   ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(win::Win32Registry::toHkey(scratch_.key()), L"N", nullptr, &type,
                                             reinterpret_cast<BYTE*>(&value), &size));
   EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
   EXPECT_EQ(42u, value);
-}
-
-TEST_F(Win32RegistryTest, AnEmptyBufferAsksOnlyForTypeAndSize) {
-  ASSERT_EQ(status::success, reg_.setValue(scratch_.key(), L"Text", regtype::sz, regSzBytes(L"hello")));
-  std::uint32_t type = 0, size = 0;
-  EXPECT_EQ(status::success, reg_.queryValue(scratch_.key(), L"Text", type, {}, size));
-  EXPECT_EQ(regtype::sz, type);
-  EXPECT_EQ(12u, size);
 }
 
 TEST_F(Win32RegistryTest, EnumeratesLongNamesAndLargeData) {
@@ -58,16 +49,17 @@ TEST_F(Win32RegistryTest, EnumeratesLongNamesAndLargeData) {
   EXPECT_EQ(regSzBytes(L"default"), seen[L""]);
 }
 
-TEST_F(Win32RegistryTest, ClosingAKeyTwiceOrNoKeyIsAnInvalidHandle) {
+TEST_F(Win32RegistryTest, StatusesOfMissingThingsAndOfNoKey) {
+  std::uint32_t type = 0, size = 0;
+  ASSERT_EQ(status::success, reg_.setValue(scratch_.key(), L"Text", regtype::sz, regSzBytes(L"hello")));
+  EXPECT_EQ(status::success, reg_.queryValue(scratch_.key(), L"Text", type, {}, size));  // type and size only
+  EXPECT_EQ(12u, size);
+  EXPECT_EQ(status::fileNotFound, reg_.deleteTree(scratch_.key(), L"Missing"));
+  EXPECT_EQ(status::fileNotFound, reg_.deleteValue(scratch_.key(), L"Missing"));
   Registry::Key k = 0;
   ASSERT_EQ(status::success, reg_.createKey(scratch_.key(), L"Child", access::all, k));
   EXPECT_EQ(status::success, reg_.closeKey(k));
   EXPECT_EQ(status::invalidHandle, reg_.closeKey(0));
-}
-
-TEST_F(Win32RegistryTest, DeleteTreeOfAMissingKeyIsNotFound) {
-  EXPECT_EQ(status::fileNotFound, reg_.deleteTree(scratch_.key(), L"Missing"));
-  EXPECT_EQ(status::fileNotFound, reg_.deleteValue(scratch_.key(), L"Missing"));
 }
 
 }  // namespace
