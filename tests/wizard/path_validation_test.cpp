@@ -35,7 +35,6 @@ class ScriptedPrompter : public Prompter {
 };
 
 constexpr WindowHandle page = 0x4711;
-constexpr unsigned none = 0;
 
 std::uint32_t styleOf(unsigned message) {
   if (message == trailingBackslash) return 0x34;  // Yes/No, exclamation
@@ -45,10 +44,10 @@ std::uint32_t styleOf(unsigned message) {
 
 struct Case {
   std::wstring text;
-  unsigned message;  // the one box shown, or none
+  std::vector<unsigned> messages;  // the boxes shown, in order
   bool accepted;
   std::optional<std::wstring> trimmed = {};  // the text itself when not given
-  int answer = 0;                            // to the question, if one is asked
+  std::vector<int> answers = {};             // to the questions asked
   bool ownership = false, ownershipAfter = false;
 };
 
@@ -56,81 +55,60 @@ TEST(ValidatePathRule, ExamplesAndBoundaries) {
   const std::wstring len256 = L"C:\\" + std::wstring(249, L'a') + L".exe";
   const std::wstring share = L"\\\\server\\share\\app.exe";
   const Case cases[] = {
-      {L"   C:\\Tools\\app.exe  ", none, true, L"C:\\Tools\\app.exe"},
-      {L"\t\r\n C:\\x.exe\n", none, true, L"C:\\x.exe"},
-      {L"   ", empty, false, L""},
-      {L"", empty, false},
-      {len256, none, true},
-      {len256 + L"x", tooLong, false},
-      {L"  " + len256 + L"  ", none, true, len256},  // length counts after trimming
-      {L"C:\\Program Files\\*\\app.exe", wildcardInDirectory, false},
-      {L"C:\\a\\b?\\app.exe", wildcardInDirectory, false},
-      {L"C:\\a*\\x.exe", wildcardInDirectory, false},
-      {L"C:\\Program Files\\App\\*.exe", none, true},
-      {L"C*:\\App\\x.exe", none, true},                 // before the first backslash
-      {L"ab*?\\x.exe", none, true, {}, 0, true, true},  // a single backslash
-      {L"*.exe", leadingWildcard, false},
-      {L"?pp.exe", leadingWildcard, false},
-      {L"C:\\Tools\\a?b.exe", none, true},
-      {L"C:\\Tools\\app:1.exe", fileNameCharacters, false},
-      {L"<app.exe", fileNameCharacters, false},
-      {L"C:app.exe", fileNameCharacters, false},
-      {L"C:\\Tools\\app|x\\b.exe", pathCharacters, false},
-      {L"C:\\a/b\\c.exe", pathCharacters, false},
-      {L"C:\\Temp\\nul", reservedName, false},
-      {L"C:\\Temp\\Com1", reservedName, false},
-      {L"clock$", reservedName, false},
-      {L"C:\\Temp\\nul.txt", none, true},
-      {L"C:\\Temp\\COM10", none, true},
-      {L"\\app.exe", none, true},
-      {L"C:\\Tools\\", trailingBackslash, true, {}, answer::yes},
-      {L"C:\\Tools\\", trailingBackslash, false, {}, answer::no},
-      {share, ownershipOnShare, true, {}, answer::yes, true, false},
-      {share, ownershipOnShare, false, {}, answer::no, true, true},
-      {share, none, true},
-      {L"%ProgramFiles%\\App\\app.exe", none, true, {}, 0, true, true},
+      {L"   C:\\Tools\\app.exe  ", {}, true, L"C:\\Tools\\app.exe"},
+      {L"\t\r\n C:\\x.exe\n", {}, true, L"C:\\x.exe"},
+      {L"   ", {empty}, false, L""},
+      {L"", {empty}, false},
+      {len256, {}, true},
+      {len256 + L"x", {tooLong}, false},
+      {L"  " + len256 + L"  ", {}, true, len256},  // length counts after trimming
+      {L"C:\\Program Files\\*\\app.exe", {wildcardInDirectory}, false},
+      {L"C:\\a\\b?\\app.exe", {wildcardInDirectory}, false},
+      {L"C:\\a*\\x.exe", {wildcardInDirectory}, false},
+      {L"C:\\Program Files\\App\\*.exe", {}, true},
+      {L"C*:\\App\\x.exe", {}, true},                 // before the first backslash
+      {L"ab*?\\x.exe", {}, true, {}, {}, true, true},  // a single backslash
+      {L"*.exe", {leadingWildcard}, false},
+      {L"?pp.exe", {leadingWildcard}, false},
+      {L"C:\\Tools\\a?b.exe", {}, true},
+      {L"C:\\Tools\\app:1.exe", {fileNameCharacters}, false},
+      {L"<app.exe", {fileNameCharacters}, false},
+      {L"C:app.exe", {fileNameCharacters}, false},
+      {L"C:\\Tools\\app|x\\b.exe", {pathCharacters}, false},
+      {L"C:\\a/b\\c.exe", {pathCharacters}, false},
+      {L"C:\\Temp\\nul", {reservedName}, false},
+      {L"C:\\Temp\\Com1", {reservedName}, false},
+      {L"clock$", {reservedName}, false},
+      {L"C:\\Temp\\nul.txt", {}, true},
+      {L"C:\\Temp\\COM10", {}, true},
+      {L"\\app.exe", {}, true},
+      {L"C:\\Tools\\", {trailingBackslash}, true, {}, {answer::yes}},
+      {L"C:\\Tools\\", {trailingBackslash}, false, {}, {answer::no}},
+      {share, {ownershipOnShare}, true, {}, {answer::yes}, true, false},
+      {share, {ownershipOnShare}, false, {}, {answer::no}, true, true},
+      {share, {}, true},
+      {L"%ProgramFiles%\\App\\app.exe", {}, true, {}, {}, true, true},
+      // Both questions in one path; a No to the first ends before the second is asked, and a
+      // Yes to the first does not excuse a later refusal.
+      {L"\\\\server\\share\\", {trailingBackslash, ownershipOnShare}, true, {}, {answer::yes, answer::yes}, true},
+      {L"\\\\server\\share\\", {trailingBackslash}, false, {}, {answer::no}, true, true},
+      {L"*\\", {trailingBackslash, leadingWildcard}, false, {}, {answer::yes}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "text: " << ::testing::PrintToString(c.text));
-    ScriptedPrompter prompter(c.answer != 0 ? std::vector<int>{c.answer} : std::vector<int>{});
+    ScriptedPrompter prompter(c.answers);
     std::wstring text = c.text;
     bool ownership = c.ownership;
     EXPECT_EQ(c.accepted, validatePathRule(text, ownership, page, prompter));
     EXPECT_EQ(c.trimmed.value_or(c.text), text);
     EXPECT_EQ(c.ownershipAfter, ownership);
-    if (c.message == none) {
-      EXPECT_TRUE(prompter.boxes.empty());
-      continue;
+    ASSERT_EQ(c.messages.size(), prompter.boxes.size());
+    for (std::size_t i = 0; i < c.messages.size(); ++i) {
+      EXPECT_EQ(res::string(c.messages[i]), prompter.boxes[i].text);
+      EXPECT_EQ(L"Ostrel Active Directory", prompter.boxes[i].caption);
+      EXPECT_EQ(styleOf(c.messages[i]), prompter.boxes[i].style);
+      EXPECT_EQ(page, prompter.boxes[i].owner);
     }
-    ASSERT_EQ(1u, prompter.boxes.size());
-    EXPECT_EQ(res::string(c.message), prompter.boxes[0].text);
-    EXPECT_EQ(L"Ostrel Active Directory", prompter.boxes[0].caption);
-    EXPECT_EQ(styleOf(c.message), prompter.boxes[0].style);
-    EXPECT_EQ(page, prompter.boxes[0].owner);
-  }
-}
-
-// Both questions in one path; a refusal of the first ends before the second is asked, and a
-// Yes to the first does not excuse a later refusal.
-TEST(ValidatePathRule, QuestionsComeInOrderAndLaterChecksStillRun) {
-  struct Run {
-    std::wstring text;
-    std::vector<int> answers;
-    bool accepted, ownershipAfter;
-    std::vector<unsigned> messages;
-  } runs[] = {
-      {L"\\\\server\\share\\", {answer::yes, answer::yes}, true, false, {trailingBackslash, ownershipOnShare}},
-      {L"\\\\server\\share\\", {answer::no}, false, true, {trailingBackslash}},
-      {L"*\\", {answer::yes}, false, true, {trailingBackslash, leadingWildcard}},
-  };
-  for (const Run& r : runs) {
-    ScriptedPrompter prompter(r.answers);
-    std::wstring text = r.text;
-    bool ownership = true;
-    EXPECT_EQ(r.accepted, validatePathRule(text, ownership, page, prompter));
-    EXPECT_EQ(r.ownershipAfter, ownership);
-    ASSERT_EQ(r.messages.size(), prompter.boxes.size());
-    for (std::size_t i = 0; i < r.messages.size(); ++i) EXPECT_EQ(res::string(r.messages[i]), prompter.boxes[i].text);
   }
 }
 
