@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/win/handles.h"
-#include "tests/console/console_guids.h"
 #include "tests/console/notify_route.h"
 
 namespace ostrel::console {
@@ -324,7 +323,6 @@ struct ConsoleObjects {
 HRESULT STDMETHODCALLTYPE ProviderFacet::AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND notifyWindow,
                                                           BOOL scopePane) {
   SheetRequest& r = request;
-  r.primaryPagesAsked = true;
   r.createHandle = createHandle;
   r.notifyWindow = notifyWindow;
   r.scopePane = scopePane;
@@ -442,14 +440,6 @@ std::vector<std::vector<std::wstring>> View::cells() {
   return all;
 }
 
-HRESULT View::resultViewType(MMC_COOKIE cookie, std::wstring& viewType) {
-  LPOLESTR text = nullptr;
-  LONG options = 0;
-  HRESULT hr = component_->GetResultViewType(cookie, &text, &options);
-  viewType = Console::takeText(text, "IComponent::GetResultViewType text");
-  return hr;
-}
-
 HRESULT View::close() {
   if (!open) return S_OK;
   open = false;
@@ -521,9 +511,7 @@ HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
   for (DWORD i = 0, chars = 256; RegEnumValueW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) ==
                                  ERROR_SUCCESS;
        ++i, chars = 256) {
-    CLSID clsid{};
-    if (SUCCEEDED(CLSIDFromString(name, &clsid))) namespaceExtensions.push_back(clsid);
-    else problems.push_back("namespace extension entry that is no CLSID: " + narrow(name));
+    if (CLSID clsid{}; SUCCEEDED(CLSIDFromString(name, &clsid))) namespaceExtensions.push_back(clsid);
   }
   if (namespaceExtensions.empty()) return REGDB_E_CLASSNOTREG;
   HRESULT hr = CoCreateInstance(namespaceExtensions.front(), nullptr, CLSCTX_INPROC_SERVER, ids::componentData,

@@ -9,19 +9,107 @@
 // Texts the snap-in hands over must come from CoTaskMemAlloc; the double frees them.
 #include <windows.h>
 #include <mmc.h>
+#include <gpedit.h>
 #include <wrl/client.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/console/console_guids.h"
 #include "tests/console/counted.h"
-#include "tests/console/editor_double.h"
 
 namespace ostrel::console {
 
 using Microsoft::WRL::ComPtr;
+
+// The Group Policy editor's side of a session: the data object of its Computer Configuration
+// node, which the console passes to the snap-in with MMCN_EXPAND. It answers CCF_NODETYPE and,
+// when the editor has a policy open, offers IGPEInformation over a real registry key:
+// GetRegistryKey(machine) opens a new handle to that key (the snap-in closes it), PolicyChanged
+// is recorded with its arguments.
+struct PolicyChange {
+  BOOL machine;
+  BOOL add;
+  GUID extension;
+  GUID snapin;
+  bool extensionGiven;  // false when the pointer was null
+  bool snapinGiven;
+};
+
+class EditorNode : public ComIdentity {
+ public:
+  // machineRoot null: a data object without IGPEInformation (a console without the editor).
+  explicit EditorNode(HKEY machineRoot) : machineRoot_(machineRoot) {
+    expose(IID_IDataObject, data_);
+    expose(ids::gpeInformation, information_);
+  }
+  IDataObject* dataObject() { return data_.get(); }
+
+  std::vector<std::wstring> formatsAsked;   // clipboard format names, in order
+  std::vector<DWORD> sectionsAsked;         // GetRegistryKey sections, in order
+  std::vector<PolicyChange> policyChanges;  // PolicyChanged calls, in order
+  HRESULT failGetRegistryKey = S_OK;        // a failure answers every GetRegistryKey
+
+ protected:
+  bool offered(const IID& iid) const override { return machineRoot_ != nullptr || !IsEqualIID(iid, ids::gpeInformation); }
+
+ private:
+  struct Data : Counted<IDataObject> {
+    explicit Data(EditorNode& n) : Counted(n, "editor IDataObject"), node(n) {}
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override {
+      if (format == nullptr || medium == nullptr) return E_POINTER;
+      wchar_t name[256] = {};
+      node.formatsAsked.emplace_back(name, static_cast<std::size_t>(std::max(0, GetClipboardFormatNameW(format->cfFormat, name, 256))));
+      if (node.formatsAsked.back() != L"CCF_NODETYPE") return DV_E_FORMATETC;
+      if (medium->tymed != TYMED_HGLOBAL || GlobalSize(medium->hGlobal) < sizeof(GUID)) return STG_E_MEDIUMFULL;
+      std::memcpy(GlobalLock(medium->hGlobal), &ids::nodeIdMachine, sizeof(GUID));
+      GlobalUnlock(medium->hGlobal);
+      return S_OK;
+    }
+    OSTREL_STUB(GetData, (FORMATETC*, STGMEDIUM*))
+    OSTREL_STUB(QueryGetData, (FORMATETC*))
+    OSTREL_STUB(GetCanonicalFormatEtc, (FORMATETC*, FORMATETC*))
+    OSTREL_STUB(SetData, (FORMATETC*, STGMEDIUM*, BOOL))
+    OSTREL_STUB(EnumFormatEtc, (DWORD, IEnumFORMATETC**))
+    OSTREL_STUB(DAdvise, (FORMATETC*, DWORD, IAdviseSink*, DWORD*))
+    OSTREL_STUB(DUnadvise, (DWORD))
+    OSTREL_STUB(EnumDAdvise, (IEnumSTATDATA**))
+    EditorNode& node;
+  };
+
+  struct Information : Counted<IGPEInformation> {
+    explicit Information(EditorNode& n) : Counted(n, "editor IGPEInformation"), node(n) {}
+    HRESULT STDMETHODCALLTYPE GetRegistryKey(DWORD section, HKEY* key) override {
+      if (key == nullptr) return E_POINTER;
+      *key = nullptr;
+      node.sectionsAsked.push_back(section);
+      if (FAILED(node.failGetRegistryKey)) return node.failGetRegistryKey;
+      if (section != GPO_SECTION_MACHINE) return E_INVALIDARG;
+      return HRESULT_FROM_WIN32(RegOpenKeyExW(node.machineRoot_, nullptr, 0, KEY_ALL_ACCESS, key));
+    }
+    HRESULT STDMETHODCALLTYPE PolicyChanged(BOOL machine, BOOL add, GUID* extension, GUID* snapin) override {
+      node.policyChanges.push_back({machine, add, extension ? *extension : GUID{}, snapin ? *snapin : GUID{},
+                                    extension != nullptr, snapin != nullptr});
+      return S_OK;
+    }
+    OSTREL_STUB(GetName, (LPOLESTR, int))
+    OSTREL_STUB(GetDisplayName, (LPOLESTR, int))
+    OSTREL_STUB(GetDSPath, (DWORD, LPOLESTR, int))
+    OSTREL_STUB(GetFileSysPath, (DWORD, LPOLESTR, int))
+    OSTREL_STUB(GetOptions, (DWORD*))
+    OSTREL_STUB(GetType, (GROUP_POLICY_OBJECT_TYPE*))
+    OSTREL_STUB(GetHint, (GROUP_POLICY_HINT_TYPE*))
+    EditorNode& node;
+  };
+
+  HKEY machineRoot_;
+  Data data_{*this};
+  Information information_{*this};
+};
 
 // The console's "ask me later" text pointer.
 inline const LPOLESTR callbackText = reinterpret_cast<LPOLESTR>(static_cast<INT_PTR>(-1));
@@ -58,7 +146,6 @@ struct SheetRequest {
   MMC_COOKIE cookie = 0;
   bool dataObjectGiven = false;
   DWORD options = 0;
-  bool primaryPagesAsked = false;
   bool fromComponentData = false;  // AddPrimaryPages' unknown is the snap-in's IComponentData
   BOOL createHandle = FALSE;
   HWND notifyWindow = nullptr;
@@ -77,7 +164,7 @@ struct SheetRequest {
 
 class Console;
 struct ViewObjects;     // the console objects one view hands to its IComponent
-struct ConsoleObjects;  // the scope pane's, menus', sheets' and sheet providers'
+struct ConsoleObjects;  // the scope pane's, the menus', the sheets' and the sheet providers'
 
 // One console view (an IComponent of the snap-in) with its result pane.
 class View {
@@ -97,8 +184,6 @@ class View {
   HRESULT deleteRow(std::size_t row) { return notifyRow(row, MMCN_DELETE, 0); }
   // Any notification for a scope item, with a data object the component makes for it.
   HRESULT notifyScope(HSCOPEITEM item, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param);
-  // IComponent::GetResultViewType; a returned text is taken as the console takes it.
-  HRESULT resultViewType(MMC_COOKIE cookie, std::wstring& viewType);
   // IComponent::Destroy, then the final Release; Destroy must release the view's console objects.
   HRESULT close();
 
@@ -127,11 +212,8 @@ class View {
 
 class Console {
  public:
-  // editor: the Group Policy editor whose Computer Configuration node the snap-in extends.
   explicit Console(EditorNode& editor);
   ~Console();  // closes the session if the test did not
-  Console(const Console&) = delete;
-  Console& operator=(const Console&) = delete;
 
   // Reads the namespace extensions registered for a node type under
   // HKLM\SOFTWARE\Microsoft\MMC\NodeTypes\{type}\Extensions\NameSpace, keeps them in
@@ -139,8 +221,7 @@ class Console {
   HRESULT loadNamespaceExtension(const GUID& nodeType);
   std::vector<CLSID> namespaceExtensions;
 
-  // The editor's Computer Configuration node, and the administrator expanding it (MMCN_EXPAND
-  // with the editor's data object).
+  // The editor's Computer Configuration node, expanded with the editor's data object.
   static constexpr HSCOPEITEM computerConfiguration = 0x100;
   HRESULT expandComputerConfiguration();
   // MMCN_EXPAND of one of the snap-in's own scope items.
@@ -166,15 +247,13 @@ class Console {
     std::size_t pagesAdded = 0;
   };
   PageRequest requestPropertyPages(HSCOPEITEM item);
-  // Makes the console's property-sheet provider (CLSID_NodeManager) available to
-  // CoCreateInstance in this process; without it, creating one fails as under plain Wine. The
-  // provider gathers pages and records Show; it displays nothing.
+  // Registers the console's property-sheet provider (CLSID_NodeManager) in this process; without
+  // it, creating one fails as under plain Wine. It gathers pages and records Show, showing nothing.
   HRESULT offerSheetProvider();
   [[nodiscard]] std::vector<const SheetRequest*> sheetRequests() const;
 
-  // Page notices (MMCPropertyChangeNotify) are posted to the console's window; its message loop
-  // delivers them with MMCN_PROPERTY_CHANGE to IComponentData (sheets of the scope pane) or the
-  // sheet's IComponent.
+  // Page notices posted to the console's window, delivered by pumpMessages() with
+  // MMCN_PROPERTY_CHANGE to IComponentData (scope-pane sheets) or the sheet's IComponent.
   struct PropertyChange {
     bool scopePane;
     LPARAM param;
@@ -185,15 +264,13 @@ class Console {
 
   // Every IComponent::Destroy and final Release, then IComponentData's. Answers the first failure.
   HRESULT close();
-  // Interfaces of the double's objects still referenced or released too often; empty after a
-  // clean session.
+  // Interfaces of the double's objects still referenced or released too often.
   [[nodiscard]] std::vector<std::string> referenceProblems() const;
 
   [[nodiscard]] HWND mainWindow() const { return mainWindow_; }
   std::vector<ViewChange> viewChanges;
 
-  // A text the snap-in handed over: copied, and freed when it came from CoTaskMemAlloc
-  // (reported otherwise).
+  // A text the snap-in handed over: copied, freed when from CoTaskMemAlloc, reported otherwise.
   static std::wstring takeText(LPOLESTR text, const char* what);
 
   // The double's own parts, reached by the console objects.

@@ -1,10 +1,7 @@
 #pragma once
-// Every interface and class id the console double uses, in one place. mingw-w64's mmc.h
-// declares the console's ids without defining them, and its gpedit.h carries a Computer
-// Configuration node type ({8FC0B737-...}) that is not the node the snap-in extends; the
-// double therefore takes none of them from the headers. The values are the console's and
-// the Group Policy editor's published ids, written down here independently of the module's
-// own table so that a wrong id on either side shows up as a failed query.
+// The interface and class ids the console double uses. mingw-w64's mmc.h declares the console's
+// ids without defining them and its gpedit.h has another Computer Configuration node type, so
+// they are written down here, independently of the module's own table.
 #include <windows.h>
 
 #include "platform/guid.h"
@@ -15,7 +12,6 @@ namespace ostrel::console::ids {
 inline constexpr IID componentData{0x955AB28A, 0x5218, 0x11D0, {0xA9, 0x85, 0x00, 0xC0, 0x4F, 0xD8, 0xD5, 0x65}};
 inline constexpr IID component{0x43136EB2, 0xD36C, 0x11CF, {0xAD, 0xBC, 0x00, 0xAA, 0x00, 0xA8, 0x00, 0x33}};
 inline constexpr IID extendContextMenu{0x4F3B7A4F, 0xCFAC, 0x11CF, {0xB8, 0xE3, 0x00, 0xC0, 0x4F, 0xD8, 0xD5, 0xB0}};
-inline constexpr IID extendPropertySheet{0x85DE64DC, 0xEF21, 0x11CF, {0xA2, 0x85, 0x00, 0xC0, 0x4F, 0xD8, 0xDB, 0xE6}};
 inline constexpr IID extendPropertySheet2{0xB7A87232, 0x4A51, 0x11D1, {0xA7, 0xEA, 0x00, 0xC0, 0x4F, 0xD9, 0x09, 0xDD}};
 
 // Interfaces the console implements and the snap-in calls.
@@ -42,14 +38,6 @@ inline constexpr GUID registryExtension{0x35378EAC, 0x683F, 0x11D2, {0xA8, 0x9A,
 inline GUID toGUID(const Guid& g) {
   GUID out{g.data1, g.data2, g.data3, {}};
   for (int i = 0; i < 8; ++i) out.Data4[i] = g.data4[static_cast<std::size_t>(i)];
-  return out;
-}
-inline Guid fromGUID(const GUID& g) {
-  Guid out;
-  out.data1 = g.Data1;
-  out.data2 = g.Data2;
-  out.data3 = g.Data3;
-  for (int i = 0; i < 8; ++i) out.data4[static_cast<std::size_t>(i)] = g.Data4[i];
   return out;
 }
 

@@ -16,16 +16,15 @@ namespace ostrel::console {
 // Destroy, unimplemented methods called); a session ends with none.
 inline std::vector<std::string> problems;
 
+// One counted interface of an object.
 class Facet {
  public:
   explicit Facet(std::string name) : name_(std::move(name)) {}
-  Facet(const Facet&) = delete;
-  Facet& operator=(const Facet&) = delete;
   virtual ~Facet() = default;
-  [[nodiscard]] const std::string& name() const { return name_; }
-  [[nodiscard]] long references() const { return refs_; }
-  [[nodiscard]] long doubleReleases() const { return overReleases_; }
   virtual IUnknown* pointer() = 0;
+  const std::string& name() const { return name_; }
+  long references() const { return refs_; }
+  long doubleReleases() const { return overReleases_; }
 
  protected:
   ULONG addRef() { return static_cast<ULONG>(++refs_); }
@@ -37,8 +36,7 @@ class Facet {
 
  private:
   std::string name_;
-  long refs_ = 0;
-  long overReleases_ = 0;
+  long refs_ = 0, overReleases_ = 0;
 };
 
 // A console method the snap-in must not call: answers E_NOTIMPL and is reported.
@@ -46,14 +44,10 @@ class Facet {
   HRESULT STDMETHODCALLTYPE method params override { return notImplemented(#method); }
 
 // A COM object of the double: QueryInterface answers for all its facets alike; the first facet
-// is the object's IUnknown.
+// is the object's IUnknown. An object may withhold a facet (offered).
 class ComIdentity {
  public:
-  ComIdentity() = default;
-  ComIdentity(const ComIdentity&) = delete;
-  ComIdentity& operator=(const ComIdentity&) = delete;
   virtual ~ComIdentity() = default;
-
   HRESULT query(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
@@ -65,11 +59,10 @@ class ComIdentity {
     found->pointer()->AddRef();
     return S_OK;
   }
-  [[nodiscard]] const std::vector<std::pair<IID, Facet*>>& facets() const { return facets_; }
+  const std::vector<std::pair<IID, Facet*>>& facets() const { return facets_; }
 
  protected:
   void expose(const IID& iid, Facet& facet) { facets_.emplace_back(iid, &facet); }
-  // An object may withhold one of its interfaces (the editor's data object without IGPEInformation).
   virtual bool offered(const IID&) const { return true; }
 
  private:
@@ -87,7 +80,7 @@ class Counted : public I, public Facet {
   ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return release(); }
 
- protected:
+ private:
   ComIdentity& owner_;
 };
 
