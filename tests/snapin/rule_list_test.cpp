@@ -5,7 +5,7 @@
 #include <string>
 
 #include "snapin/console_logic.h"
-#include "snapin/page_notice.h"
+#include "snapin/page_notice.h"  // the notice codes
 #include "snapin/rule_list.h"
 
 namespace ostrel::snapin {
@@ -96,15 +96,6 @@ TEST(ConsoleLogic, PropertySheetNoticesSaveOnlyOnApply) {
   EXPECT_EQ(decideSheetNotice(notice::cancel), SheetNoticeAction::clear);
   EXPECT_EQ(decideSheetNotice(notice::pageDone), SheetNoticeAction::none);
   EXPECT_EQ(decideSheetNotice(notice::finish), SheetNoticeAction::none);
-}
-
-TEST(ConsoleLogic, PageNoticeTravelsAsOnePointerSizedParam) {
-  std::intptr_t param = sendablePageNotice(125, nullptr, notice::finish);
-  std::unique_ptr<PageNotice> back = adoptPageNotice(param);
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->pageId, 125);
-  EXPECT_EQ(back->code, notice::finish);
-  EXPECT_FALSE(adoptPageNotice(0));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Ids, clock, debug output, system messages and message boxes on Windows.
+// Ids, clock, debug output and system messages on Windows. Message boxes are shown and
+// answered in the console scenarios.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,8 +8,6 @@
 #include "platform/prompt.h"
 #include "platform/text.h"
 #include "platform/trace.h"
-#include "platform/win/handles.h"
-#include "platform/win/message_box_prompter.h"
 #include "rules/rule.h"
 
 namespace ostrel {
@@ -56,57 +55,6 @@ TEST(WinSystemMessage, KnownCodesGiveTheSystemTextOthersTheirNumber) {
   EXPECT_FALSE(denied.empty());
   EXPECT_EQ(std::wstring::npos, denied.find(L"0x")) << toUtf8(denied);
   EXPECT_EQ(L"Error 0x8FFF1234", platform::systemMessage(static_cast<HResult>(0x8FFF1234)));
-}
-
-// Answers the next message box of this thread as a person would, recording what it showed.
-struct BoxAnswer {
-  int button = IDOK;
-  std::wstring caption, text;
-  bool yes = false, no = false, ok = false;
-  bool operator==(const BoxAnswer&) const = default;
-};
-thread_local BoxAnswer* pending = nullptr;
-
-LRESULT CALLBACK answerBox(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && pending != nullptr) {
-    HWND box = reinterpret_cast<HWND>(wParam);
-    wchar_t buffer[512] = {};
-    GetWindowTextW(box, buffer, 512);
-    pending->caption = buffer;
-    GetDlgItemTextW(box, 0xFFFF, buffer, 512);
-    pending->text = buffer;
-    pending->yes = GetDlgItem(box, IDYES) != nullptr;
-    pending->no = GetDlgItem(box, IDNO) != nullptr;
-    pending->ok = GetDlgItem(box, IDOK) != nullptr;
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(pending->button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, pending->button)));
-    pending = nullptr;
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-TEST(WinMessageBox, ShowsTextCaptionAndButtonsAndReturnsTheAnswer) {
-  win::Hook hook(SetWindowsHookExW(WH_CBT, answerBox, nullptr, GetCurrentThreadId()));
-  ASSERT_TRUE(hook);
-  win::MessageBoxPrompter prompter;
-  struct Case {
-    std::uint32_t style;
-    int click;
-    bool yes, no, ok;
-  } cases[] = {
-      {mb::yesNo | mb::iconQuestion, IDNO, true, true, false},
-      {mb::yesNo | mb::iconExclamation, IDYES, true, true, false},
-      {mb::ok | mb::iconInformation, IDOK, false, false, true},
-  };
-  for (const auto& c : cases) {
-    BoxAnswer answer;
-    answer.button = c.click;
-    pending = &answer;
-    int result = prompter.messageBox(0, L"Delete the rule?", L"Policy Error", c.style);
-    EXPECT_EQ(nullptr, pending) << "no message box was shown";
-    EXPECT_EQ(c.click, result);
-    EXPECT_TRUE(answer == (BoxAnswer{c.click, L"Policy Error", L"Delete the rule?", c.yes, c.no, c.ok}));
-  }
 }
 
 }  // namespace
