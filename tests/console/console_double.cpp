@@ -9,12 +9,6 @@ namespace ostrel::console {
 
 namespace {
 
-std::string narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out.push_back(c < 128 ? static_cast<char>(c) : '?');
-  return out;
-}
-
 SIZE bitmapSize(LONG_PTR handle) {
   BITMAP bm{};
   if (handle == 0 || GetObjectW(reinterpret_cast<HBITMAP>(handle), sizeof bm, &bm) != sizeof bm) return SIZE{0, 0};
@@ -50,7 +44,8 @@ struct ImageListFacet : Counted<IImageList> {
 struct VerbFacet : Counted<IConsoleVerb> {
   VerbFacet(ComIdentity& o, std::string name, View& v) : Counted(o, std::move(name)), view(v) {}
   HRESULT STDMETHODCALLTYPE SetVerbState(MMC_CONSOLE_VERB verb, MMC_BUTTON_STATE state, BOOL value) override {
-    view.verbStates[{verb, state}] = value;
+    if (state == ENABLED && value) view.enabledVerbs.insert(verb);
+    if (state == ENABLED && !value) view.enabledVerbs.erase(verb);
     return S_OK;
   }
   OSTREL_STUB(GetVerbState, (MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL*))
@@ -93,8 +88,13 @@ struct SheetFacet : Counted<IPropertySheetCallback> {
 // IComponent::Initialize: IConsole, then IConsoleNameSpace or the view's result pane ---------
 
 struct ConsoleObject : ComIdentity {
-  struct ConsoleFacet : Counted<IConsole> {
-    ConsoleFacet(ConsoleObject& o, std::string name) : Counted(o, std::move(name)), object(o) {}
+  template <class I>
+  struct Part : Counted<I> {
+    Part(ConsoleObject& o, const std::string& name) : Counted<I>(o, name), object(o) {}
+    ConsoleObject& object;
+  };
+  struct ConsoleFacet : Part<IConsole> {
+    using Part::Part;
     // The scope pane's console acts on the view that has the focus: the most recent open one.
     View* target() { return object.view != nullptr ? object.view : object.console.activeView(); }
     HRESULT STDMETHODCALLTYPE QueryScopeImageList(IImageList** list) override;
@@ -129,19 +129,18 @@ struct ConsoleObject : ComIdentity {
     OSTREL_STUB(QueryResultView, (IUnknown**))
     OSTREL_STUB(MessageBox, (LPCWSTR, LPCWSTR, UINT, int*))
     OSTREL_STUB(NewWindow, (HSCOPEITEM, ULONG))
-    ConsoleObject& object;
   };
 
-  struct NameSpaceFacet : Counted<IConsoleNameSpace> {
-    NameSpaceFacet(ConsoleObject& o, std::string name) : Counted(o, std::move(name)), console(o.console) {}
+  struct NameSpaceFacet : Part<IConsoleNameSpace> {
+    using Part::Part;
     HRESULT STDMETHODCALLTYPE InsertItem(SCOPEDATAITEM* item) override {
       if (item == nullptr) return E_INVALIDARG;
-      ScopeItem s{console.nextScopeId_++, 0, *item};
+      ScopeItem s{object.console.nextScopeId_++, 0, *item};
       // Without SDI_PREVIOUS, SDI_NEXT or SDI_FIRST the relative item is the parent.
       if (!(item->mask & (SDI_PREVIOUS | SDI_NEXT | SDI_FIRST))) s.parent = item->relativeID;
-      if (s.parent != Console::computerConfiguration && console.scopeItem(s.parent) == nullptr) return E_INVALIDARG;
+      if (s.parent != Console::computerConfiguration && object.console.scopeItem(s.parent) == nullptr) return E_INVALIDARG;
       item->ID = s.id;
-      console.scopeItems.push_back(s);
+      object.console.scopeItems.push_back(s);
       return S_OK;
     }
     OSTREL_STUB(DeleteItem, (HSCOPEITEM, LONG))
@@ -150,11 +149,10 @@ struct ConsoleObject : ComIdentity {
     OSTREL_STUB(GetChildItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
     OSTREL_STUB(GetNextItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
     OSTREL_STUB(GetParentItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
-    Console& console;
   };
 
-  struct ResultFacet : Counted<IResultData> {
-    ResultFacet(ConsoleObject& o, std::string name) : Counted(o, std::move(name)), object(o) {}
+  struct ResultFacet : Part<IResultData> {
+    using Part::Part;
     View& view() { return *object.view; }
     HRESULT STDMETHODCALLTYPE InsertItem(RESULTDATAITEM* item) override {
       if (item == nullptr) return E_INVALIDARG;
@@ -194,11 +192,10 @@ struct ConsoleObject : ComIdentity {
     OSTREL_STUB(Sort, (int, DWORD, LPARAM))
     OSTREL_STUB(SetDescBarText, (LPOLESTR))
     OSTREL_STUB(SetItemCount, (int, DWORD))
-    ConsoleObject& object;
   };
 
-  struct HeaderFacet : Counted<IHeaderCtrl> {
-    HeaderFacet(ConsoleObject& o, std::string name) : Counted(o, std::move(name)), object(o) {}
+  struct HeaderFacet : Part<IHeaderCtrl> {
+    using Part::Part;
     HRESULT STDMETHODCALLTYPE InsertColumn(int column, LPCWSTR title, int format, int width) override {
       if (title == nullptr || column < 0) return E_INVALIDARG;
       View& view = *object.view;
@@ -215,7 +212,6 @@ struct ConsoleObject : ComIdentity {
     OSTREL_STUB(GetColumnText, (int, LPOLESTR*))
     OSTREL_STUB(SetColumnWidth, (int, int))
     OSTREL_STUB(GetColumnWidth, (int, int*))
-    ConsoleObject& object;
   };
 
   struct HelpFacet : Counted<IDisplayHelp> {
@@ -373,16 +369,9 @@ HRESULT STDMETHODCALLTYPE ConsoleObject::ConsoleFacet::QueryConsoleVerb(IConsole
   return handOut<IConsoleVerb>(view != nullptr ? view->objects_->verbs.facet.get() : nullptr, verb);
 }
 
-// --- View --------------------------------------------------------------------------------
-
 View::View(Console& console, int n)
     : number(n), console_(console), objects_(std::make_unique<ViewObjects>(console, *this, "view " + std::to_string(n))) {}
 View::~View() = default;
-
-bool View::verbSet(MMC_CONSOLE_VERB verb) const {
-  auto it = verbStates.find({verb, ENABLED});
-  return it != verbStates.end() && it->second;
-}
 
 HRESULT View::notifyScope(HSCOPEITEM item, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) {
   const ScopeItem* scope = console_.scopeItem(item);
@@ -401,7 +390,7 @@ HRESULT View::select(HSCOPEITEM item) {
   selected_ = item;
   // Each show builds the header afresh; the verbs belong to the new selection.
   columns.clear();
-  verbStates.clear();
+  enabledVerbs.clear();
   (void)notifyScope(item, MMCN_ADD_IMAGES, reinterpret_cast<LPARAM>(objects_->images.facet.get()), item);
   log.push_back(L"MMCN_SHOW 1");
   HRESULT shown = notifyScope(item, MMCN_SHOW, TRUE, item);
@@ -411,7 +400,7 @@ HRESULT View::select(HSCOPEITEM item) {
 
 HRESULT View::notifyRow(std::size_t row, MMC_NOTIFY_TYPE event, LPARAM arg) {
   if (row >= rows.size() || component_ == nullptr) return E_UNEXPECTED;
-  if (event == MMCN_SELECT) verbStates.clear();
+  if (event == MMCN_SELECT) enabledVerbs.clear();
   // The console keeps the row's data object for the whole notification.
   ComPtr<IDataObject> data;
   HRESULT hr = component_->QueryDataObject(rows[row].lParam, CCT_RESULT, data.GetAddressOf());
@@ -448,8 +437,6 @@ HRESULT View::close() {
   component_.Reset();
   return hr;
 }
-
-// --- Console -----------------------------------------------------------------------------
 
 Console::Console(EditorNode& editor) : editor_(editor), objects_(std::make_unique<ConsoleObjects>(*this)) {
   // A hidden frame window stands for the console's main window: the owner of message boxes
@@ -664,7 +651,7 @@ std::wstring Console::takeText(LPOLESTR text, const char* what) {
   if (SUCCEEDED(CoGetMalloc(1, malloc.GetAddressOf())) && malloc->DidAlloc(text) == 1)
     CoTaskMemFree(text);
   else
-    problems.push_back(std::string(what) + " \"" + narrow(copy) + "\" was not allocated with CoTaskMemAlloc");
+    problems.push_back(std::string(what) + " was not allocated with CoTaskMemAlloc");
   return copy;
 }
 

@@ -14,7 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,12 +32,8 @@ using Microsoft::WRL::ComPtr;
 // GetRegistryKey(machine) opens a new handle to that key (the snap-in closes it), PolicyChanged
 // is recorded with its arguments.
 struct PolicyChange {
-  BOOL machine;
-  BOOL add;
-  GUID extension;
-  GUID snapin;
-  bool extensionGiven;  // false when the pointer was null
-  bool snapinGiven;
+  BOOL machine, add;
+  GUID extension, snapin;  // GUID_NULL for a null pointer
 };
 
 class EditorNode : public ComIdentity {
@@ -92,8 +88,7 @@ class EditorNode : public ComIdentity {
       return HRESULT_FROM_WIN32(RegOpenKeyExW(node.machineRoot_, nullptr, 0, KEY_ALL_ACCESS, key));
     }
     HRESULT STDMETHODCALLTYPE PolicyChanged(BOOL machine, BOOL add, GUID* extension, GUID* snapin) override {
-      node.policyChanges.push_back({machine, add, extension ? *extension : GUID{}, snapin ? *snapin : GUID{},
-                                    extension != nullptr, snapin != nullptr});
+      node.policyChanges.push_back({machine, add, extension ? *extension : GUID_NULL, snapin ? *snapin : GUID_NULL});
       return S_OK;
     }
     OSTREL_STUB(GetName, (LPOLESTR, int))
@@ -123,8 +118,7 @@ struct ScopeItem {
 struct ImageStrip {
   long start;
   COLORREF mask;
-  SIZE smallSize;  // of the bitmaps, as GetObjectW reports them at the call
-  SIZE largeSize;
+  SIZE smallSize, largeSize;  // of the bitmaps, as GetObjectW reports them at the call
 };
 
 struct MenuItem {
@@ -134,32 +128,31 @@ struct MenuItem {
 
 struct ViewChange {
   IDataObject* dataObject;
-  LPARAM data;
-  LONG_PTR hint;
+  LPARAM data, hint;
 };
 
 // One sheet the snap-in asked the console's property-sheet provider for, from
 // CreatePropertySheet to Show.
 struct SheetRequest {
+  // CreatePropertySheet; propertySheet is its type (TRUE a property sheet, FALSE a wizard).
   std::wstring title;
-  bool propertySheet = false;  // CreatePropertySheet's type: TRUE a property sheet, FALSE a wizard
+  bool propertySheet = false, dataObjectGiven = false;
   MMC_COOKIE cookie = 0;
-  bool dataObjectGiven = false;
   DWORD options = 0;
-  bool fromComponentData = false;  // AddPrimaryPages' unknown is the snap-in's IComponentData
-  BOOL createHandle = FALSE;
+  // AddPrimaryPages: whether its unknown is the snap-in's IComponentData, its arguments,
+  // GetWatermarks (asked for new-style wizards), the handle given to CreatePropertyPages (0
+  // without bCreateHandle) and the pages added.
+  bool fromComponentData = false;
+  BOOL createHandle = FALSE, scopePane = FALSE, stretch = TRUE;
   HWND notifyWindow = nullptr;
-  BOOL scopePane = FALSE;
-  HRESULT watermarks = E_FAIL;  // GetWatermarks (asked for new-style wizards)
-  HBITMAP watermark = nullptr;
-  HBITMAP header = nullptr;
-  BOOL stretch = TRUE;
-  LONG_PTR notifyHandle = 0;  // given to CreatePropertyPages (0 without bCreateHandle)
+  HRESULT watermarks = E_FAIL;
+  HBITMAP watermark = nullptr, header = nullptr;
+  LONG_PTR notifyHandle = 0;
   std::size_t pages = 0;
-  int showCalls = 0;
+  // Show; discarded for Show(-1), which throws the sheet begun away.
+  int showCalls = 0, showPage = -1;
   LONG_PTR showWindow = 0;
-  int showPage = -1;
-  bool discarded = false;  // Show(-1): the sheet begun is thrown away
+  bool discarded = false;
 };
 
 class Console;
@@ -194,8 +187,7 @@ class View {
   bool open = false;
   std::vector<std::wstring> columns;      // "index title format width", in header order
   std::vector<RESULTDATAITEM> rows;       // as inserted, itemID set by the console
-  std::map<std::pair<int, int>, BOOL> verbStates;  // (verb, state) -> value, reset at each selection
-  [[nodiscard]] bool verbSet(MMC_CONSOLE_VERB verb) const;  // the verb is ENABLED
+  std::set<int> enabledVerbs;             // reset at each selection
   std::vector<ImageStrip> resultStrips;
   // What the snap-in did to this result pane, in order ("InsertColumn 0 Application",
   // "DeleteAllRsltItems", "InsertItem", "DeleteItem 0", "MMCN_SHOW 1", "MMCN_VIEW_CHANGE").

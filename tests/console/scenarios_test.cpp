@@ -104,12 +104,6 @@ std::wstring systemText(HRESULT hr) {
   return std::wstring(buffer, n);
 }
 
-std::string describe(const std::vector<std::string>& lines) {
-  std::string all;
-  for (const auto& l : lines) all += "\n  " + l;
-  return all;
-}
-
 class AdministratorSession : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -123,10 +117,10 @@ class AdministratorSession : public ::testing::Test {
   void TearDown() override {
     if (console_ != nullptr) {
       EXPECT_EQ(S_OK, console_->close());
-      EXPECT_TRUE(console_->referenceProblems().empty()) << describe(console_->referenceProblems());
+      EXPECT_TRUE(console_->referenceProblems().empty()) << ::testing::PrintToString(console_->referenceProblems());
       console_.reset();
     }
-    EXPECT_TRUE(problems.empty()) << describe(problems);
+    EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
     // With every object released the console may unload the module.
     auto canUnload = exportOf<HRESULT(STDAPICALLTYPE*)()>(GetModuleHandleW(L"osadmmc.dll"), "DllCanUnloadNow");
     EXPECT_EQ(S_OK, canUnload != nullptr ? canUnload() : E_NOTIMPL);
@@ -165,13 +159,9 @@ class AdministratorSession : public ::testing::Test {
     SCOPED_TRACE("view " + std::to_string(view.number));
     EXPECT_EQ(ruleColumns, view.columns);
     ASSERT_EQ(cells.size(), view.rows.size());
-    for (const RESULTDATAITEM& row : view.rows) {
-      EXPECT_EQ(static_cast<UINT>(RDI_STR | RDI_IMAGE | RDI_PARAM), row.mask);
-      EXPECT_TRUE(row.str == callbackText);
-      EXPECT_EQ(2, row.nImage);
-      EXPECT_EQ(0, row.nCol);
-      EXPECT_NE(0, row.lParam);
-    }
+    for (const RESULTDATAITEM& row : view.rows)  // text asked back, image 2, first column, an item
+      EXPECT_EQ(std::tuple(UINT{RDI_STR | RDI_IMAGE | RDI_PARAM}, true, 2, 0, true),
+                std::tuple(row.mask, row.str == callbackText, row.nImage, row.nCol, row.lParam != 0));
     EXPECT_EQ(cells, view.cells());
   }
 
@@ -224,8 +214,8 @@ class AdministratorSession : public ::testing::Test {
       const PolicyChange& c = calls[from + i];
       EXPECT_EQ(TRUE, c.machine);
       EXPECT_EQ(expected[i].first, c.add);
-      EXPECT_TRUE(c.extensionGiven && IsEqualGUID(*expected[i].second, c.extension));
-      EXPECT_TRUE(c.snapinGiven && IsEqualGUID(snapin, c.snapin));
+      EXPECT_TRUE(IsEqualGUID(*expected[i].second, c.extension));
+      EXPECT_TRUE(IsEqualGUID(snapin, c.snapin));
     }
     return markers.front();
   }
@@ -350,7 +340,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
                                        L"InsertItem", L"InsertItem", L"InsertItem"}),
             first.log);
   EXPECT_EQ(S_OK, first.scopeSelectResult);
-  EXPECT_FALSE(first.verbSet(MMC_VERB_DELETE) || first.verbSet(MMC_VERB_PROPERTIES) || first.verbSet(MMC_VERB_REFRESH));
+  EXPECT_TRUE(first.enabledVerbs.empty());
   // A view change with any hint but the refresh is acknowledged and ignored.
   first.log.clear();
   EXPECT_EQ(S_OK, first.component()->Notify(nullptr, MMCN_VIEW_CHANGE, node, 7));
@@ -365,9 +355,8 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
 
   // The administrator selects the second path rule, presses Delete and answers No.
   ASSERT_EQ(S_OK, first.selectRow(1));
-  EXPECT_TRUE(first.verbSet(MMC_VERB_DELETE));
-  EXPECT_TRUE(first.verbSet(MMC_VERB_PROPERTIES));
-  EXPECT_FALSE(second.verbSet(MMC_VERB_DELETE));
+  EXPECT_EQ((std::set<int>{MMC_VERB_DELETE, MMC_VERB_PROPERTIES}), first.enabledVerbs);
+  EXPECT_TRUE(second.enabledVerbs.empty());
   answerer_.answerNext(IDNO);
   first.log.clear();
   EXPECT_EQ(S_OK, first.deleteRow(1));
@@ -405,7 +394,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
 
   // The second view is closed (it must release what it was given) and is no longer told.
   EXPECT_EQ(S_OK, second.close());
-  EXPECT_TRUE(problems.empty()) << describe(problems);
+  EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
   second.log.clear();
   answerer_.answerNext(IDYES);
   EXPECT_EQ(S_OK, first.deleteRow(1));
@@ -469,7 +458,7 @@ TEST_F(AdministratorSession, ANodeWithoutAReachablePolicyIsThereAndEmpty) {
     ASSERT_EQ(withPolicy ? 1u : 0u, answerer_.seen.size());
     if (withPolicy) expectPolicyError(0, E_ACCESSDENIED);
     EXPECT_EQ(S_OK, console_->close());
-    EXPECT_TRUE(console_->referenceProblems().empty()) << describe(console_->referenceProblems());
+    EXPECT_TRUE(console_->referenceProblems().empty()) << ::testing::PrintToString(console_->referenceProblems());
     console_.reset();
   }
 }
