@@ -1,6 +1,8 @@
 // Registration through the system's regsvr32 and the module's exports, in the real registry.
 #include <gtest/gtest.h>
 
+#include <process.h>
+
 #include <algorithm>
 #include <string>
 
@@ -17,25 +19,13 @@ constexpr wchar_t nameSpaceKey[] =
     L"SOFTWARE\\Microsoft\\MMC\\NodeTypes\\{8FC0B739-A0E1-11D1-A7D3-0000F87571E3}\\Extensions\\NameSpace";
 constexpr wchar_t snapinValue[] = L"{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}";
 
-// regsvr32 [options] module, waited for at most 60 s; its exit code.
-DWORD regsvr32(const std::wstring& options) {
+// regsvr32 [options] module, waited for; its exit code.
+int regsvr32(const wchar_t* options) {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(system) + L"\\regsvr32.exe\" " + options + L" \"" +
-                         testing::modulePath() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return 0xFFFFFFFF;
-  win::Handle process(info.hProcess), thread(info.hThread);
-  if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.get(), 1);
-    return 0xFFFFFFFE;
-  }
-  DWORD code = 0;
-  GetExitCodeProcess(process.get(), &code);
-  return code;
+  const std::wstring program = std::wstring(system) + L"\\regsvr32.exe";
+  const std::wstring module = L"\"" + testing::modulePath() + L"\"";
+  return static_cast<int>(_wspawnl(_P_WAIT, program.c_str(), L"regsvr32", options, module.c_str(), nullptr));
 }
 
 std::wstring lower(std::wstring s) {
@@ -61,14 +51,14 @@ bool exists(HKEY root, const std::wstring& key) {
 TEST(Registration, Regsvr32AndTheExportsRegisterAndUnregister) {
   const std::wstring server = L"\\InprocServer32", path = lower(testing::modulePath());
 
-  ASSERT_EQ(regsvr32(L"/s /u"), 0u);  // a clean start, whatever ran before
-  ASSERT_EQ(regsvr32(L"/s"), 0u);
+  ASSERT_EQ(regsvr32(L"/s /u"), 0);  // a clean start, whatever ran before
+  ASSERT_EQ(regsvr32(L"/s"), 0);
   EXPECT_EQ(text(HKEY_CLASSES_ROOT, snapinKey + server, L""), path);
   EXPECT_EQ(text(HKEY_CLASSES_ROOT, aboutKey + server, L""), path);
   EXPECT_EQ(text(HKEY_LOCAL_MACHINE, snapinsKey, L"NameString"), L"ostrel for active directory");
   EXPECT_NE(text(HKEY_LOCAL_MACHINE, nameSpaceKey, snapinValue), L"(none)");
 
-  ASSERT_EQ(regsvr32(L"/s /u"), 0u);
+  ASSERT_EQ(regsvr32(L"/s /u"), 0);
   EXPECT_FALSE(exists(HKEY_CLASSES_ROOT, snapinKey));
   EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, snapinsKey));
   EXPECT_EQ(text(HKEY_LOCAL_MACHINE, nameSpaceKey, snapinValue), L"(none)");
