@@ -495,11 +495,8 @@ HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
   if (s != ERROR_SUCCESS) return HRESULT_FROM_WIN32(s);
   namespaceExtensions.clear();
   wchar_t name[256] = {};
-  for (DWORD i = 0, chars = 256; RegEnumValueW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) ==
-                                 ERROR_SUCCESS;
-       ++i, chars = 256) {
+  for (DWORD i = 0, n = 256; RegEnumValueW(key.get(), i, name, &n, nullptr, nullptr, nullptr, nullptr) == 0; ++i, n = 256)
     if (CLSID clsid{}; SUCCEEDED(CLSIDFromString(name, &clsid))) namespaceExtensions.push_back(clsid);
-  }
   if (namespaceExtensions.empty()) return REGDB_E_CLASSNOTREG;
   HRESULT hr = CoCreateInstance(namespaceExtensions.front(), nullptr, CLSCTX_INPROC_SERVER, ids::componentData,
                                 reinterpret_cast<void**>(componentData_.ReleaseAndGetAddressOf()));
@@ -513,10 +510,8 @@ HRESULT Console::expandComputerConfiguration() {
 
 ComPtr<IDataObject> Console::scopeDataObject(HSCOPEITEM item) {
   ComPtr<IDataObject> data;
-  const ScopeItem* scope = scopeItem(item);
-  if (componentData_ == nullptr || scope == nullptr ||
-      FAILED(componentData_->QueryDataObject(scope->inserted.lParam, CCT_SCOPE, data.GetAddressOf())))
-    data.Reset();
+  if (const ScopeItem* scope = scopeItem(item); scope != nullptr && componentData_ != nullptr)
+    (void)componentData_->QueryDataObject(scope->inserted.lParam, CCT_SCOPE, data.GetAddressOf());
   return data;
 }
 

@@ -96,14 +96,6 @@ struct SamplePolicy {
   };
 };
 
-// The system's text of a failure, as the "Policy Error" box shows it.
-std::wstring systemText(HRESULT hr) {
-  wchar_t buffer[1024] = {};
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(hr),
-                           MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 1024, nullptr);
-  return std::wstring(buffer, n);
-}
-
 class AdministratorSession : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -220,24 +212,24 @@ class AdministratorSession : public ::testing::Test {
     return markers.front();
   }
 
-  void expectDeleteQuestion(std::size_t index, int clicked) {
+  // The message box shown index-th: caption, text, buttons and icon, owner, the button clicked.
+  void expectBox(std::size_t index, const SeenMessageBox& expected) {
     ASSERT_LT(index, answerer_.seen.size()) << "no message box was shown";
     const SeenMessageBox& box = answerer_.seen[index];
-    EXPECT_EQ(L"Do you really want to delete this rule?", box.text);
-    EXPECT_EQ(L"Ostrel Active Directory", box.caption);
-    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONHAND), box.style);
-    EXPECT_EQ(console_->mainWindow(), box.owner);
-    EXPECT_EQ(clicked, box.clicked);
+    EXPECT_EQ(std::tie(expected.caption, expected.text, expected.style, expected.owner, expected.clicked),
+              std::tie(box.caption, box.text, box.style, box.owner, box.clicked));
     EXPECT_TRUE(box.scripted);
   }
-
-  void expectPolicyError(std::size_t index, HRESULT hr) {
-    ASSERT_LT(index, answerer_.seen.size()) << "no Policy Error box was shown";
-    const SeenMessageBox& box = answerer_.seen[index];
-    EXPECT_EQ(L"Policy Error", box.caption);
-    EXPECT_EQ(systemText(hr), box.text);
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), box.style);
-    EXPECT_EQ(nullptr, box.owner);
+  SeenMessageBox deleteQuestion(int clicked) {
+    return {L"Ostrel Active Directory", L"Do you really want to delete this rule?", MB_YESNO | MB_ICONHAND,
+            console_->mainWindow(), clicked};
+  }
+  // The system's text of a failure, as the "Policy Error" box shows it.
+  static SeenMessageBox policyError(HRESULT hr) {
+    wchar_t text[1024] = {};
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(hr),
+                             MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, 1024, nullptr);
+    return {L"Policy Error", std::wstring(text, n), MB_OK | MB_ICONINFORMATION, nullptr, IDOK};
   }
 
   win::Win32Registry reg_;
@@ -257,21 +249,16 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   // Initialize registered the image strips with the scope pane: six 16x16 and six 32x32 images.
   ASSERT_EQ(1u, console.scopeStrips.size());
   const ImageStrip& strip = console.scopeStrips[0];
-  EXPECT_EQ(0, strip.start);
-  EXPECT_EQ(RGB(0, 128, 128), strip.mask);
+  EXPECT_EQ(std::pair(0L, RGB(0, 128, 128)), std::pair(strip.start, strip.mask));
   EXPECT_EQ((std::pair{96L, 16L}), (std::pair{strip.smallSize.cx, strip.smallSize.cy}));
   EXPECT_EQ((std::pair{192L, 32L}), (std::pair{strip.largeSize.cx, strip.largeSize.cy}));
 
   // The node under Computer Configuration, its text and image asked back.
   const SCOPEDATAITEM& item = console.scopeItem(node)->inserted;
-  EXPECT_EQ(0x6Eu, item.mask);
-  EXPECT_TRUE(item.displayname == callbackText);
-  EXPECT_EQ(2, item.nImage);
-  EXPECT_EQ(2, item.nOpenImage);
-  EXPECT_EQ(0, item.cChildren);
-  EXPECT_NE(0, item.lParam);
-  EXPECT_EQ(Console::computerConfiguration, item.relativeID);
-  EXPECT_EQ(0, item.ID);
+  // Text asked back, images 2 and 2, no children, an item, under Computer Configuration; ID left 0.
+  EXPECT_EQ(std::tuple(0x6Eu, true, 2, 2, 0, true, Console::computerConfiguration, HSCOPEITEM{0}),
+            std::tuple(item.mask, item.displayname == callbackText, item.nImage, item.nOpenImage, item.cChildren,
+                       item.lParam != 0, item.relativeID, item.ID));
   HRESULT hr = E_FAIL;
   int image = -1;
   EXPECT_EQ(nodeName, console.scopeText(node, &hr, &image));
@@ -360,7 +347,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   answerer_.answerNext(IDNO);
   first.log.clear();
   EXPECT_EQ(S_OK, first.deleteRow(1));
-  expectDeleteQuestion(0, IDNO);
+  expectBox(0, deleteQuestion(IDNO));
   EXPECT_EQ(first.log.end(), std::find(first.log.begin(), first.log.end(), L"DeleteItem 0"))
       << "No must leave the row in place";
   // Every view was asked to show the node again and lists the same rules; the store was
@@ -379,7 +366,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   answerer_.answerNext(IDYES);
   first.log.clear();
   EXPECT_EQ(S_OK, first.deleteRow(1));
-  expectDeleteQuestion(1, IDYES);
+  expectBox(1, deleteQuestion(IDYES));
   auto removed = std::find(first.log.begin(), first.log.end(), L"DeleteItem 0");
   EXPECT_TRUE(removed != first.log.end() && removed < std::find(first.log.begin(), first.log.end(), L"MMCN_VIEW_CHANGE"));
   ASSERT_EQ(2u, console.viewChanges.size());
@@ -398,7 +385,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   second.log.clear();
   answerer_.answerNext(IDYES);
   EXPECT_EQ(S_OK, first.deleteRow(1));
-  expectDeleteQuestion(2, IDYES);
+  expectBox(2, deleteQuestion(IDYES));
   EXPECT_TRUE(second.log.empty()) << "a closed view gets no view change";
   expectRows(first, {policy_.cells[0]});
   expectRuleKeys({policy_.pathKeys[0]}, {});
@@ -435,7 +422,7 @@ TEST_F(AdministratorSession, UnusualRulesAreListedAsStoredAndCanBeDeleted) {
   expectRows(view, {{L"", L"< ERROR >", L"< ERROR >", L"0 command lines"}, hashRow});
   answerer_.answerNext(IDYES);
   EXPECT_EQ(S_OK, view.deleteRow(0));
-  expectDeleteQuestion(0, IDYES);
+  expectBox(0, deleteQuestion(IDYES));
   expectRows(view, {hashRow});
   expectRuleKeys({}, {noDigestId});
   expectRewrite(marker, 0);
@@ -456,7 +443,7 @@ TEST_F(AdministratorSession, ANodeWithoutAReachablePolicyIsThereAndEmpty) {
     expectRows(view, {});
     EXPECT_EQ(withPolicy ? 1u : 0u, editor_->sectionsAsked.size());
     ASSERT_EQ(withPolicy ? 1u : 0u, answerer_.seen.size());
-    if (withPolicy) expectPolicyError(0, E_ACCESSDENIED);
+    if (withPolicy) expectBox(0, policyError(E_ACCESSDENIED));
     EXPECT_EQ(S_OK, console_->close());
     EXPECT_TRUE(console_->referenceProblems().empty()) << ::testing::PrintToString(console_->referenceProblems());
     console_.reset();
@@ -479,9 +466,9 @@ TEST_F(AdministratorSession, ADeletionTheEditorCannotStoreIsReportedAndLeavesThe
   // The question, then one report for the clear and one for the write; the marker step gives
   // up silently.
   ASSERT_EQ(3u, answerer_.seen.size());
-  expectDeleteQuestion(0, IDYES);
-  expectPolicyError(1, E_ACCESSDENIED);
-  expectPolicyError(2, E_ACCESSDENIED);
+  expectBox(0, deleteQuestion(IDYES));
+  expectBox(1, policyError(E_ACCESSDENIED));
+  expectBox(2, policyError(E_ACCESSDENIED));
   // The rule is gone from the list; the policy is as it was and the editor was told nothing.
   expectRows(first, {policy_.cells[1], policy_.cells[2]});
   expectRows(second, {policy_.cells[1], policy_.cells[2]});
