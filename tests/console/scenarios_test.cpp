@@ -486,19 +486,16 @@ TEST_F(AdministratorSession, TheWizardCommandAsksForANewStyleWizardThatReportsTh
   EXPECT_EQ(S_OK, hr);
   ASSERT_EQ(1u, console.sheetRequests().size());
   const SheetRequest& sheet = *console.sheetRequests()[0];
-  EXPECT_EQ(L"Bogus", sheet.title);
-  EXPECT_FALSE(sheet.propertySheet) << "a wizard";
-  EXPECT_EQ(console.scopeItem(node)->inserted.lParam, sheet.cookie);
-  EXPECT_TRUE(sheet.dataObjectGiven);
-  EXPECT_EQ(static_cast<DWORD>(MMC_PSO_NEWWIZARDTYPE), sheet.options);
-  EXPECT_TRUE(sheet.fromComponentData);
-  EXPECT_EQ(TRUE, sheet.createHandle);
-  EXPECT_EQ(nullptr, sheet.notifyWindow);
-  EXPECT_EQ(TRUE, sheet.scopePane);
-  EXPECT_EQ(S_OK, sheet.watermarks);
-  EXPECT_EQ(nullptr, sheet.watermark);
+  // A new-style wizard (not a property sheet) for the node's item, with its data object.
+  EXPECT_EQ(std::tuple(std::wstring(L"Bogus"), false, console.scopeItem(node)->inserted.lParam, true,
+                       DWORD{MMC_PSO_NEWWIZARDTYPE}),
+            std::tuple(sheet.title, sheet.propertySheet, sheet.cookie, sheet.dataObjectGiven, sheet.options));
+  // The component data's pages for the scope pane, with a notify handle and no notify window;
+  // the header bitmap without a watermark, not stretched.
+  EXPECT_EQ(std::tuple(true, TRUE, HWND{}, TRUE, S_OK, HBITMAP{}, FALSE),
+            std::tuple(sheet.fromComponentData, sheet.createHandle, sheet.notifyWindow, sheet.scopePane, sheet.watermarks,
+                       sheet.watermark, sheet.stretch));
   EXPECT_NE(nullptr, sheet.header);
-  EXPECT_EQ(FALSE, sheet.stretch);
   EXPECT_EQ(1, sheet.showCalls);
   if (sheet.pages == 0) {
     // No wizard pages were made: the sheet begun is discarded.
