@@ -164,42 +164,31 @@ class Parser {
       bool deletion = startsWithNoCase(rest, L"delvals") || startsWithNoCase(rest, L"del.") ||
                       namesEqual(rest, L"DeleteValues") || namesEqual(rest, L"DeleteKeys");
       if (deletion) {
-        // Deleting from a key that does not exist changes nothing and creates nothing.
+        // Applied to what the file set before it; a missing key has nothing to delete.
         Status s = keyFor(key, false, k);
         if (s == status::badPathname || s == status::invalidParameter) return badKey();
-        if (s != status::success) return true;
-        if (startsWithNoCase(rest, L"delvals")) {
-          std::vector<std::wstring> names;
-          std::wstring name;
-          std::uint32_t t = 0;
-          std::vector<std::uint8_t> d;
-          for (std::uint32_t i = 0; hive_.enumValue(k, i, name, t, d) == status::success; ++i)
-            names.push_back(name);
-          for (const auto& n : names) (void)hive_.deleteValue(k, n);
-        } else if (startsWithNoCase(rest, L"del.")) {
-          (void)hive_.deleteValue(k, std::wstring(rest.substr(4)));
-        } else if (namesEqual(rest, L"DeleteValues")) {
-          for (const auto& n : nameList(data)) (void)hive_.deleteValue(k, n);
-        } else {
-          for (const auto& n : nameList(data)) (void)hive_.deleteTree(k, n);
-          cached_.reset();  // the cached key may have been below one of them
+        if (s == status::success) {
+          if (startsWithNoCase(rest, L"delvals")) {
+            std::vector<std::wstring> names;
+            std::wstring name;
+            std::uint32_t t = 0;
+            std::vector<std::uint8_t> d;
+            for (std::uint32_t i = 0; hive_.enumValue(k, i, name, t, d) == status::success; ++i)
+              names.push_back(name);
+            for (const auto& n : names) (void)hive_.deleteValue(k, n);
+          } else if (startsWithNoCase(rest, L"del.")) {
+            (void)hive_.deleteValue(k, std::wstring(rest.substr(4)));
+          } else if (namesEqual(rest, L"DeleteValues")) {
+            for (const auto& n : nameList(data)) (void)hive_.deleteValue(k, n);
+          } else {
+            for (const auto& n : nameList(data)) (void)hive_.deleteTree(k, n);
+            cached_.reset();  // the cached key may have been below one of them
+          }
         }
-        return true;
       }
-      if (namesEqual(rest, L"SecureKey")) {
-        // Key security is the client's business; the key itself must exist.
-        return keyFor(key, true, k) == status::success || badKey();
-      }
-      if (startsWithNoCase(rest, L"soft.")) {
-        // A value set only where it does not exist yet.
-        if (keyFor(key, true, k) != status::success) return badKey();
-        std::wstring name(rest.substr(5));
-        std::uint32_t t = 0, sz = 0;
-        if (name.empty() && data.empty()) return true;  // as a key-only record
-        if (hive_.queryValue(k, name, t, {}, sz) == status::fileNotFound) (void)hive_.setValue(k, name, type, data);
-        return true;
-      }
-      // Any other "**" name is kept as an ordinary value, so that saving loses nothing.
+      // Every directive is also kept as a value of its key, in file order, so that saving
+      // writes it back: in a policy that holds more than our rules, the deletions and key
+      // settings of other policies must still reach the computers that apply it.
     }
 
     if (keyFor(key, true, k) != status::success) return badKey();

@@ -4,7 +4,8 @@
 // type and size are little-endian DWORDs.
 //
 // Reading is lenient about what real policy editors write (key-only records, repeated keys,
-// the "**" directives, which are applied in file order) and strict about structure: a file
+// the "**" directives, whose deletions are applied in file order and which are kept as values
+// so that a save writes them back) and strict about structure: a file
 // that does not parse to its last byte is rejected whole, and the hive is left as it was.
 // Writing is canonical: keys depth-first in hive order, one key-only record for each key
 // without values, then each key's values in creation order.

@@ -57,6 +57,13 @@ TEST(PregRoundTrip, EveryValueKindAndKeySurvives) {
   EXPECT_EQ(dump(hive), dump(back));
   EXPECT_EQ(bytes, preg::write(back));
 
+  // Other policies' directives come back out as they went in.
+  auto directives = pol().sz(u"K", u"**delvals.", u" ").sz(u"K", u"a", u"1").sz(u"K", u"**del.b", u"")
+                        .record(u"S", u"**SecureKey", 4, {1, 0, 0, 0}).b;
+  MemoryRegistry withDirectives;
+  ASSERT_TRUE(preg::read(directives, withDirectives, error)) << error.message();
+  EXPECT_EQ(directives, preg::write(withDirectives));
+
   // The one thing the format cannot tell from a key-only record: an empty-named value with
   // no data reads back as the key alone.
   MemoryRegistry empty, emptyBack;
@@ -82,24 +89,29 @@ TEST(PregRead, AcceptsWhatEditorsWrite) {
        pol().sz(u"K", u"a", u"1").sz(u"k", u"b", u"2").sz(u"K", u"A", u"3").b,
        {L"K", L"K|a|1|33000000", L"K|b|1|32000000"}},
       {"trailing backslash of a key path is ignored", pol().keyOnly(u"K\\").b, {L"K"}},
-      {"**del. deletes one value", pol().sz(u"K", u"a", u"1").sz(u"K", u"b", u"2").sz(u"K", u"**Del.A", u"").b,
-       {L"K", L"K|b|1|32000000"}},
+      {"**del. deletes one value and stays for the computers",
+       pol().sz(u"K", u"a", u"1").sz(u"K", u"b", u"2").sz(u"K", u"**Del.A", u"").b,
+       {L"K", L"K|b|1|32000000", L"K|**Del.A|1|0000"}},
       {"**delvals. deletes every value and keeps the key and its subkeys",
-       pol().sz(u"K", u"a", u"1").keyOnly(u"K\\S").sz(u"K", u"**delvals.", u" ").b, {L"K", L"K\\S"}},
+       pol().sz(u"K", u"a", u"1").keyOnly(u"K\\S").sz(u"K", u"**delvals.", u" ").b,
+       {L"K", L"K|**delvals.|1|20000000", L"K\\S"}},
       {"**DeleteValues takes a ';' list",
        pol().sz(u"K", u"a", u"1").sz(u"K", u"b", u"2").sz(u"K", u"c", u"3").sz(u"K", u"**DeleteValues", u"a;c;x").b,
-       {L"K", L"K|b|1|32000000"}},
+       {L"K", L"K|b|1|32000000", L"K|**DeleteValues|1|61003b0063003b0078000000"}},
       {"**DeleteKeys takes a ';' list of subkeys",
        pol().keyOnly(u"K\\x\\deep").keyOnly(u"K\\y").keyOnly(u"K\\z").sz(u"K", u"**DeleteKeys", u"x;Z").b,
-       {L"K", L"K\\y"}},
+       {L"K", L"K|**DeleteKeys|1|78003b005a000000", L"K\\y"}},
       {"directives apply in file order: a value set after its deletion stays",
-       pol().sz(u"K", u"a", u"1").sz(u"K", u"**del.a", u"").sz(u"K", u"a", u"2").b, {L"K", L"K|a|1|32000000"}},
-      {"deleting from a missing key creates nothing",
-       pol().sz(u"M", u"**del.a", u"").sz(u"M", u"**DeleteKeys", u"x").b, {}},
-      {"**SecureKey creates the key and no value", pol().record(u"S", u"**SecureKey", 4, {1, 0, 0, 0}).b, {L"S"}},
-      {"**soft. sets a value only where none exists",
-       pol().sz(u"K", u"a", u"1").sz(u"K", u"**soft.a", u"2").sz(u"K", u"**soft.b", u"3").b,
-       {L"K", L"K|a|1|31000000", L"K|b|1|33000000"}},
+       pol().sz(u"K", u"a", u"1").sz(u"K", u"**del.a", u"").sz(u"K", u"a", u"2").b,
+       {L"K", L"K|**del.a|1|0000", L"K|a|1|32000000"}},
+      {"deleting from a missing key deletes nothing; the directives stay",
+       pol().sz(u"M", u"**del.a", u"").sz(u"M", u"**DeleteKeys", u"x").b,
+       {L"M", L"M|**del.a|1|0000", L"M|**DeleteKeys|1|78000000"}},
+      {"**SecureKey is kept with its key", pol().record(u"S", u"**SecureKey", 4, {1, 0, 0, 0}).b,
+       {L"S", L"S|**SecureKey|4|01000000"}},
+      {"**soft. values are kept as they are: the computers decide whether they apply",
+       pol().sz(u"K", u"a", u"1").sz(u"K", u"**soft.a", u"2").b,
+       {L"K", L"K|a|1|31000000", L"K|**soft.a|1|32000000"}},
       {"data may hold brackets and semicolons", pol().sz(u"K", u"v", u"];[").b, {L"K", L"K|v|1|5d003b005b000000"}},
   };
   for (const auto& c : cases) {
