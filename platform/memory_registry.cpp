@@ -47,9 +47,12 @@ std::ptrdiff_t MemoryRegistry::Node::findValue(std::wstring_view name, std::uint
 }
 
 void MemoryRegistry::Node::addValue(Value v, std::uint64_t fingerprint) {
-  if (values.empty()) {
-    values.reserve(8);
-    valueHashes.reserve(8);
+  // Growth in few, early steps: most keys hold a handful of values, a rule key a few dozen.
+  // Fewer reallocations also keep the large requests that make the allocator tidy up rare.
+  if (values.size() == values.capacity()) {
+    std::size_t next = values.capacity() < 8 ? 8 : values.capacity() < 48 ? 48 : 2 * values.capacity();
+    values.reserve(next);
+    valueHashes.reserve(next);
   }
   valueHashes.push_back(fingerprint);
   values.push_back(std::move(v));
@@ -121,11 +124,19 @@ Registry::Key MemoryRegistry::addHandle(std::shared_ptr<Node> node, std::uint32_
 }
 
 Status MemoryRegistry::lookup(Key key, std::uint32_t need, Handle*& out) {
-  auto it = handles_.find(key);
-  if (it == handles_.end()) return status::invalidHandle;
-  if (it->second.node->deleted) return status::keyDeleted;
-  if ((it->second.access & need) != need) return status::accessDenied;
-  out = &it->second;
+  Handle* h = nullptr;
+  if (key == lastKey_ && lastHandle_ != nullptr) {
+    h = lastHandle_;
+  } else {
+    auto it = handles_.find(key);
+    if (it == handles_.end()) return status::invalidHandle;
+    h = &it->second;
+    lastKey_ = key;
+    lastHandle_ = h;
+  }
+  if (h->node->deleted) return status::keyDeleted;
+  if ((h->access & need) != need) return status::accessDenied;
+  out = h;
   return status::success;
 }
 
@@ -177,6 +188,10 @@ Status MemoryRegistry::createKey(Key parent, const std::wstring& subkey, std::ui
 }
 
 Status MemoryRegistry::closeKey(Key key) {
+  if (key == lastKey_) {
+    lastKey_ = 0;
+    lastHandle_ = nullptr;
+  }
   return handles_.erase(key) == 1 ? status::success : status::invalidHandle;
 }
 

@@ -98,6 +98,10 @@ class MemoryRegistry final : public Registry {
 
   std::shared_ptr<Node> root_;
   std::unordered_map<Key, Handle> handles_;
+  // The handle found last: a writer or reader works on one key for many calls in a row.
+  // (References into an unordered_map stay valid until that element is erased.)
+  Key lastKey_ = 0;
+  Handle* lastHandle_ = nullptr;
   Key nextHandle_ = 0x1000;
   // Cache of the enumeration position: RegEnumKeyExW by rising index is the common pattern,
   // and walking a std::map from the start each time would make enumeration quadratic.

@@ -22,25 +22,27 @@ std::vector<std::uint8_t> regSzBytes(std::wstring_view text) {
 }
 
 void regSzBytes(std::wstring_view text, std::vector<std::uint8_t>& bytes) {
-  std::size_t units = text.size() + 1;
-  for (wchar_t wc : text)
-    if (beyondBasicPlane(wc)) ++units;
-  bytes.resize(units * 2);
+  const std::size_t n = text.size();
+  bytes.resize(2 * (n + 1));
   std::uint8_t* out = bytes.data();
-  for (wchar_t wc : text) {
-    auto c = static_cast<std::uint32_t>(wc);
-    if (beyondBasicPlane(wc)) {
-      c -= 0x10000;
-      std::uint32_t hi = 0xD800 + (c >> 10), lo = 0xDC00 + (c & 0x3FF);
-      *out++ = static_cast<std::uint8_t>(hi);
-      *out++ = static_cast<std::uint8_t>(hi >> 8);
-      c = lo;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (beyondBasicPlane(text[i])) {
+      // Rare: a character written as a surrogate pair; encode the whole text the long way.
+      std::u16string units = toUtf16(text);
+      bytes.resize(2 * (units.size() + 1));
+      for (std::size_t k = 0; k < units.size(); ++k) {
+        bytes[2 * k] = static_cast<std::uint8_t>(units[k]);
+        bytes[2 * k + 1] = static_cast<std::uint8_t>(units[k] >> 8);
+      }
+      bytes[bytes.size() - 2] = bytes[bytes.size() - 1] = 0;
+      return;
     }
-    *out++ = static_cast<std::uint8_t>(c);
-    *out++ = static_cast<std::uint8_t>(c >> 8);
+    const auto c = static_cast<std::uint32_t>(text[i]);
+    out[2 * i] = static_cast<std::uint8_t>(c);
+    out[2 * i + 1] = static_cast<std::uint8_t>(c >> 8);
   }
-  *out++ = 0;
-  *out = 0;
+  out[2 * n] = 0;
+  out[2 * n + 1] = 0;
 }
 
 bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text) {

@@ -37,6 +37,12 @@ TEST(RegSz, ReadableOnlyWithEvenLengthAndATerminator) {
     }
   }
   EXPECT_EQ((std::vector<std::uint8_t>{'h', 0, 'i', 0, 0, 0}), regSzBytes(L"hi"));
+  // A character beyond the basic plane is one surrogate pair on disk, whatever wchar_t is.
+  std::vector<std::uint8_t> pair = regSzBytes(L"a😀");
+  EXPECT_EQ((std::vector<std::uint8_t>{'a', 0, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}), pair);
+  std::wstring back;
+  ASSERT_TRUE(textFromRegSz(pair, back));
+  EXPECT_EQ(L"a😀", back);
 }
 
 TEST(GuidText, BracedUpperCaseAndParsedBack) {
