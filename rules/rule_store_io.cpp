@@ -32,7 +32,22 @@ std::wstring layout::numbered(const wchar_t* prefix, std::size_t number, const w
 
 namespace {
 
-class KeyWriter {
+// Value names formatted into buffers that are reused for every value of a rule key, rather
+// than a temporary string per value.
+class ValueNames {
+ public:
+  // "prefix" + entry number + suffix, such as "PrivilegedGroup2_userSID".
+  const std::wstring& name(const wchar_t* prefix, std::size_t k, const wchar_t* suffix = L"") {
+    return layout::numbered(numbered_, prefix, k, suffix);
+  }
+  const std::wstring& fixed(const wchar_t* name) { return fixed_.assign(name); }
+
+ private:
+  std::wstring numbered_;
+  std::wstring fixed_;
+};
+
+class KeyWriter : public ValueNames {
  public:
   KeyWriter(Registry& reg, Registry::Key key) : reg_(reg), key_(key) {}
   // Single value writes are not checked: every value of the layout is attempted.
@@ -44,9 +59,8 @@ class KeyWriter {
     auto bytes = regDwordBytes(value);
     reg_.setValue(key_, name, regtype::dword, bytes);
   }
-  // Fixed value names go through a reused buffer rather than a temporary string each.
-  void text(const wchar_t* name, std::wstring_view value) { text(fixed_.assign(name), value); }
-  void number(const wchar_t* name, std::uint32_t value) { number(fixed_.assign(name), value); }
+  void text(const wchar_t* name, std::wstring_view value) { text(fixed(name), value); }
+  void number(const wchar_t* name, std::uint32_t value) { number(fixed(name), value); }
   // A command line with its keywords in canonical case; every keyword starts with "%",
   // so a line without one is written as it is.
   void commandLine(const std::wstring& name, const std::wstring& line) {
@@ -55,20 +69,14 @@ class KeyWriter {
     else
       text(name, keywords::normalizeCase(line));
   }
-  // A numbered value name, formatted into a buffer the writer reuses.
-  const std::wstring& name(const wchar_t* prefix, std::size_t k, const wchar_t* suffix = L"") {
-    return layout::numbered(nameBuffer_, prefix, k, suffix);
-  }
 
  private:
   Registry& reg_;
   Registry::Key key_;
-  std::wstring nameBuffer_;
-  std::wstring fixed_;
   std::vector<std::uint8_t> data_;
 };
 
-class KeyReader {
+class KeyReader : public ValueNames {
  public:
   KeyReader(Registry& reg, Registry::Key key) : reg_(reg), key_(key) {}
 
@@ -90,24 +98,19 @@ class KeyReader {
            (std::uint32_t{b[3]} << 24);
   }
   bool text(const wchar_t* name, std::size_t bufferChars, std::wstring& out) {
-    return text(fixed_.assign(name), bufferChars, out);
+    return text(fixed(name), bufferChars, out);
   }
-  std::uint32_t number(const wchar_t* name) { return number(fixed_.assign(name)); }
+  std::uint32_t number(const wchar_t* name) { return number(fixed(name)); }
   std::uint32_t valueCount() {
     std::uint32_t subkeys = 0, values = 0;
     return reg_.queryInfoKey(key_, subkeys, values) == status::success ? values : 0;
   }
   Registry& registry() { return reg_; }
   Registry::Key key() const { return key_; }
-  const std::wstring& name(const wchar_t* prefix, std::size_t k, const wchar_t* suffix = L"") {
-    return layout::numbered(nameBuffer_, prefix, k, suffix);
-  }
 
  private:
   Registry& reg_;
   Registry::Key key_;
-  std::wstring nameBuffer_;
-  std::wstring fixed_;
   std::array<std::uint8_t, 2 * layout::commandLineChars> scratch_;
 };
 

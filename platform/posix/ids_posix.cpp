@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 #include "platform/guid.h"
 #include "platform/text.h"
@@ -32,29 +31,11 @@ std::uint64_t fileTimeNow() {
          static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count() / 100);
 }
 
-namespace {
-std::mutex sinkMutex;
-TraceSink& sink() {
-  static TraceSink s = [] {
-    TraceSink initial;
-    if (std::getenv("OSTREL_TRACE") != nullptr)
-      initial = [](const std::wstring& t) { std::fprintf(stderr, "%s\n", toUtf8(t).c_str()); };
-    return initial;
-  }();
-  return s;
-}
-}  // namespace
-
-TraceSink setTraceSink(TraceSink s) {
-  std::lock_guard lock(sinkMutex);
-  TraceSink old = std::move(sink());
-  sink() = std::move(s);
-  return old;
-}
-
 void debugOutput(const std::wstring& text) {
-  std::lock_guard lock(sinkMutex);
-  if (sink()) sink()(text);
+  // Without a debugger channel the text goes to standard error when asked for.
+  static const bool toStandardError = std::getenv("OSTREL_TRACE") != nullptr;
+  if (toStandardError) std::fprintf(stderr, "%s\n", toUtf8(text).c_str());
+  traceToSink(text);
 }
 
 }  // namespace ostrel::platform

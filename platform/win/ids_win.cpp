@@ -3,7 +3,6 @@
 #include <rpc.h>
 
 #include <cstring>
-#include <mutex>
 
 #include "platform/guid.h"
 #include "platform/trace.h"
@@ -23,11 +22,6 @@ bool ntFamily() {
   return nt;
 }
 
-std::mutex sinkMutex;
-TraceSink& sink() {
-  static TraceSink s;
-  return s;
-}
 }  // namespace
 
 Guid newRuleGuid() {
@@ -52,17 +46,9 @@ std::uint64_t fileTimeNow() {
 }
 
 // The debugger gets every line; a test may listen in as well.
-TraceSink setTraceSink(TraceSink s) {
-  std::lock_guard lock(sinkMutex);
-  TraceSink old = std::move(sink());
-  sink() = std::move(s);
-  return old;
-}
-
 void debugOutput(const std::wstring& text) {
   OutputDebugStringW(text.c_str());
-  std::lock_guard lock(sinkMutex);
-  if (sink()) sink()(text);
+  traceToSink(text);
 }
 
 }  // namespace ostrel::platform
