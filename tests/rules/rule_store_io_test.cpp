@@ -175,18 +175,17 @@ TEST_F(RuleKeyTest, RoundTripKeepsEveryField) {
   EXPECT_EQ(w.accounts(AccountList::PrivilegedGroups), r.accounts(AccountList::PrivilegedGroups));
   EXPECT_EQ(L"SeShutdownPrivilege", r.privilege(0));
   EXPECT_FALSE(r.overridePrivileges());
-}
 
-TEST_F(RuleKeyTest, HashRuleWithoutValidDigestReadsBackWithoutOne) {
-  Rule w;
-  w.setType(RuleType::Hash);
-  w.setApplicationName(L"C:\\x.exe");
-  ASSERT_EQ(1, write(w));
-  Rule r;
-  ASSERT_EQ(1, read(r));
-  EXPECT_EQ(RuleType::Hash, r.type());
-  EXPECT_EQ(L"C:\\x.exe", r.applicationName());
-  EXPECT_FALSE(r.hashValid());
+  // A hash rule without a valid digest writes an empty "Value" and stays without one.
+  Rule hash;
+  hash.setType(RuleType::Hash);
+  hash.setApplicationName(L"C:\\x.exe");
+  ASSERT_EQ(1, write(hash));
+  Rule back;
+  ASSERT_EQ(1, read(back));
+  EXPECT_EQ(RuleType::Hash, back.type());
+  EXPECT_EQ(L"C:\\x.exe", back.applicationName());
+  EXPECT_FALSE(back.hashValid());
 }
 
 TEST_F(RuleKeyTest, TypeIsMatchedWithoutCaseAndUnknownTypesStopTheReader) {
@@ -256,21 +255,15 @@ TEST_F(RuleKeyTest, UnreadableStringsCountAsMissing) {
   setText(L"CommandLine5", std::wstring(1024, L'y'));        // does not
   setText(L"CommandLine6", L"");
   setText(L"Value", std::wstring(512, L'v'));                // longer than its 512 buffer
+  setNumber(L"Privileges", 2);
+  setText(L"Privilege1", std::wstring(127, L'p'));           // fits 128
+  setText(L"Privilege2", std::wstring(128, L'p'));           // does not, and ends the list
   Rule r;
   EXPECT_EQ(1, read(r));
   ASSERT_EQ(2u, r.commandLineCount());
   EXPECT_EQ(1023u, r.commandLine(0).size());
   EXPECT_EQ(L"", r.commandLine(1));
   EXPECT_EQ(L"", r.storedPath());
-}
-
-TEST_F(RuleKeyTest, PrivilegeNamesLongerThanTheirBufferEndTheList) {
-  setText(L"Type", L"Path");
-  setNumber(L"Privileges", 2);
-  setText(L"Privilege1", std::wstring(127, L'p'));
-  setText(L"Privilege2", std::wstring(128, L'p'));
-  Rule r;
-  EXPECT_EQ(1, read(r));
   EXPECT_EQ(1u, r.privilegeCount());
 }
 
