@@ -8,7 +8,10 @@
 namespace ostrel::platform {
 
 class InputFile {
+  struct Opened {};  // only open() makes one
+
  public:
+  InputFile(Opened, std::intptr_t handle) : handle_(handle) {}
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
   ~InputFile();
@@ -18,7 +21,6 @@ class InputFile {
   [[nodiscard]] bool read(std::span<std::uint8_t> buffer, std::size_t& got);
 
  private:
-  explicit InputFile(std::intptr_t handle) : handle_(handle) {}
   std::intptr_t handle_;
 };
 

@@ -14,7 +14,7 @@ std::unique_ptr<InputFile> InputFile::open(const std::wstring& path) {
   int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  return std::unique_ptr<InputFile>(new InputFile(fd));
+  return std::make_unique<InputFile>(Opened{}, fd);
 }
 
 bool InputFile::read(std::span<std::uint8_t> buffer, std::size_t& got) {

@@ -17,7 +17,7 @@ std::unique_ptr<InputFile> InputFile::open(const std::wstring& path) {
   win::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return nullptr;
-  std::unique_ptr<InputFile> opened(new InputFile(reinterpret_cast<std::intptr_t>(file.get())));
+  auto opened = std::make_unique<InputFile>(Opened{}, reinterpret_cast<std::intptr_t>(file.get()));
   (void)file.release();  // now owned by the InputFile
   return opened;
 }
