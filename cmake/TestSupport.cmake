@@ -26,3 +26,20 @@ function(ostrel_add_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# ostrel_copy_module_next_to(target): tests that load osadmmc.dll get a copy of it in their
+# own folder, where LoadLibrary and COM find it first.
+function(ostrel_copy_module_next_to target)
+  # One copy per folder, shared by the tests built there.
+  string(MAKE_C_IDENTIFIER "${CMAKE_CURRENT_BINARY_DIR}" folder)
+  set(copy_target osadmmc_copy_${folder})
+  if(NOT TARGET ${copy_target})
+    set(copy ${CMAKE_CURRENT_BINARY_DIR}/osadmmc.dll)
+    add_custom_command(OUTPUT ${copy}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:osadmmc> ${copy}
+      DEPENDS osadmmc
+      COMMENT "Copying osadmmc.dll next to the tests in ${CMAKE_CURRENT_BINARY_DIR}")
+    add_custom_target(${copy_target} DEPENDS ${copy})
+  endif()
+  add_dependencies(${target} ${copy_target})
+endfunction()
