@@ -1,21 +1,17 @@
 #include "snapin/console_logic.h"
 
-#include <algorithm>
+#include <optional>
 
-#include "snapin/page_notice.h"
+#include "wizard/page_notice.h"
+#include "wizard/page_table.h"
 
 namespace ostrel::snapin {
-namespace {
-constexpr std::int32_t finishPageId = 125;
-// The wizard's other pages, in page order.
-constexpr std::int32_t wizardPageIds[] = {117, 119, 127, 134, 136, 140, 142};
-}  // namespace
+namespace notice = wizard::notice;
 
 WizardNoticeDecision decideWizardNotice(std::int32_t pageId, std::int32_t code) {
-  const bool finishPage = pageId == finishPageId;
-  const bool otherPage = std::find(std::begin(wizardPageIds), std::end(wizardPageIds), pageId) !=
-                         std::end(wizardPageIds);
-  if (!finishPage && !otherPage) return {};
+  const std::optional<wizard::PageKind> page = wizard::pageOfId(pageId);
+  if (!page) return {};
+  const bool finishPage = *page == wizard::PageKind::finish;
   WizardNoticeDecision d{WizardNoticeAction::none, true};
   if (code == notice::cancel) d.action = WizardNoticeAction::cancel;
   else if (code == notice::finish && finishPage) d.action = WizardNoticeAction::finish;
