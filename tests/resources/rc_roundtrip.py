@@ -210,7 +210,7 @@ def main():
                         '-o', res_path], check=True)
         res = read_res(res_path)
 
-    expected = dict(gen_rc.parse_def(os.path.join(args.resources, 'strings.def')))
+    expected = {sid: text for _name, sid, text in gen_rc.parse_def(os.path.join(args.resources, 'strings.def'))}
     compiled = string_table(res)
     for sid in sorted(set(expected) | set(compiled)):
         if expected.get(sid) != compiled.get(sid):
