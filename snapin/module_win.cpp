@@ -6,6 +6,7 @@
 #include "platform/win/handles.h"
 #include "platform/win/message_box_prompter.h"
 #include "platform/win/win32_registry.h"
+#include "resources/resource_ids.h"
 #include "snapin/class_factory_win.h"
 #include "snapin/com_guids_win.h"
 #include "snapin/console_logic.h"
@@ -68,8 +69,8 @@ void forgetView(SnapinView* view) noexcept {
 }
 
 void loadImageStrips() noexcept {
-  if (!smallStrip) smallStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(smallStripBitmap)));
-  if (!largeStrip) largeStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(largeStripBitmap)));
+  if (!smallStrip) smallStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(IDB_STRIP_16)));
+  if (!largeStrip) largeStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(IDB_STRIP_32)));
 }
 HBITMAP smallImageStrip() noexcept { return smallStrip.get(); }
 HBITMAP largeImageStrip() noexcept { return largeStrip.get(); }
