@@ -2,13 +2,16 @@
 
 #include <algorithm>
 
+#include "resources/resource_ids.h"
 #include "snapin/page_notice.h"
 
 namespace ostrel::snapin {
 namespace {
-constexpr std::int32_t finishPageId = 125;
+constexpr std::int32_t finishPageId = IDD_FINISH;
 // The wizard's other pages, in page order.
-constexpr std::int32_t wizardPageIds[] = {117, 119, 127, 134, 136, 140, 142};
+constexpr std::int32_t wizardPageIds[] = {IDD_RULE_TYPE,         IDD_APPLICATION,      IDD_COMMAND_LINES,
+                                           IDD_PRIVILEGED_GROUPS, IDD_AUTHORIZED_USERS, IDD_SIDS_TO_DELETE,
+                                           IDD_PROCESS_PRIVILEGES};
 }  // namespace
 
 WizardNoticeDecision decideWizardNotice(std::int32_t pageId, std::int32_t code) {

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/resource_ids.h"
+
 namespace ostrel::snapin {
 
 inline constexpr wchar_t nodeDisplayText[] = L"Application Execution Policies";
-inline constexpr int itemImageIndex = 2;         // closed and open, node and rows alike
+inline constexpr int itemImageIndex = IMAGE_POLICIES;  // closed and open, node and rows alike
 inline constexpr std::int32_t viewChangeHint = 1000;  // "show the node again"
 inline constexpr std::uint32_t wizardDataObjectType = 0x8066;
 
