@@ -1,24 +1,17 @@
 #include "snapin/console_logic.h"
 
-#include <algorithm>
+#include <optional>
 
-#include "resources/resource_ids.h"
-#include "snapin/page_notice.h"
+#include "wizard/page_notice.h"
+#include "wizard/page_table.h"
 
 namespace ostrel::snapin {
-namespace {
-constexpr std::int32_t finishPageId = IDD_FINISH;
-// The wizard's other pages, in page order.
-constexpr std::int32_t wizardPageIds[] = {IDD_RULE_TYPE,         IDD_APPLICATION,      IDD_COMMAND_LINES,
-                                           IDD_PRIVILEGED_GROUPS, IDD_AUTHORIZED_USERS, IDD_SIDS_TO_DELETE,
-                                           IDD_PROCESS_PRIVILEGES};
-}  // namespace
+namespace notice = wizard::notice;
 
 WizardNoticeDecision decideWizardNotice(std::int32_t pageId, std::int32_t code) {
-  const bool finishPage = pageId == finishPageId;
-  const bool otherPage = std::find(std::begin(wizardPageIds), std::end(wizardPageIds), pageId) !=
-                         std::end(wizardPageIds);
-  if (!finishPage && !otherPage) return {};
+  const std::optional<wizard::PageKind> page = wizard::pageOfId(pageId);
+  if (!page) return {};
+  const bool finishPage = *page == wizard::PageKind::finish;
   WizardNoticeDecision d{WizardNoticeAction::none, true};
   if (code == notice::cancel) d.action = WizardNoticeAction::cancel;
   else if (code == notice::finish && finishPage) d.action = WizardNoticeAction::finish;

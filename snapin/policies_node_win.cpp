@@ -173,7 +173,7 @@ HRESULT PoliciesNode::openWizard(IDataObject* dataObject) {
   return hr;
 }
 
-void PoliciesNode::receivePageNotice(PageNotice& notice) {
+void PoliciesNode::receivePageNotice(wizard::PageNotice& notice) {
   const WizardNoticeDecision decision = decideWizardNotice(notice.pageId, notice.code);
   switch (decision.action) {
     case WizardNoticeAction::finish:

@@ -13,7 +13,7 @@
 
 #include "platform/win/handles.h"
 #include "snapin/com_object_win.h"
-#include "snapin/page_notice.h"
+#include "wizard/page_notice.h"
 #include "snapin/rule_item_win.h"
 #include "snapin/rule_list.h"
 #include "snapin/snapin_item_win.h"
@@ -44,7 +44,7 @@ class PoliciesNode final : public SnapinItem {
   HRESULT command(long commandId, IDataObject* dataObject) override;
 
   // A page notice of the Rule wizard (IComponentData's MMCN_PROPERTY_CHANGE).
-  void receivePageNotice(PageNotice& notice);
+  void receivePageNotice(wizard::PageNotice& notice);
 
   // LoadRules, UpdateStore(write) and RewriteStore with the node's GPE information.
   void loadRules();

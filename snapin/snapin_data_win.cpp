@@ -3,7 +3,7 @@
 #include "snapin/com_guids_win.h"
 #include "snapin/console_logic.h"
 #include "snapin/data_object_win.h"
-#include "snapin/page_notice.h"
+#include "wizard/page_notice.h"
 #include "snapin/policies_node_win.h"
 #include "snapin/snapin_view_win.h"
 
@@ -54,7 +54,7 @@ HRESULT SnapinData::Notify(LPDATAOBJECT dataObject, MMC_NOTIFY_TYPE event, LPARA
         if (isSpecialDataObject(reinterpret_cast<std::intptr_t>(dataObject))) return S_FALSE;
         return expand(dataObject, static_cast<HSCOPEITEM>(param));
       case MMCN_PROPERTY_CHANGE: {
-        std::unique_ptr<PageNotice> notice = adoptPageNotice(param);
+        std::unique_ptr<wizard::PageNotice> notice = wizard::adoptPageNotice(param);
         if (notice) node_->receivePageNotice(*notice);
         return S_OK;
       }

@@ -7,11 +7,13 @@
 
 #include <mmc.h>
 
+#include "wizard/page_notice.h"
+
 namespace ostrel::snapin {
 
 class SnapinView;
 
-class SnapinItem {
+class SnapinItem : public wizard::PageOwner {
  public:
   SnapinItem() noexcept;
   SnapinItem(const SnapinItem&) = delete;
@@ -42,7 +44,7 @@ class SnapinItem {
   virtual HRESULT getWatermarks(HBITMAP* watermark, HBITMAP* header, HPALETTE* palette, BOOL* stretch);
   virtual void setScopeItem(HSCOPEITEM item);
   virtual HSCOPEITEM scopeItem();
-  virtual void save();
+  void save() override;
   virtual HRESULT command(long commandId, IDataObject* dataObject);
 };
 

@@ -3,7 +3,7 @@
 #include "snapin/com_guids_win.h"
 #include "snapin/console_logic.h"
 #include "snapin/data_object_win.h"
-#include "snapin/page_notice.h"
+#include "wizard/page_notice.h"
 #include "snapin/snapin_data_win.h"
 #include "snapin/snapin_item_win.h"
 
@@ -37,7 +37,7 @@ HRESULT SnapinView::Notify(LPDATAOBJECT dataObject, MMC_NOTIFY_TYPE event, LPARA
         return S_OK;
       case MMCN_PROPERTY_CHANGE: {
         // A page notice of an existing rule's property sheet; its owner is the Rule item.
-        std::unique_ptr<PageNotice> notice = adoptPageNotice(param);
+        std::unique_ptr<wizard::PageNotice> notice = wizard::adoptPageNotice(param);
         if (!notice) return S_OK;
         switch (decideSheetNotice(notice->code)) {
           case SheetNoticeAction::save:

@@ -16,7 +16,7 @@
 #include "resources/product_guids.h"
 #include "resources/resource_ids.h"
 #include "rules/policy_store.h"
-#include "snapin/page_notice.h"
+#include "wizard/page_notice.h"
 #include "tests/console/console_double.h"
 #include "tests/console/message_box_answerer.h"
 #include "tests/platform/win/scratch_key.h"
@@ -519,7 +519,7 @@ TEST_F(AdministratorSession, TheWizardCommandAsksForANewStyleWizardThatReportsTh
   auto notify = exportOf<HRESULT(WINAPI*)(LONG_PTR, LPARAM)>(consoleModule.get(), "MMCPropertyChangeNotify");
   ASSERT_NE(nullptr, notify);
   auto* owner = reinterpret_cast<snapin::SnapinItem*>(console.scopeItem(node)->inserted.lParam);
-  EXPECT_EQ(S_OK, notify(sheet.notifyHandle, snapin::sendablePageNotice(IDD_FINISH, owner, snapin::notice::cancel)));
+  EXPECT_EQ(S_OK, notify(sheet.notifyHandle, wizard::sendablePageNotice(IDD_FINISH, owner, wizard::notice::cancel)));
   EXPECT_TRUE(console.propertyChanges.empty()) << "posted, not delivered at once";
   console.pumpMessages();
   ASSERT_EQ(1u, console.propertyChanges.size());

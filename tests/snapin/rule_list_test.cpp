@@ -5,11 +5,12 @@
 #include <string>
 
 #include "snapin/console_logic.h"
-#include "snapin/page_notice.h"  // the notice codes
+#include "wizard/page_notice.h"  // the notice codes
 #include "snapin/rule_list.h"
 
 namespace ostrel::snapin {
 namespace {
+namespace notice = wizard::notice;
 
 struct TestItem {
   explicit TestItem(std::wstring name) { rule_.setApplicationName(std::move(name)); }

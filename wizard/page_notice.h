@@ -6,9 +6,18 @@
 #include <cstdint>
 #include <memory>
 
-namespace ostrel::snapin {
+namespace ostrel::wizard {
 
-class SnapinItem;  // the owner: the scope node for the wizard, the Rule item for a property sheet
+// Whoever a sheet's pages report to: the scope node for the wizard, the Rule item for an
+// existing rule's property sheet. The pages only carry the pointer; the snap-in acts on it.
+class PageOwner {
+ public:
+  // Apply in an existing rule's sheet: write the store again.
+  virtual void save() = 0;
+
+ protected:
+  ~PageOwner() = default;
+};
 
 namespace notice {
 inline constexpr std::int32_t pageDone = 0;   // the page copied its data into the Rule
@@ -19,16 +28,16 @@ inline constexpr std::int32_t apply = 0x8002;
 
 struct PageNotice {
   std::int32_t pageId = 0;
-  SnapinItem* owner = nullptr;
+  PageOwner* owner = nullptr;
   std::int32_t code = 0;
 };
 
 // A new record as the pointer-sized param that the console carries.
-inline std::intptr_t sendablePageNotice(std::int32_t pageId, SnapinItem* owner, std::int32_t code) {
-  return reinterpret_cast<std::intptr_t>(new PageNotice{pageId, owner, code});
+inline std::intptr_t sendablePageNotice(std::int32_t pageId, PageOwner* owner, std::int32_t code) {
+  return reinterpret_cast<std::intptr_t>(std::make_unique<PageNotice>(PageNotice{pageId, owner, code}).release());
 }
 inline std::unique_ptr<PageNotice> adoptPageNotice(std::intptr_t param) {
   return std::unique_ptr<PageNotice>(reinterpret_cast<PageNotice*>(param));
 }
 
-}  // namespace ostrel::snapin
+}  // namespace ostrel::wizard

@@ -1,0 +1,188 @@
+#pragma once
+// A dialog without a window: each control kind modelled as far as the pages use it (texts,
+// check state, enabling, focus, sorted list boxes, report list views), message boxes
+// answered from a script and recorded, and the sheet's buttons and changed mark. The user's
+// actions (type, click) call the page as the dialog procedure would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "wizard/page.h"
+#include "wizard/rule_sheet.h"
+
+namespace ostrel::wizard::testing {
+
+struct Box {
+  std::wstring text, caption;
+  std::uint32_t style;
+};
+
+class FakeDialog final : public Dialog {
+ public:
+  struct Control {
+    std::wstring text;
+    bool checked = false, enabled = true;
+    std::vector<std::wstring> lines;              // list box
+    std::vector<std::vector<std::wstring>> rows;  // list view
+    std::vector<std::wstring> columns;
+    int selection = -1;
+  };
+
+  WindowHandle window() const override { return 0x1234; }
+  std::wstring text(ControlId id) const override { return at(id).text; }
+  bool setText(ControlId id, std::wstring_view t) override { return (c(id).text = t, true); }
+  bool checked(ControlId id) const override { return at(id).checked; }
+  void setChecked(ControlId id, bool v) override { c(id).checked = v; }
+  bool enabled(ControlId id) const override { return at(id).enabled; }
+  void enable(ControlId id, bool v) override { c(id).enabled = v; }
+  void focus(ControlId id) override { focused = id; }
+  void beep() override { ++beeps; }
+
+  // Sorted as the system list box sorts: without regard to case.
+  int listBoxAdd(ControlId id, std::wstring_view t) override {
+    auto& lines = c(id).lines;
+    auto at = std::upper_bound(lines.begin(), lines.end(), std::wstring(t), [](const auto& a, const auto& b) {
+      return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                          [](wchar_t x, wchar_t y) { return towlower(x) < towlower(y); });
+    });
+    return static_cast<int>(lines.insert(at, std::wstring(t)) - lines.begin());
+  }
+  void listBoxDelete(ControlId id, int i) override { c(id).lines.erase(c(id).lines.begin() + i); }
+  void listBoxClear(ControlId id) override { c(id).lines.clear(); }
+  int listBoxCount(ControlId id) const override { return static_cast<int>(at(id).lines.size()); }
+  std::wstring listBoxText(ControlId id, int i) const override { return at(id).lines.at(static_cast<std::size_t>(i)); }
+  int listBoxSelection(ControlId id) const override { return at(id).selection; }
+  void listBoxSelect(ControlId id, int i) override { c(id).selection = i; }
+
+  void listViewInit(ControlId id, std::span<const ListColumn> cols) override {
+    for (const ListColumn& col : cols) c(id).columns.push_back(col.title + std::wstring(L":") + std::to_wstring(col.width));
+  }
+  int listViewInsert(ControlId id, int row, std::wstring_view t) override {
+    auto& rows = c(id).rows;
+    row = std::min(row, static_cast<int>(rows.size()));
+    rows.insert(rows.begin() + row, {std::wstring(t)});
+    return row;
+  }
+  void listViewSetText(ControlId id, int row, int col, std::wstring_view t) override {
+    auto& cells = c(id).rows.at(static_cast<std::size_t>(row));
+    if (cells.size() <= static_cast<std::size_t>(col)) cells.resize(static_cast<std::size_t>(col) + 1);
+    cells[static_cast<std::size_t>(col)] = t;
+  }
+  void listViewDelete(ControlId id, int row) override { c(id).rows.erase(c(id).rows.begin() + row); }
+  void listViewClear(ControlId id) override { c(id).rows.clear(); }
+  int listViewCount(ControlId id) const override { return static_cast<int>(at(id).rows.size()); }
+  std::wstring listViewText(ControlId id, int row, int col) const override {
+    const auto& cells = at(id).rows.at(static_cast<std::size_t>(row));
+    return static_cast<std::size_t>(col) < cells.size() ? cells[static_cast<std::size_t>(col)] : std::wstring();
+  }
+  int listViewSelection(ControlId id) const override { return at(id).selection; }
+  void listViewSelect(ControlId id, int row) override { c(id).selection = row; }
+
+  int messageBox(const std::wstring& t, const std::wstring& caption, std::uint32_t style) override {
+    boxes.push_back({t, caption, style});
+    if (answers.empty()) return answer::ok;
+    const int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void setWizardButtons(std::uint32_t flags) override { buttons = flags; }
+  void markChanged() override { ++changedMarks; }
+
+  Control& c(ControlId id) { return controls[id]; }
+  const Control& at(ControlId id) const {
+    static const Control none;
+    auto it = controls.find(id);
+    return it == controls.end() ? none : it->second;
+  }
+
+  std::map<ControlId, Control> controls;
+  std::deque<int> answers;  // message box answers, in order; OK when none is left
+  std::vector<Box> boxes;
+  std::uint32_t buttons = 0;
+  int changedMarks = 0, beeps = 0;
+  ControlId focused = 0;
+};
+
+class FakeServices final : public PageServices {
+ public:
+  std::optional<std::wstring> pickExecutable(WindowHandle) override { return ++picks, picked; }
+  void openHelp(WindowHandle, const std::wstring& url) override { helpUrls.push_back(url); }
+  void sendPageNotice(std::intptr_t handle, const PageNotice& n) override {
+    EXPECT_EQ(handle, 77) << "every page is made with the console's handle";
+    notices.push_back(n);
+  }
+  void notice(WindowHandle, int number) override { shownNotices.push_back(number); }
+  void setWaitCursor(bool waiting) override { cursor.push_back(waiting); }
+
+  std::optional<std::wstring> picked;  // what the open-file dialog answers
+  int picks = 0;
+  std::vector<std::wstring> helpUrls;
+  std::vector<PageNotice> notices;
+  std::vector<int> shownNotices;
+  std::vector<bool> cursor;
+};
+
+struct Owner final : PageOwner {
+  void save() override { ++saves; }
+  int saves = 0;
+};
+
+// A sheet as the platform runs it: a page's dialog is made the first time it is shown; Next
+// and Back move only when the page lets them.
+class FakeSheet {
+ public:
+  FakeSheet(Rule& rule, Mode mode) : pages(makeRulePages(rule, mode, &owner, 77, services)), dialogs(pages.size()) {
+    show(0);
+  }
+
+  void show(std::size_t index) {
+    current = index;
+    if (!dialogs[index]) {
+      dialogs[index] = std::make_unique<FakeDialog>();
+      pages[index]->initDialog(*dialogs[index]);
+    }
+    pages[index]->setActive();
+  }
+  int next() {
+    const int result = page().next();
+    if (result == 0 && current + 1 < pages.size()) show(current + 1);
+    return result;
+  }
+  int back() {
+    const int result = page().back();
+    if (result == 0 && current > 0) show(current - 1);
+    return result;
+  }
+  Page& page() { return *pages[current]; }
+  FakeDialog& dialog() { return *dialogs[current]; }
+  FakeDialog& dialog(PageKind kind) { return *dialogs[static_cast<std::size_t>(kind)]; }
+
+  // What a user does: the control changes, then the dialog procedure tells the page.
+  void type(ControlId id, std::wstring text) {
+    dialog().c(id).text = std::move(text);
+    page().command(id, code::editChange);
+  }
+  void click(ControlId id) { page().command(id, code::clicked); }
+  void toggle(ControlId id) {
+    dialog().c(id).checked = !dialog().c(id).checked;
+    click(id);
+  }
+  void choose(ControlId radio) {  // an automatic radio button checks itself
+    dialog().c(radio).checked = true;
+    click(radio);
+  }
+
+  Owner owner;
+  FakeServices services;
+  std::vector<std::unique_ptr<Page>> pages;
+  std::vector<std::unique_ptr<FakeDialog>> dialogs;
+  std::size_t current = 0;
+};
+
+}  // namespace ostrel::wizard::testing

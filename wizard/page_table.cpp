@@ -1,0 +1,15 @@
+#include "wizard/page_table.h"
+
+namespace ostrel::wizard {
+
+std::optional<PageKind> pageOfId(int pageId) {
+  for (const PageInfo& page : pageTable)
+    if (page.dialogId == pageId) return page.kind;
+  return std::nullopt;
+}
+
+std::wstring helpUrl(const wchar_t* anchor) {
+  return std::wstring(helpBaseUrl) + L"/docs/os_ad_v11_adminguide.htm#" + anchor;
+}
+
+}  // namespace ostrel::wizard

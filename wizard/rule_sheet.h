@@ -1,0 +1,14 @@
+#pragma once
+// The pages of one sheet on one Rule, in page order: the eight of the Rule wizard, or the
+// first seven as an existing rule's property sheet.
+#include <memory>
+#include <vector>
+
+#include "wizard/page.h"
+
+namespace ostrel::wizard {
+
+std::vector<std::unique_ptr<Page>> makeRulePages(Rule& rule, Mode mode, PageOwner* owner, std::intptr_t notifyHandle,
+                                                 PageServices& services);
+
+}  // namespace ostrel::wizard
