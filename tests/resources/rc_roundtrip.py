@@ -147,8 +147,6 @@ def check_dialog(did, dialog, strings):
             failures.append(f'dialog {did}: style {style:#x} is not a property page\'s')
         if dialog['size'] != (317, 143):
             failures.append(f'dialog {did}: size {dialog["size"]}, expected (317, 143)')
-        if not dialog['caption']:
-            failures.append(f'dialog {did}: no caption (the page title)')
     elif style & (WS_POPUP | WS_CAPTION) != WS_POPUP | WS_CAPTION:
         failures.append(f'dialog {did}: style {style:#x} is not a popup with a caption')
     if dialog['font'] != ('MS Shell Dlg', 8):
