@@ -51,7 +51,7 @@ void AccountListPage::refresh() {
 
 bool AccountListPage::onNext() {
   if (family_.needsOne && entries_.empty()) {
-    message(std::wstring(res::string(16)), mb::ok);
+    message(std::wstring(res::string(IDS_NO_AUTHORIZED_USERS)), mb::ok);
     return false;
   }
   rule().clearAccounts(family_.list);

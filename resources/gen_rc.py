@@ -2,7 +2,8 @@
 """Turns strings.def into the STRINGTABLE fragment of the module's resource script.
 
 strings.def is the one table of numbered strings; the portable code compiles it as C++
-and this script reads the same lines, so no text is typed twice. The fragment is written
+(the texts, and the IDS_ names through string_ids.h) and this script reads the same
+lines, so no text or number is typed twice. The fragment is written
 for GNU windres: wide literals in which a double quote is doubled, a backslash and the
 control characters are escaped, and everything outside printable ASCII is a \\xhhhh
 escape (windres reads at most four hex digits, so the next character never merges).
@@ -13,7 +14,8 @@ Usage: gen_rc.py STRINGS_DEF OUTPUT
 import re
 import sys
 
-_ENTRY = re.compile(r'^OSTREL_STRING\(\s*(\d+)\s*,\s*(.*)\)\s*$')
+_ENTRY = re.compile(r'^OSTREL_STRING\(\s*([A-Za-z_]\w*)\s*,\s*(\d+)\s*,\s*(.*)\)\s*$')
+_NAME = re.compile(r'IDS_[A-Z0-9_]+')
 _LITERAL = re.compile(r'L"((?:[^"\\]|\\.)*)"\s*')
 _SIMPLE_ESCAPES = {'\\': '\\', '"': '"', "'": "'", 'n': '\n', 't': '\t', 'r': '\r', '?': '?'}
 
@@ -51,8 +53,10 @@ def _unescape(body, where):
 
 
 def parse_def(path):
-    """[(id, text)] from strings.def, checking the form and the rising, unique ids."""
+    """[(name, id, text)] from strings.def, checking the form, the rising, unique ids and
+    the unique IDS_ names."""
     entries = []
+    names = set()
     with open(path, encoding='utf-8') as f:
         for number, line in enumerate(f, 1):
             where = f'{path}:{number}'
@@ -61,8 +65,13 @@ def parse_def(path):
                 continue
             m = _ENTRY.match(line)
             if not m:
-                raise DefError(f'{where}: expected OSTREL_STRING(id, L"text")')
-            sid, rest = int(m.group(1)), m.group(2)
+                raise DefError(f'{where}: expected OSTREL_STRING(IDS_NAME, id, L"text")')
+            name, sid, rest = m.group(1), int(m.group(2)), m.group(3)
+            if not _NAME.fullmatch(name):
+                raise DefError(f'{where}: the name {name} is not IDS_ and capitals')
+            if name in names:
+                raise DefError(f'{where}: the name {name} is taken')
+            names.add(name)
             pieces = []
             pos = 0
             while pos < len(rest):
@@ -75,9 +84,9 @@ def parse_def(path):
                 raise DefError(f'{where}: missing text')
             if sid > 0xFFFF:
                 raise DefError(f'{where}: id {sid} does not fit a string table')
-            if entries and sid <= entries[-1][0]:
-                raise DefError(f'{where}: id {sid} is not above {entries[-1][0]}')
-            entries.append((sid, ''.join(pieces)))
+            if entries and sid <= entries[-1][1]:
+                raise DefError(f'{where}: id {sid} is not above {entries[-1][1]}')
+            entries.append((name, sid, ''.join(pieces)))
     return entries
 
 
@@ -111,6 +120,7 @@ def rc_escape(text):
 
 
 def render(entries):
+    """The string table of [(id, text)]."""
     lines = ['// Generated from strings.def by gen_rc.py; edit strings.def instead.',
              'STRINGTABLE', 'BEGIN']
     lines += [f'  {sid}, L"{rc_escape(text)}"' for sid, text in entries]
@@ -123,7 +133,7 @@ def main(argv):
         sys.stderr.write(__doc__)
         return 2
     try:
-        content = render(parse_def(argv[1]))
+        content = render([(sid, text) for _name, sid, text in parse_def(argv[1])])
     except DefError as e:
         sys.stderr.write(f'error: {e}\n')
         return 1

@@ -62,6 +62,11 @@
 #define IDD_PROCESS_PRIVILEGES 142
 #define IDD_NOTICE 166
 
+/* Controls without an id of their own (labels, frames, notes). */
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 /* Controls, by dialog. A control's tooltip is the string numbered like the control. */
 /* 117 rule type */
 #define IDC_RULE_TYPE_GROUP 1002

@@ -10,7 +10,7 @@ struct Entry {
   std::wstring_view text;
 };
 constexpr Entry table[] = {
-#define OSTREL_STRING(id, text) {id, text},
+#define OSTREL_STRING(name, id, text) {id, text},
 #include "resources/strings.def"
 #undef OSTREL_STRING
 };

@@ -1,7 +1,9 @@
 #pragma once
 // The module's numbered strings, from the one table in strings.def that also feeds the
-// DLL's string table. Portable code and tests read them here.
+// DLL's string table. Portable code and tests read them here, by their IDS_ names.
 #include <string_view>
+
+#include "resources/string_ids.h"
 
 namespace ostrel::res {
 

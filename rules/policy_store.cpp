@@ -10,7 +10,6 @@
 namespace ostrel::store {
 namespace {
 
-constexpr unsigned policyErrorCaption = 4;
 constexpr std::uint32_t enumNameChars = 255;        // LoadRules' subkey name buffer
 constexpr std::uint32_t markerEnumNameChars = 256;  // marker cleanup's subkey name buffer
 constexpr std::uint32_t markerEnumLimit = 65535;
@@ -77,7 +76,7 @@ std::wstring refreshMarkerName(std::uint64_t fileTime) {
 }
 
 void reportPolicyError(Prompter& prompter, HResult hr) {
-  prompter.messageBox(0, platform::systemMessage(hr), std::wstring(res::string(policyErrorCaption)),
+  prompter.messageBox(0, platform::systemMessage(hr), std::wstring(res::string(IDS_POLICY_ERROR_CAPTION)),
                       mb::iconInformation);
 }
 

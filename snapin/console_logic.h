@@ -4,27 +4,25 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/resource_ids.h"
+
 namespace ostrel::snapin {
 
 inline constexpr wchar_t nodeDisplayText[] = L"Application Execution Policies";
-inline constexpr int itemImageIndex = 2;         // closed and open, node and rows alike
+inline constexpr int itemImageIndex = IMAGE_POLICIES;  // closed and open, node and rows alike
 inline constexpr std::int32_t viewChangeHint = 1000;  // "show the node again"
 inline constexpr std::uint32_t wizardDataObjectType = 0x8066;
 
-// Image strips and their mask colour RGB(0, 128, 128).
-inline constexpr unsigned smallStripBitmap = 120;
-inline constexpr unsigned largeStripBitmap = 121;
+// The mask colour RGB(0, 128, 128) of the image strips IDB_STRIP_16 and IDB_STRIP_32.
 inline constexpr std::uint32_t maskColour = 0x00808000;  // COLORREF: 0x00BBGGRR
-inline constexpr unsigned wizardHeaderBitmap = 124;
 
 // The node's context command, in the console's New submenu.
 inline constexpr wchar_t wizardMenuName[] = L"Privileged Application... ";
 inline constexpr wchar_t wizardMenuStatus[] = L"Define privileged application(s) and related privileges.";
 inline constexpr std::int32_t wizardCommandId = 2;
 
-// The deletion question: resource strings 12 (text) and 13 (caption), MB_YESNO | MB_ICONHAND.
-inline constexpr unsigned deleteQuestionString = 12;
-inline constexpr unsigned deleteCaptionString = 13;
+// The deletion question's style, MB_YESNO | MB_ICONHAND; its text is IDS_DELETE_QUESTION,
+// its caption IDS_PRODUCT_CAPTION.
 inline constexpr std::uint32_t deleteQuestionStyle = 0x14;
 
 // The console's special data objects (-10 to 0, including none) carry no item.

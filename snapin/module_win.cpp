@@ -7,6 +7,7 @@
 #include "platform/win/message_box_prompter.h"
 #include "wizard/win/page_services_win.h"
 #include "platform/win/win32_registry.h"
+#include "resources/resource_ids.h"
 #include "snapin/class_factory_win.h"
 #include "snapin/com_guids_win.h"
 #include "snapin/console_logic.h"
@@ -56,8 +57,8 @@ void unlock() noexcept { InterlockedDecrement(&locks); }
 LONG lockCount() noexcept { return InterlockedCompareExchange(&locks, 0, 0); }
 
 void loadImageStrips() noexcept {
-  if (!smallStrip) smallStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(smallStripBitmap)));
-  if (!largeStrip) largeStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(largeStripBitmap)));
+  if (!smallStrip) smallStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(IDB_STRIP_16)));
+  if (!largeStrip) largeStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(IDB_STRIP_32)));
 }
 HBITMAP smallImageStrip() noexcept { return smallStrip.get(); }
 HBITMAP largeImageStrip() noexcept { return largeStrip.get(); }

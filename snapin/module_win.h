@@ -26,7 +26,8 @@ void lock() noexcept;
 void unlock() noexcept;
 LONG lockCount() noexcept;
 
-// Bitmaps 120 (six 16x16 images) and 121 (six 32x32 images), loaded once, kept for the process.
+// Bitmaps IDB_STRIP_16 (six 16x16 images) and IDB_STRIP_32 (six 32x32 images), loaded once,
+// kept for the process.
 void loadImageStrips() noexcept;
 HBITMAP smallImageStrip() noexcept;
 HBITMAP largeImageStrip() noexcept;

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "resources/resource_ids.h"
 #include "rules/policy_store.h"
 #include "rules/rule_columns.h"
 #include "snapin/com_guids_win.h"
@@ -122,7 +123,7 @@ HRESULT PoliciesNode::queryPagesFor(IDataObject*) { return S_OK; }
 HRESULT PoliciesNode::getWatermarks(HBITMAP* watermark, HBITMAP* header, HPALETTE*, BOOL* stretch) {
   if (watermark == nullptr || header == nullptr || stretch == nullptr) return E_FAIL;
   *watermark = nullptr;
-  if (!headerBitmap_) headerBitmap_.reset(LoadBitmapW(module::instance(), MAKEINTRESOURCEW(wizardHeaderBitmap)));
+  if (!headerBitmap_) headerBitmap_.reset(LoadBitmapW(module::instance(), MAKEINTRESOURCEW(IDB_WIZARD_HEADER)));
   *header = headerBitmap_.get();
   *stretch = FALSE;
   return S_OK;

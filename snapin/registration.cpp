@@ -6,9 +6,6 @@
 namespace ostrel::snapin {
 namespace {
 
-constexpr unsigned snapinTitleString = 3;
-constexpr unsigned consoleNameString = 7;
-constexpr unsigned aboutTitleString = 11;
 constexpr std::size_t titleChars = 255;       // titles are read into 256-character buffers
 constexpr std::uint32_t subkeyNameChars = 256;  // enumeration buffer while deleting a tree
 
@@ -44,13 +41,13 @@ std::vector<RegistrationEntry> registrationEntries(const std::wstring& modulePat
   const std::wstring snapin = snapinClassKey();
   const std::wstring about = aboutClassKey();
   std::vector<RegistrationEntry> rows = {
-      {hkcr, snapin, L"", title(snapinTitleString)},
+      {hkcr, snapin, L"", title(IDS_SNAPIN_TITLE)},
       {hkcr, snapin + L"\\InprocServer32", L"", modulePath},
       {hkcr, snapin + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-      {hkcr, about, L"", title(aboutTitleString)},
+      {hkcr, about, L"", title(IDS_ABOUT_TITLE)},
       {hkcr, about + L"\\InprocServer32", L"", modulePath},
       {hkcr, about + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-      {hklm, consoleSnapinKey(), L"NameString", title(consoleNameString)},
+      {hklm, consoleSnapinKey(), L"NameString", title(IDS_CONSOLE_SNAPIN_NAME)},
       {hklm, consoleSnapinKey(), L"About", guidText(ids::aboutClsid)},
   };
   for (const ExtensionEntry& e : extensionTable()) {

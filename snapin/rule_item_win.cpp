@@ -40,8 +40,8 @@ HRESULT RuleItem::deleteFirstStep(IConsole* viewConsole) {
   HWND owner = nullptr;
   if (viewConsole != nullptr && FAILED(viewConsole->GetMainWindow(&owner))) owner = nullptr;
   const int answer = module::prompter().messageBox(reinterpret_cast<WindowHandle>(owner),
-                                                   resourceText(deleteQuestionString),
-                                                   resourceText(deleteCaptionString), deleteQuestionStyle);
+                                                   resourceText(IDS_DELETE_QUESTION),
+                                                   resourceText(IDS_PRODUCT_CAPTION), deleteQuestionStyle);
   if (answer != IDYES) return S_OK;
 
   HRESULT hr = S_FALSE;

@@ -4,18 +4,14 @@
 #include <cwchar>
 #include <string>
 
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
 #include "snapin/console_logic.h"
 
 namespace ostrel::snapin {
 namespace {
 
-constexpr unsigned descriptionString = 2;
 constexpr std::size_t descriptionChars = 259;
-constexpr unsigned smallOpenImageId = 111;
-constexpr unsigned smallImageId = 112;
-constexpr unsigned largeImageId = 113;
-constexpr unsigned applicationIcon = 116;
 constexpr wchar_t providerText[] = L"Kelvast";
 constexpr wchar_t versionText[] = L"1.1";
 
@@ -48,16 +44,16 @@ std::span<const InterfaceEntry<SnapinAbout>> SnapinAbout::interfaces() {
 }
 
 SnapinAbout::SnapinAbout() noexcept
-    : small_(loadBitmap(smallImageId, 16)),
-      large_(loadBitmap(largeImageId, 32)),
-      smallOpen_(loadBitmap(smallOpenImageId, 16)),
-      icon_(LoadIconW(module::instance(), MAKEINTRESOURCEW(applicationIcon))) {}
+    : small_(loadBitmap(IDB_SMALL_IMAGE, 16)),
+      large_(loadBitmap(IDB_LARGE_IMAGE, 32)),
+      smallOpen_(loadBitmap(IDB_SMALL_OPEN_FOLDER, 16)),
+      icon_(LoadIconW(module::instance(), MAKEINTRESOURCEW(IDI_PRODUCT))) {}
 
 SnapinAbout::~SnapinAbout() = default;
 
 HRESULT SnapinAbout::GetSnapinDescription(LPOLESTR* description) noexcept {
   try {
-    std::wstring text(res::string(descriptionString));
+    std::wstring text(res::string(IDS_SNAPIN_DESCRIPTION));
     if (text.size() > descriptionChars) text.resize(descriptionChars);
     return answerText(text.c_str(), description);
   } catch (...) {

@@ -24,10 +24,10 @@ class SnapinAbout final : public ComObject<SnapinAbout, ISnapinAbout>, private M
                                                  COLORREF* mask) noexcept override;
 
  private:
-  win::Bitmap small_;      // bitmap 112, 16x16
-  win::Bitmap large_;      // bitmap 113, 32x32
-  win::Bitmap smallOpen_;  // bitmap 111, 16x16
-  HICON icon_ = nullptr;   // icon 116, from LoadIconW: shared, never destroyed
+  win::Bitmap small_;      // IDB_SMALL_IMAGE, 16x16
+  win::Bitmap large_;      // IDB_LARGE_IMAGE, 32x32
+  win::Bitmap smallOpen_;  // IDB_SMALL_OPEN_FOLDER, 16x16
+  HICON icon_ = nullptr;   // IDI_PRODUCT, from LoadIconW: shared, never destroyed
 };
 
 }  // namespace ostrel::snapin

@@ -1,6 +1,7 @@
 #include "wizard/application_page.h"
 
 #include "platform/text.h"
+#include "resources/string_ids.h"
 #include "wizard/path_validation.h"
 
 namespace ostrel::wizard {
@@ -65,7 +66,7 @@ void ApplicationPage::onCommand(ControlId id, int notification) {
     case IDC_OWNERSHIP_CHECK:
       if (notification != code::clicked) break;
       changed();
-      if (dialog().checked(IDC_OWNERSHIP_CHECK)) services().notice(dialog().window(), 5);
+      if (dialog().checked(IDC_OWNERSHIP_CHECK)) services().notice(dialog().window(), IDS_NOTICE_OWNERSHIP_CHECK);
       break;
     case IDC_RECURSIVE:
       if (notification == code::clicked) changed();

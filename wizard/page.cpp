@@ -72,7 +72,7 @@ void Page::changed() {
 }
 
 int Page::message(const std::wstring& text, std::uint32_t style) {
-  return dialog_->messageBox(text, std::wstring(res::string(13)), style);
+  return dialog_->messageBox(text, std::wstring(res::string(IDS_PRODUCT_CAPTION)), style);
 }
 
 }  // namespace ostrel::wizard

@@ -8,8 +8,6 @@
 namespace ostrel::wizard {
 namespace {
 
-constexpr unsigned captionId = 13;
-
 constexpr std::array<std::wstring_view, 23> reservedNames = {
     L"CON",  L"PRN",  L"AUX",  L"CLOCK$", L"NUL",  L"COM1", L"COM2", L"COM3", L"COM4", L"COM5", L"COM6", L"COM7",
     L"COM8", L"COM9", L"LPT1", L"LPT2",   L"LPT3", L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
@@ -24,7 +22,8 @@ bool equalNoCase(std::wstring_view a, std::wstring_view b) {
 }
 
 int show(Prompter& prompter, WindowHandle owner, unsigned id, std::uint32_t style) {
-  return prompter.messageBox(owner, std::wstring(res::string(id)), std::wstring(res::string(captionId)), style);
+  return prompter.messageBox(owner, std::wstring(res::string(id)), std::wstring(res::string(IDS_PRODUCT_CAPTION)),
+                             style);
 }
 
 }  // namespace
@@ -40,8 +39,8 @@ bool validatePathRule(std::wstring& path, bool& ownershipCheck, WindowHandle own
   while (start < path.size() && isSpace(path[start])) ++start;
   path.erase(0, start);
 
-  if (path.empty()) return refuse(pathmsg::empty);
-  if (path.size() > maxPathPatternChars) return refuse(pathmsg::tooLong);
+  if (path.empty()) return refuse(IDS_PATH_EMPTY);
+  if (path.size() > maxPathPatternChars) return refuse(IDS_PATH_TOO_LONG);
 
   // Wildcards may stand in the file name and in the first directory component only.
   const std::size_t firstBackslash = path.find(L'\\');
@@ -50,25 +49,25 @@ bool validatePathRule(std::wstring& path, bool& ownershipCheck, WindowHandle own
     std::size_t at = path.find(wildcard);
     if (at != std::wstring::npos && firstBackslash != std::wstring::npos && at > firstBackslash &&
         at < lastBackslash)
-      return refuse(pathmsg::wildcardInDirectory);
+      return refuse(IDS_PATH_WILDCARD_IN_DIRECTORY);
   }
 
   const std::wstring fileName = lastBackslash == std::wstring::npos ? path : path.substr(lastBackslash + 1);
-  if (fileName.find_first_of(L"<>:\"/|\\") != std::wstring::npos) return refuse(pathmsg::fileNameCharacters);
-  if (path.find_first_of(L"<>\"/|") != std::wstring::npos) return refuse(pathmsg::pathCharacters);
+  if (fileName.find_first_of(L"<>:\"/|\\") != std::wstring::npos) return refuse(IDS_FILE_NAME_CHARACTERS);
+  if (path.find_first_of(L"<>\"/|") != std::wstring::npos) return refuse(IDS_PATH_CHARACTERS);
   for (auto name : reservedNames)
-    if (equalNoCase(fileName, name)) return refuse(pathmsg::reservedName);
+    if (equalNoCase(fileName, name)) return refuse(IDS_PATH_RESERVED_NAME);
 
   if (path.back() == L'\\' &&
-      show(prompter, owner, pathmsg::trailingBackslash, mb::yesNo | mb::iconExclamation) != answer::yes)
+      show(prompter, owner, IDS_PATH_TRAILING_BACKSLASH, mb::yesNo | mb::iconExclamation) != answer::yes)
     return false;
 
   if (ownershipCheck && path.starts_with(L"\\\\")) {
-    if (show(prompter, owner, pathmsg::ownershipOnShare, mb::yesNo | mb::iconError) != answer::yes) return false;
+    if (show(prompter, owner, IDS_PATH_OWNERSHIP_ON_SHARE, mb::yesNo | mb::iconError) != answer::yes) return false;
     ownershipCheck = false;
   }
 
-  if (path.front() == L'*' || path.front() == L'?') return refuse(pathmsg::leadingWildcard);
+  if (path.front() == L'*' || path.front() == L'?') return refuse(IDS_PATH_LEADING_WILDCARD);
   return true;
 }
 

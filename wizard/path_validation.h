@@ -6,19 +6,6 @@
 
 namespace ostrel::wizard {
 
-// Message ids, as in the string table.
-namespace pathmsg {
-inline constexpr unsigned wildcardInDirectory = 62403;
-inline constexpr unsigned trailingBackslash = 62404;
-inline constexpr unsigned ownershipOnShare = 62405;
-inline constexpr unsigned leadingWildcard = 62406;
-inline constexpr unsigned empty = 62407;
-inline constexpr unsigned tooLong = 62408;
-inline constexpr unsigned pathCharacters = 62410;
-inline constexpr unsigned reservedName = 62411;
-inline constexpr unsigned fileNameCharacters = 62412;
-}  // namespace pathmsg
-
 inline constexpr std::size_t maxPathPatternChars = 256;
 
 // Trims path in place (white space at the end, then at the start) and checks it, showing

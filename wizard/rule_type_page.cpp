@@ -41,7 +41,7 @@ void RuleTypePage::choose(RuleType type) {
     return;
   }
   if (type == old) return;
-  if (message(std::wstring(res::string(14)), mb::yesNo) != answer::yes) {
+  if (message(std::wstring(res::string(IDS_RULE_TYPE_CHANGE_QUESTION)), mb::yesNo) != answer::yes) {
     dialog().setChecked(buttonOf(type), false);
     dialog().setChecked(buttonOf(old), true);
     return;

@@ -16,7 +16,7 @@ struct Entry {
   std::wstring_view text;
 };
 constexpr Entry kTable[] = {
-#define OSTREL_STRING(id, text) {id, text},
+#define OSTREL_STRING(name, id, text) {id, text},
 #include "resources/strings.def"
 #undef OSTREL_STRING
 };
@@ -31,14 +31,16 @@ TEST(StringTable, EveryEntryIsFoundByItsIdAndAbsentIdsGiveNothing) {
 // path validation tests).
 TEST(StringTable, TextsWithTrickyCharactersAreExact) {
   const std::map<unsigned, std::wstring_view> cases = {
-      {2009, L"Check to have Ostrel validate the file(s) owner "},
-      {8, L"Could not enable Debug Privileges (privilege can only be enabled if held): Some "
-          L"applications may not be shown.You need to either grant the privilege to the "
-          L"current user account or make the user account member of a local group that "
-          L"has the  Debug privilege"},
-      {30, L"Warning: if target is Windows 2000 then remove the double-quotes from around "
-           L"mmc.exe. Change \"%SystemRoot%\\system32\\mmc.exe\" into "
-           L"%SystemRoot%\\system32\\mmc.exe and leave the rest of the command line as is."},
+      {IDS_TIP_OWNERSHIP_CHECK, L"Check to have Ostrel validate the file(s) owner "},
+      {IDS_NOTICE_DEBUG_PRIVILEGE,
+       L"Could not enable Debug Privileges (privilege can only be enabled if held): Some "
+       L"applications may not be shown.You need to either grant the privilege to the "
+       L"current user account or make the user account member of a local group that "
+       L"has the  Debug privilege"},
+      {IDS_NOTICE_QUOTED_MMC,
+       L"Warning: if target is Windows 2000 then remove the double-quotes from around "
+       L"mmc.exe. Change \"%SystemRoot%\\system32\\mmc.exe\" into "
+       L"%SystemRoot%\\system32\\mmc.exe and leave the rest of the command line as is."},
   };
   for (const auto& [id, text] : cases) EXPECT_EQ(string(id), text) << id;
 }

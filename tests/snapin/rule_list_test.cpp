@@ -75,14 +75,14 @@ TEST(ConsoleLogic, WizardNotices) {
     WizardNoticeAction action;
     bool clear;
   } cases[] = {
-      {125, notice::finish, WizardNoticeAction::finish, true},
-      {125, notice::cancel, WizardNoticeAction::cancel, true},
-      {125, notice::pageDone, WizardNoticeAction::none, true},
-      {117, notice::cancel, WizardNoticeAction::cancel, true},
-      {142, notice::cancel, WizardNoticeAction::cancel, true},
-      {119, notice::finish, WizardNoticeAction::none, true},  // only the finish page finishes
-      {136, notice::apply, WizardNoticeAction::none, true},
-      {129, notice::cancel, WizardNoticeAction::none, false},  // a dialog, not a wizard page
+      {IDD_FINISH, notice::finish, WizardNoticeAction::finish, true},
+      {IDD_FINISH, notice::cancel, WizardNoticeAction::cancel, true},
+      {IDD_FINISH, notice::pageDone, WizardNoticeAction::none, true},
+      {IDD_RULE_TYPE, notice::cancel, WizardNoticeAction::cancel, true},
+      {IDD_PROCESS_PRIVILEGES, notice::cancel, WizardNoticeAction::cancel, true},
+      {IDD_APPLICATION, notice::finish, WizardNoticeAction::none, true},  // only the finish page finishes
+      {IDD_AUTHORIZED_USERS, notice::apply, WizardNoticeAction::none, true},
+      {IDD_COMMAND_LINE, notice::cancel, WizardNoticeAction::none, false},  // a dialog, not a wizard page
       {0, notice::finish, WizardNoticeAction::none, false},
   };
   for (const Case& c : cases) {

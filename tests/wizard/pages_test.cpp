@@ -38,7 +38,7 @@ TEST(RuleWizard, PathRuleWalkedToFinish) {
   sheet.toggle(IDC_RECURSIVE);
   sheet.toggle(IDC_OWNERSHIP_CHECK);
   sheet.toggle(IDC_OWNERSHIP_CHECK);  // the warning only when the box becomes checked
-  EXPECT_EQ(std::vector<int>{5}, sheet.services.shownNotices);
+  EXPECT_EQ(std::vector<int>{IDS_NOTICE_OWNERSHIP_CHECK}, sheet.services.shownNotices);
   EXPECT_EQ(0, app.changedMarks) << "no Apply button in the wizard";
   for (int page = 1; page < 7; ++page) ASSERT_EQ(0, sheet.next()) << page;
   EXPECT_EQ(wizb::back | wizb::finish, sheet.dialog().buttons);
@@ -117,7 +117,7 @@ TEST(RuleWizard, ChangingTheTypeAfterNextAsksFirst) {
 
   sheet.dialog().answers = {answer::no};
   sheet.choose(IDC_HASH_RULE);
-  EXPECT_EQ(text(14), sheet.dialog().boxes.back().text);
+  EXPECT_EQ(text(IDS_RULE_TYPE_CHANGE_QUESTION), sheet.dialog().boxes.back().text);
   EXPECT_EQ(mb::yesNo, sheet.dialog().boxes.back().style);
   EXPECT_TRUE(sheet.dialog().checked(IDC_PATH_RULE));
   EXPECT_FALSE(sheet.dialog().checked(IDC_HASH_RULE));
@@ -146,7 +146,7 @@ TEST(RuleWizard, BackKeepsAHalfTypedPathThatNextRefuses) {
   ASSERT_EQ(0, sheet.next());
   EXPECT_EQ(L"C:\\To*ls\\app.exe", sheet.dialog().text(IDC_APPLICATION));
   EXPECT_EQ(-1, sheet.next());
-  EXPECT_EQ(text(62403), sheet.dialog().boxes.back().text);
+  EXPECT_EQ(text(IDS_PATH_WILDCARD_IN_DIRECTORY), sheet.dialog().boxes.back().text);
 
   // Beyond 256 characters every change beeps and keeps the focus in the edit.
   sheet.type(IDC_APPLICATION, std::wstring(257, L'a'));
@@ -202,7 +202,7 @@ TEST(RulePropertySheet, ShowsTheRuleAndAppliesEveryPageButTheType) {
   // An existing rule without Authorized users gets no default and cannot be applied.
   EXPECT_EQ(0, sheet.dialog(PageKind::authorizedUsers).listViewCount(IDC_AUTHORIZED_USERS));
   EXPECT_EQ(1, sheet.page().apply());
-  EXPECT_EQ(text(16), sheet.dialog().boxes.back().text);
+  EXPECT_EQ(text(IDS_NO_AUTHORIZED_USERS), sheet.dialog().boxes.back().text);
 
   sheet.show(1);
   sheet.type(IDC_APPLICATION, L"%ProgramFiles%\\Tools\\other.exe");

@@ -10,8 +10,6 @@
 namespace ostrel::wizard {
 namespace {
 
-using namespace pathmsg;
-
 struct Box {
   WindowHandle owner;
   std::wstring text, caption;
@@ -37,9 +35,9 @@ class ScriptedPrompter : public Prompter {
 constexpr WindowHandle page = 0x4711;
 
 std::uint32_t styleOf(unsigned message) {
-  if (message == trailingBackslash) return 0x34;  // Yes/No, exclamation
-  if (message == ownershipOnShare) return 0x14;   // Yes/No, error icon
-  return 0x10;                                    // OK, error icon
+  if (message == IDS_PATH_TRAILING_BACKSLASH) return 0x34;  // Yes/No, exclamation
+  if (message == IDS_PATH_OWNERSHIP_ON_SHARE) return 0x14;  // Yes/No, error icon
+  return 0x10;                                              // OK, error icon
 }
 
 struct Case {
@@ -57,42 +55,43 @@ TEST(ValidatePathRule, ExamplesAndBoundaries) {
   const Case cases[] = {
       {L"   C:\\Tools\\app.exe  ", {}, true, L"C:\\Tools\\app.exe"},
       {L"\t\r\n C:\\x.exe\n", {}, true, L"C:\\x.exe"},
-      {L"   ", {empty}, false, L""},
-      {L"", {empty}, false},
+      {L"   ", {IDS_PATH_EMPTY}, false, L""},
+      {L"", {IDS_PATH_EMPTY}, false},
       {len256, {}, true},
-      {len256 + L"x", {tooLong}, false},
+      {len256 + L"x", {IDS_PATH_TOO_LONG}, false},
       {L"  " + len256 + L"  ", {}, true, len256},  // length counts after trimming
-      {L"C:\\Program Files\\*\\app.exe", {wildcardInDirectory}, false},
-      {L"C:\\a\\b?\\app.exe", {wildcardInDirectory}, false},
-      {L"C:\\a*\\x.exe", {wildcardInDirectory}, false},
+      {L"C:\\Program Files\\*\\app.exe", {IDS_PATH_WILDCARD_IN_DIRECTORY}, false},
+      {L"C:\\a\\b?\\app.exe", {IDS_PATH_WILDCARD_IN_DIRECTORY}, false},
+      {L"C:\\a*\\x.exe", {IDS_PATH_WILDCARD_IN_DIRECTORY}, false},
       {L"C:\\Program Files\\App\\*.exe", {}, true},
       {L"C*:\\App\\x.exe", {}, true},                 // before the first backslash
       {L"ab*?\\x.exe", {}, true, {}, {}, true, true},  // a single backslash
-      {L"*.exe", {leadingWildcard}, false},
-      {L"?pp.exe", {leadingWildcard}, false},
+      {L"*.exe", {IDS_PATH_LEADING_WILDCARD}, false},
+      {L"?pp.exe", {IDS_PATH_LEADING_WILDCARD}, false},
       {L"C:\\Tools\\a?b.exe", {}, true},
-      {L"C:\\Tools\\app:1.exe", {fileNameCharacters}, false},
-      {L"<app.exe", {fileNameCharacters}, false},
-      {L"C:app.exe", {fileNameCharacters}, false},
-      {L"C:\\Tools\\app|x\\b.exe", {pathCharacters}, false},
-      {L"C:\\a/b\\c.exe", {pathCharacters}, false},
-      {L"C:\\Temp\\nul", {reservedName}, false},
-      {L"C:\\Temp\\Com1", {reservedName}, false},
-      {L"clock$", {reservedName}, false},
+      {L"C:\\Tools\\app:1.exe", {IDS_FILE_NAME_CHARACTERS}, false},
+      {L"<app.exe", {IDS_FILE_NAME_CHARACTERS}, false},
+      {L"C:app.exe", {IDS_FILE_NAME_CHARACTERS}, false},
+      {L"C:\\Tools\\app|x\\b.exe", {IDS_PATH_CHARACTERS}, false},
+      {L"C:\\a/b\\c.exe", {IDS_PATH_CHARACTERS}, false},
+      {L"C:\\Temp\\nul", {IDS_PATH_RESERVED_NAME}, false},
+      {L"C:\\Temp\\Com1", {IDS_PATH_RESERVED_NAME}, false},
+      {L"clock$", {IDS_PATH_RESERVED_NAME}, false},
       {L"C:\\Temp\\nul.txt", {}, true},
       {L"C:\\Temp\\COM10", {}, true},
       {L"\\app.exe", {}, true},
-      {L"C:\\Tools\\", {trailingBackslash}, true, {}, {answer::yes}},
-      {L"C:\\Tools\\", {trailingBackslash}, false, {}, {answer::no}},
-      {share, {ownershipOnShare}, true, {}, {answer::yes}, true, false},
-      {share, {ownershipOnShare}, false, {}, {answer::no}, true, true},
+      {L"C:\\Tools\\", {IDS_PATH_TRAILING_BACKSLASH}, true, {}, {answer::yes}},
+      {L"C:\\Tools\\", {IDS_PATH_TRAILING_BACKSLASH}, false, {}, {answer::no}},
+      {share, {IDS_PATH_OWNERSHIP_ON_SHARE}, true, {}, {answer::yes}, true, false},
+      {share, {IDS_PATH_OWNERSHIP_ON_SHARE}, false, {}, {answer::no}, true, true},
       {share, {}, true},
       {L"%ProgramFiles%\\App\\app.exe", {}, true, {}, {}, true, true},
       // Both questions in one path; a No to the first ends before the second is asked, and a
       // Yes to the first does not excuse a later refusal.
-      {L"\\\\server\\share\\", {trailingBackslash, ownershipOnShare}, true, {}, {answer::yes, answer::yes}, true},
-      {L"\\\\server\\share\\", {trailingBackslash}, false, {}, {answer::no}, true, true},
-      {L"*\\", {trailingBackslash, leadingWildcard}, false, {}, {answer::yes}},
+      {L"\\\\server\\share\\", {IDS_PATH_TRAILING_BACKSLASH, IDS_PATH_OWNERSHIP_ON_SHARE}, true, {},
+       {answer::yes, answer::yes}, true},
+      {L"\\\\server\\share\\", {IDS_PATH_TRAILING_BACKSLASH}, false, {}, {answer::no}, true, true},
+      {L"*\\", {IDS_PATH_TRAILING_BACKSLASH, IDS_PATH_LEADING_WILDCARD}, false, {}, {answer::yes}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "text: " << ::testing::PrintToString(c.text));
@@ -114,17 +113,17 @@ TEST(ValidatePathRule, ExamplesAndBoundaries) {
 
 // The texts an administrator reads, spelled out once here so that a wrong string id shows.
 TEST(ValidatePathRule, MessageTexts) {
-  EXPECT_EQ(L"Empty path is not allowed.", res::string(empty));
-  EXPECT_EQ(L"Path cannot contain the following characters: < > \" / |\n\n", res::string(pathCharacters));
+  EXPECT_EQ(L"Empty path is not allowed.", res::string(IDS_PATH_EMPTY));
+  EXPECT_EQ(L"Path cannot contain the following characters: < > \" / |\n\n", res::string(IDS_PATH_CHARACTERS));
   EXPECT_EQ(L"File name cannot contain the following characters: < > : \" / \\ |\n\n",
-            res::string(fileNameCharacters));
+            res::string(IDS_FILE_NAME_CHARACTERS));
   EXPECT_EQ(L"Invalid Path: a path rule cannot contain nor the * not the ? characters.",
-            res::string(wildcardInDirectory));
-  EXPECT_EQ(res::string(wildcardInDirectory), res::string(leadingWildcard));
-  EXPECT_TRUE(res::string(reservedName).ends_with(L"(for example, NUL.tx7). \n"));
+            res::string(IDS_PATH_WILDCARD_IN_DIRECTORY));
+  EXPECT_EQ(res::string(IDS_PATH_WILDCARD_IN_DIRECTORY), res::string(IDS_PATH_LEADING_WILDCARD));
+  EXPECT_TRUE(res::string(IDS_PATH_RESERVED_NAME).ends_with(L"(for example, NUL.tx7). \n"));
   EXPECT_EQ(L"Warning: cannot check file ownership on a network share. File ownership is limited to files on the "
             L"local hard-drive. Reset ownership flag?",
-            res::string(ownershipOnShare));
+            res::string(IDS_PATH_OWNERSHIP_ON_SHARE));
 }
 
 }  // namespace

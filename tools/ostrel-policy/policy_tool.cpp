@@ -18,9 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr unsigned msgTooFewUsers = 16;
-constexpr unsigned msgDuplicateSid = 27;
-constexpr unsigned msgCommandLineTooLong = 62409;
 constexpr std::size_t maxCommandLineChars = 512;
 
 const char usageText[] =
@@ -212,11 +209,11 @@ unsigned checkAccounts(const Options& o) {
     if (!*list) continue;
     for (std::size_t i = 0; i < (*list)->size(); ++i)
       for (std::size_t j = 0; j < i; ++j)
-        if (namesEqual((**list)[i].sid, (**list)[j].sid)) return msgDuplicateSid;
+        if (namesEqual((**list)[i].sid, (**list)[j].sid)) return IDS_DUPLICATE_SID;
   }
-  if (o.users && o.users->empty()) return msgTooFewUsers;
+  if (o.users && o.users->empty()) return IDS_NO_AUTHORIZED_USERS;
   for (const auto& c : o.commandLines)
-    if (c.size() > maxCommandLineChars) return msgCommandLineTooLong;
+    if (c.size() > maxCommandLineChars) return IDS_COMMAND_LINE_TOO_LONG;
   return 0;
 }
 
