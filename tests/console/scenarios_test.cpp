@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/group_policy_host.h"
 #include "platform/win/handles.h"
@@ -475,6 +476,71 @@ TEST_F(AdministratorSession, ADeletionTheEditorCannotStoreIsReportedAndLeavesThe
   expectPolicyUntouched(markers);
 }
 
+// The formats the console reads from the node's data object, and the comparison of data objects.
+TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
+  HSCOPEITEM node = openConsoleAndExpand(false);
+  ComPtr<IDataObject> object = console_->scopeDataObject(node);
+  ASSERT_NE(nullptr, object);
+  std::vector<BYTE> bytes;
+  // GetDataHere of a format into a zeroed block of `size` bytes, read back into `bytes`.
+  auto read = [&](const wchar_t* formatName, SIZE_T size = 256) {
+    win::GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+    FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(formatName)), nullptr, DVASPECT_CONTENT, -1,
+                     TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = block.get();
+    const HRESULT hr = object->GetDataHere(&format, &medium);
+    const auto* p = static_cast<const BYTE*>(GlobalLock(block.get()));
+    bytes.assign(p, p + size);
+    GlobalUnlock(block.get());
+    return hr;
+  };
+  auto text = [&] { return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data())); };
+
+  ASSERT_EQ(S_OK, read(CCF_DISPLAY_NAME));
+  EXPECT_EQ(nodeName, text());
+  ASSERT_EQ(S_OK, read(CCF_SZNODETYPE));
+  EXPECT_EQ(L"{6B1F3C55-8E4A-4D27-9A31-5C2E71B04F18}", text());
+  ASSERT_EQ(S_OK, read(CCF_NODETYPE));
+  const GUID nodeType = ids::toGUID(ostrel::ids::policiesNodeType), snapin = ids::toGUID(ostrel::ids::snapinClsid);
+  EXPECT_EQ(0, std::memcmp(bytes.data(), &nodeType, 16));
+  EXPECT_EQ(0, bytes[16]) << "16 bytes, no more";
+  ASSERT_EQ(S_OK, read(CCF_SNAPIN_CLASSID));
+  EXPECT_EQ(0, std::memcmp(bytes.data(), &snapin, 16));
+  // The snap-in's own format: the data object's address in a block of exactly 8 bytes.
+  ASSERT_EQ(S_OK, read(L"{2479DB32-5276-11d2-94F5-00C04FB92EC2}", 8));
+  void* address = nullptr;
+  std::memcpy(&address, bytes.data(), sizeof address);
+  EXPECT_EQ(static_cast<void*>(object.Get()), address);
+  EXPECT_EQ(DV_E_FORMATETC, read(L"Some Other Format"));
+
+  // Two data objects of one item compare equal, also one from a view; the editor's does not,
+  // and is no item of the snap-in's for a view either.
+  View& view = console_->openView();
+  ComPtr<IDataObject> again = console_->scopeDataObject(node), fromView;
+  ASSERT_EQ(S_OK, view.component()->QueryDataObject(console_->scopeItem(node)->inserted.lParam, CCT_RESULT,
+                                                    fromView.GetAddressOf()));
+  IDataObject* editorObject = editor_->dataObject();
+  EXPECT_EQ(S_OK, console_->componentData_->CompareObjects(object.Get(), again.Get()));
+  EXPECT_EQ(S_OK, view.component()->CompareObjects(object.Get(), fromView.Get()));
+  EXPECT_EQ(S_FALSE, console_->componentData_->CompareObjects(object.Get(), editorObject));
+  EXPECT_EQ(S_FALSE, view.component()->Notify(editorObject, MMCN_SELECT, 0, 0));
+  // The console's special data objects name no item.
+  EXPECT_EQ(S_FALSE, console_->componentData_->CompareObjects(object.Get(), reinterpret_cast<IDataObject*>(-1)));
+  EXPECT_EQ(S_FALSE, view.component()->Notify(reinterpret_cast<IDataObject*>(-2), MMCN_SHOW, TRUE, 0));
+
+  // Listed in Computer Configuration's result pane, the node gives its name in every column.
+  RESULTDATAITEM row{};
+  row.mask = RDI_STR | RDI_IMAGE;
+  row.bScopeItem = TRUE;
+  row.nCol = 3;
+  row.lParam = console_->scopeItem(node)->inserted.lParam;
+  EXPECT_EQ(S_OK, view.component()->GetDisplayInfo(&row));
+  EXPECT_EQ(nodeName, Console::takeText(row.str, "GetDisplayInfo text"));
+  EXPECT_EQ(2, row.nImage);
+}
+
 // The wizard command asks the console for a new-style wizard; a page reports to the node
 // through the console: MMCPropertyChangeNotify posts the notice, and the console's message
 // loop hands it to the snap-in on the console's thread.
@@ -496,6 +562,14 @@ TEST_F(AdministratorSession, TheWizardCommandAsksForANewStyleWizardThatReportsTh
             std::tuple(sheet.fromComponentData, sheet.createHandle, sheet.notifyWindow, sheet.scopePane, sheet.watermarks,
                        sheet.watermark, sheet.stretch));
   EXPECT_NE(nullptr, sheet.header);
+  ComPtr<IExtendPropertySheet2> extension;
+  ASSERT_EQ(S_OK, console.componentData_->QueryInterface(ids::extendPropertySheet2,
+                                                          reinterpret_cast<void**>(extension.GetAddressOf())));
+  HBITMAP watermark = nullptr, header = nullptr;
+  HPALETTE palette = nullptr;
+  BOOL stretch = TRUE;
+  EXPECT_EQ(S_OK, extension->GetWatermarks(console.scopeDataObject(node).Get(), &watermark, &header, &palette, &stretch));
+  EXPECT_EQ(sheet.header, header) << "the header bitmap is loaded once and kept by the node";
   EXPECT_EQ(1, sheet.showCalls);
   if (sheet.pages == 0) {
     // No wizard pages were made: the sheet begun is discarded.
