@@ -1,5 +1,5 @@
-// Notices over the in-memory hive standing in for the current user's: when a notice shows,
-// what a click on the check box records, registry failures, and where the dialog goes.
+// Notices over the in-memory hive: when one shows, what its check box records, registry
+// failures, and where the dialog goes.
 #include <gtest/gtest.h>
 
 #include "catalogs/notices.h"
@@ -9,163 +9,72 @@
 namespace ostrel::catalogs {
 namespace {
 
-const std::wstring messagesPath = L"SOFTWARE\\Kelvast\\Ostrel\\Messages";
+const std::wstring messages = L"SOFTWARE\\Kelvast\\Ostrel\\Messages";
 
-class NoticesTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    user_.reset();
-    EXPECT_EQ(0u, hive_.openHandles()) << "a key was left open";
-  }
-  RegKey openMessages() {
+struct Hive {
+  MemoryRegistry reg;
+  RegKey user{reg, reg.openRoot()};
+  bool shows(int n) { return shouldShowNotice(reg, user.get(), n); }
+  // msg<n> as {type, data}; type none when the key or the value is missing.
+  std::pair<std::uint32_t, std::uint32_t> value(int n) {
     RegKey key;
-    (void)RegKey::open(hive_, user_.get(), messagesPath, access::all, key);
-    return key;
-  }
-  RegKey makeMessages() {
-    RegKey key;
-    EXPECT_EQ(status::success, RegKey::create(hive_, user_.get(), messagesPath, access::all, key));
-    return key;
-  }
-  // Type and data of msg<n>, or type none when there is no such value.
-  std::pair<std::uint32_t, std::vector<std::uint8_t>> record(int number) {
-    RegKey key = openMessages();
-    std::vector<std::uint8_t> data(64);
-    std::uint32_t type = regtype::none, size = 0;
-    if (!key || hive_.queryValue(key.get(), noticeValueName(number), type, data, size) != status::success)
-      return {regtype::none, {}};
-    data.resize(size);
+    std::uint32_t type = regtype::none, data = 0, size = 0;
+    if (RegKey::open(reg, user.get(), messages, access::read, key) == status::success)
+      (void)reg.queryValue(key.get(), noticeValueName(n), type, {reinterpret_cast<std::uint8_t*>(&data), 4}, size);
     return {type, data};
   }
-
-  MemoryRegistry hive_;
-  RegKey user_{hive_, hive_.openRoot()};
 };
 
-TEST_F(NoticesTest, FirstNoticeCreatesTheKeyPathAndShows) {
-  EXPECT_FALSE(openMessages());
-  EXPECT_TRUE(shouldShowNotice(hive_, user_.get(), 5));
-  RegKey key = openMessages();
-  ASSERT_TRUE(key);
-  std::uint32_t subkeys = 9, values = 9;
-  ASSERT_EQ(status::success, hive_.queryInfoKey(key.get(), subkeys, values));
-  EXPECT_EQ(0u, subkeys);
-  EXPECT_EQ(0u, values);
-  EXPECT_TRUE(shouldShowNotice(hive_, user_.get(), 5));  // still nothing recorded
-}
-
-TEST_F(NoticesTest, OnlyARegDwordValueOfTheNoticeSuppressesIt) {
-  struct Case {
-    const char* what;
-    std::wstring name;
-    std::uint32_t type;
-    std::vector<std::uint8_t> data;
-    bool shown;
-  };
-  const Case cases[] = {
-      {"dword of the number", L"msg8", regtype::dword, regDwordBytes(8), false},
-      {"dword 0: data is not read", L"msg8", regtype::dword, regDwordBytes(0), false},
-      {"dword of eight bytes: only the type counts", L"MSG8", regtype::dword, std::vector<std::uint8_t>(8, 1), false},
-      {"string", L"msg8", regtype::sz, regSzBytes(L"8"), true},
-      {"binary of four bytes", L"msg8", regtype::binary, regDwordBytes(8), true},
-      {"qword", L"msg8", regtype::qword, std::vector<std::uint8_t>(8, 0), true},
-      {"another notice's value", L"msg80", regtype::dword, regDwordBytes(80), true},
-      {"no number", L"msg", regtype::dword, regDwordBytes(8), true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    {
-      RegKey key = makeMessages();
-      ASSERT_EQ(status::success, hive_.setValue(key.get(), c.name, c.type, c.data));
-    }
-    EXPECT_EQ(c.shown, shouldShowNotice(hive_, user_.get(), 8));
-    EXPECT_TRUE(shouldShowNotice(hive_, user_.get(), 5));
-    ASSERT_EQ(status::success, hive_.deleteTree(user_.get(), L"SOFTWARE"));
+TEST(Notices, FirstCallCreatesThePathAndOnlyARegDwordValueSuppresses) {
+  Hive h;
+  ASSERT_TRUE(h.shows(8));
+  RegKey key;
+  ASSERT_EQ(status::success, RegKey::open(h.reg, h.user.get(), messages, access::all, key));
+  const struct { std::uint32_t type; std::vector<std::uint8_t> data; bool shown; } cases[] = {
+      {regtype::sz, regSzBytes(L"8"), true}, {regtype::binary, regDwordBytes(8), true},
+      {regtype::dword, regDwordBytes(0), false}, {regtype::dword, std::vector<std::uint8_t>(8), false}};
+  for (const auto& c : cases) {  // neither the data nor its size is read
+    ASSERT_EQ(status::success, h.reg.setValue(key.get(), L"MSG8", c.type, c.data));
+    EXPECT_EQ(c.shown, h.shows(8)) << "type " << c.type;
+    EXPECT_TRUE(h.shows(80));
   }
 }
 
-TEST_F(NoticesTest, TickingRecordsTheNumberAndUntickingRemovesIt) {
-  ASSERT_TRUE(shouldShowNotice(hive_, user_.get(), 30));
-  recordNoticeChoice(hive_, user_.get(), 30, true);
-  EXPECT_EQ(std::make_pair(regtype::dword, regDwordBytes(30)), record(30));
-  EXPECT_FALSE(shouldShowNotice(hive_, user_.get(), 30));
-  EXPECT_TRUE(shouldShowNotice(hive_, user_.get(), 15));
-
-  recordNoticeChoice(hive_, user_.get(), 15, true);
-  recordNoticeChoice(hive_, user_.get(), 15, false);
-  EXPECT_EQ(regtype::none, record(15).first);
-  EXPECT_TRUE(shouldShowNotice(hive_, user_.get(), 15));
-  EXPECT_FALSE(shouldShowNotice(hive_, user_.get(), 30));
-
-  recordNoticeChoice(hive_, user_.get(), 30, false);
-  recordNoticeChoice(hive_, user_.get(), 30, false);  // unticking twice is harmless
-  EXPECT_TRUE(shouldShowNotice(hive_, user_.get(), 30));
+TEST(Notices, TickRecordsTheNumberAndUntickLeavesNoValue) {
+  Hive h;
+  recordNoticeChoice(h.reg, h.user.get(), 30, true);  // no key yet: neither created nor written
+  ASSERT_TRUE(h.shows(30));
+  recordNoticeChoice(h.reg, h.user.get(), 30, true);
+  EXPECT_EQ(std::make_pair(regtype::dword, 30u), h.value(30));
+  EXPECT_FALSE(h.shows(30));
+  recordNoticeChoice(h.reg, h.user.get(), 30, false);
+  EXPECT_EQ(regtype::none, h.value(30).first);
 }
 
-TEST_F(NoticesTest, RecordingNeedsTheKeyAndDoesNotCreateIt) {
-  recordNoticeChoice(hive_, user_.get(), 17, true);
-  EXPECT_FALSE(openMessages());
-  EXPECT_TRUE(shouldShowNotice(hive_, user_.get(), 17));
-}
-
-TEST_F(NoticesTest, AKeyThatCannotBeOpenedShowsEveryTimeAndRecordsNothing) {
-  struct Case {
-    const char* what;
-    bool keyExists;
-    FaultyRegistry::Op alsoFailing;
-    const wchar_t* failingOn;
-  };
-  const Case cases[] = {
-      {"neither opened nor created", false, FaultyRegistry::Op::createKey, L""},
-      {"creation stops at Ostrel", false, FaultyRegistry::Op::createKey, L"Ostrel"},
-      {"creation stops at Messages", false, FaultyRegistry::Op::createKey, L"Messages"},
-      {"exists but access is denied", true, FaultyRegistry::Op::createKey, L""},
-      {"opened, value unreadable", true, FaultyRegistry::Op::queryValue, L""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    (void)hive_.deleteTree(user_.get(), L"SOFTWARE");
-    if (c.keyExists) {
-      ASSERT_TRUE(makeMessages());
-    }
-    FaultyRegistry faulty(hive_);
-    if (c.alsoFailing != FaultyRegistry::Op::queryValue)
-      faulty.failCall(FaultyRegistry::Op::openKey, 1, status::accessDenied, true);
-    faulty.failCallOn(c.alsoFailing, c.failingOn, 1, status::accessDenied, true);
-    for (int round = 0; round < 2; ++round) {
-      EXPECT_TRUE(shouldShowNotice(faulty, user_.get(), 8));
-      recordNoticeChoice(faulty, user_.get(), 8, true);
-    }
-    // Only where the key opens does the click leave a record; reading it back failed.
-    const bool opens = c.alsoFailing == FaultyRegistry::Op::queryValue;
-    EXPECT_EQ(opens ? regtype::dword : regtype::none, record(8).first);
+TEST(Notices, AKeyThatCannotBeOpenedNorCreatedShowsEveryTimeAndRecordsNothing) {
+  Hive h;
+  ASSERT_TRUE(h.shows(8));  // the key exists; access to it is refused below
+  FaultyRegistry faulty(h.reg);
+  faulty.failCall(FaultyRegistry::Op::openKey, 1, status::accessDenied, true);
+  faulty.failCallOn(FaultyRegistry::Op::createKey, L"Messages", 1, status::accessDenied, true);
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_TRUE(shouldShowNotice(faulty, h.user.get(), 8));
+    recordNoticeChoice(faulty, h.user.get(), 8, true);
   }
+  EXPECT_EQ(regtype::none, h.value(8).first);
+  EXPECT_EQ(1u, h.reg.openHandles());  // only the user's root
 }
 
-TEST(CentreRect, CentresOverTheOwnerOrTheWorkAreaAndKeepsInsideTheWorkArea) {
-  const Rect work{0, 40, 1024, 768};  // a task bar along the top
-  const Rect dialog{500, 500, 800, 700};  // 300 x 200, wherever the template put it
-  struct Case {
-    const char* what;
-    Rect dialog, owner;
-    bool ownerUsable;
-    Point expected;
-  };
-  const Case cases[] = {
-      {"over the owner", dialog, {100, 100, 600, 500}, true, {200, 200}},
-      {"owner smaller than the dialog", dialog, {300, 300, 400, 350}, true, {200, 225}},
-      {"owner hidden or minimised: over the work area", dialog, {100, 100, 600, 500}, false, {362, 304}},
-      {"owner at the right edge", dialog, {900, 500, 1100, 700}, true, {724, 500}},
-      {"owner at the bottom edge", dialog, {400, 700, 600, 900}, true, {350, 568}},
-      {"owner above and left of the work area", dialog, {-500, -300, -100, 0}, true, {0, 40}},
-      {"dialog wider and taller than the work area", {0, 0, 1200, 900}, {0, 0, 100, 100}, true, {0, 40}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const Point p = centreRect(c.dialog, c.owner, work, c.ownerUsable);
-    EXPECT_EQ(c.expected.x, p.x);
-    EXPECT_EQ(c.expected.y, p.y);
-  }
+TEST(Notices, DialogIsCentredOverAUsableOwnerOrTheWorkAreaAndKeptInside) {
+  const Rect work{0, 40, 1024, 768}, dialog{500, 500, 800, 700};  // 300 x 200
+  const struct { Rect dialog, owner; bool usable; Point expected; } cases[] = {
+      {dialog, {100, 100, 600, 500}, true, {200, 200}},
+      {dialog, {100, 100, 600, 500}, false, {362, 304}},  // hidden or minimised owner
+      {dialog, {900, 700, 1100, 900}, true, {724, 568}},  // past the right and bottom
+      {dialog, {-500, -300, -100, 0}, true, {0, 40}},     // past the left and top
+      {{0, 0, 1200, 900}, {0, 0, 100, 100}, true, {0, 40}}};  // larger than the work area
+  for (const auto& c : cases)
+    EXPECT_EQ(c.expected, centreRect(c.dialog, c.owner, work, c.usable)) << c.expected.x << "," << c.expected.y;
 }
 
 }  // namespace
