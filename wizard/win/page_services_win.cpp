@@ -3,6 +3,8 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include "catalogs/win/notice_dialog_win.h"
+
 namespace ostrel::wizard::win {
 namespace {
 
@@ -67,7 +69,9 @@ void Win32PageServices::sendPageNotice(std::intptr_t notifyHandle, const PageNot
   if (FAILED(notify(notifyHandle, record))) (void)adoptPageNotice(record);
 }
 
-void Win32PageServices::notice(WindowHandle, int) {}
+void Win32PageServices::notice(WindowHandle owner, int number) {
+  catalogs::notice(reinterpret_cast<HWND>(owner), module_, number);
+}
 
 void Win32PageServices::setWaitCursor(bool waiting) {
   if (waiting) previousCursor_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
