@@ -546,6 +546,19 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   EXPECT_EQ(L"Path or file name:", text(first, IDC_APPLICATION_LABEL));
   type(first, IDC_APPLICATION, L"C:\\Tools\\app.exe");
   click(first, IDC_RECURSIVE);
+  // Ticking Ownership Check shows notice 5 once; "Do not show this message again" silences it.
+  answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [](HWND notice) {
+    PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
+    PostMessageW(notice, WM_COMMAND, IDOK, 0);
+  });
+  click(first, IDC_OWNERSHIP_CHECK);
+  EXPECT_EQ(0u, answerer_.dialogsUnanswered()) << "the notice was shown";
+  DWORD valueType = 0, data = 0, size = sizeof data;
+  EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Kelvast\\Ostrel\\Messages", L"msg5",
+                                        RRF_RT_ANY, &valueType, &data, &size));
+  EXPECT_EQ(std::pair(DWORD{REG_DWORD}, DWORD{5}), std::pair(valueType, data));
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Kelvast\\Ostrel\\Messages", L"msg5");
+  click(first, IDC_OWNERSHIP_CHECK);  // unticked: no notice
   press(first, PSBTN_BACK);
   answerer_.answerNext(IDNO);
   click(first, IDC_HASH_RULE);

@@ -69,8 +69,9 @@ void Win32PageServices::sendPageNotice(std::intptr_t notifyHandle, const PageNot
   if (FAILED(notify(notifyHandle, record))) (void)adoptPageNotice(record);
 }
 
-void Win32PageServices::notice(WindowHandle owner, int number) {
-  catalogs::notice(reinterpret_cast<HWND>(owner), module_, number);
+void Win32PageServices::notice(WindowHandle, int number) {
+  // Notices are owned by whatever window is active when they show (the sheet, as a rule).
+  catalogs::notice(GetActiveWindow(), module_, number);
 }
 
 void Win32PageServices::setWaitCursor(bool waiting) {
