@@ -5,6 +5,7 @@
 
 #include "platform/win/handles.h"
 #include "platform/win/message_box_prompter.h"
+#include "wizard/win/page_services_win.h"
 #include "platform/win/win32_registry.h"
 #include "resources/resource_ids.h"
 #include "snapin/class_factory_win.h"
@@ -18,8 +19,6 @@ namespace {
 HINSTANCE moduleInstance = nullptr;
 LONG objects = 0;
 LONG locks = 0;
-SnapinData* currentComponentData = nullptr;
-SnapinView* currentComponentView = nullptr;
 
 // The strips are kept for the life of the process.
 win::Bitmap smallStrip;
@@ -57,17 +56,6 @@ void lock() noexcept { InterlockedIncrement(&locks); }
 void unlock() noexcept { InterlockedDecrement(&locks); }
 LONG lockCount() noexcept { return InterlockedCompareExchange(&locks, 0, 0); }
 
-SnapinData* currentData() noexcept { return currentComponentData; }
-void setCurrentData(SnapinData* data) noexcept { currentComponentData = data; }
-void forgetData(SnapinData* data) noexcept {
-  if (currentComponentData == data) currentComponentData = nullptr;
-}
-SnapinView* currentView() noexcept { return currentComponentView; }
-void setCurrentView(SnapinView* view) noexcept { currentComponentView = view; }
-void forgetView(SnapinView* view) noexcept {
-  if (currentComponentView == view) currentComponentView = nullptr;
-}
-
 void loadImageStrips() noexcept {
   if (!smallStrip) smallStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(IDB_STRIP_16)));
   if (!largeStrip) largeStrip.reset(LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(IDB_STRIP_32)));
@@ -77,6 +65,11 @@ HBITMAP largeImageStrip() noexcept { return largeStrip.get(); }
 
 const ClipboardFormats& clipboardFormats() noexcept { return formats; }
 bool ntFamily() noexcept { return ntFamilyFlag; }
+
+wizard::PageServices& pageServices() noexcept {
+  static wizard::win::Win32PageServices services(instance());
+  return services;
+}
 
 Prompter& prompter() noexcept {
   static win::MessageBoxPrompter boxes;

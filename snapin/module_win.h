@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/prompt.h"
+#include "wizard/page.h"
 
 namespace ostrel::snapin {
 
@@ -25,13 +26,6 @@ void lock() noexcept;
 void unlock() noexcept;
 LONG lockCount() noexcept;
 
-SnapinData* currentData() noexcept;
-void setCurrentData(SnapinData* data) noexcept;
-void forgetData(SnapinData* data) noexcept;  // clears it when it is the current one
-SnapinView* currentView() noexcept;
-void setCurrentView(SnapinView* view) noexcept;
-void forgetView(SnapinView* view) noexcept;
-
 // Bitmaps IDB_STRIP_16 (six 16x16 images) and IDB_STRIP_32 (six 32x32 images), loaded once,
 // kept for the process.
 void loadImageStrips() noexcept;
@@ -50,6 +44,9 @@ const ClipboardFormats& clipboardFormats() noexcept;
 
 // True on an NT-family system (GetVersionExW's platform id is not VER_PLATFORM_WIN32_WINDOWS).
 bool ntFamily() noexcept;
+
+// What the wizard's and property sheets' pages ask of the platform.
+wizard::PageServices& pageServices() noexcept;
 
 // Message boxes of the snap-in (MessageBoxW).
 Prompter& prompter() noexcept;

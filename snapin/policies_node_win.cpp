@@ -14,10 +14,12 @@
 #include "snapin/module_win.h"
 #include "snapin/snapin_data_win.h"
 #include "snapin/snapin_view_win.h"
+#include "wizard/rule_sheet.h"
+#include "wizard/win/property_page_win.h"
 
 namespace ostrel::snapin {
 
-PoliciesNode::PoliciesNode() noexcept = default;
+PoliciesNode::PoliciesNode(SnapinData& data) noexcept : data_(data) {}
 PoliciesNode::~PoliciesNode() = default;
 
 const wchar_t* PoliciesNode::displayText(int) { return nodeDisplayText; }
@@ -102,11 +104,18 @@ HRESULT PoliciesNode::addMenuItems(IContextMenuCallback* callback, long* inserti
 
 HRESULT PoliciesNode::select(SnapinView*, IConsole*, bool, bool) { return S_OK; }
 
-HRESULT PoliciesNode::createPropertyPages(IPropertySheetCallback*, LONG_PTR, IDataObject* dataObject) {
+HRESULT PoliciesNode::createPropertyPages(IPropertySheetCallback* callback, LONG_PTR notifyHandle,
+                                          IDataObject* dataObject) {
   SnapinDataObject* object = snapinDataObjectOf(dataObject);
   if (object == nullptr || object->type() != wizardDataObjectType) return S_FALSE;
-  // The Rule wizard's pages come with the wizard; until then no sheet opens.
-  return S_FALSE;
+  if (callback == nullptr) return E_FAIL;
+  pending_ = std::make_unique<RuleItem>(*this, std::make_unique<Rule>());
+  notifyHandle_ = notifyHandle;
+  pending_->rule().newId();
+  std::vector<std::unique_ptr<wizard::Page>> pages = wizard::makeRulePages(
+      pending_->rule(), wizard::Mode::wizard, this, notifyHandle, module::pageServices());
+  wizardSheet_ = pages.front()->sharedSheet();
+  return addPages(*callback, pages, pageHandles_.data(), pages_.data());
 }
 
 HRESULT PoliciesNode::queryPagesFor(IDataObject*) { return S_OK; }
@@ -126,9 +135,9 @@ void PoliciesNode::save() { rewriteStore(); }
 
 HRESULT PoliciesNode::command(long commandId, IDataObject* dataObject) {
   if (commandId != wizardCommandId) return S_FALSE;
-  // One Rule wizard at a time: a second one would replace the first one's pending Rule,
-  // and the sheet's window is not known here to bring it forward.
-  if (pending_) return S_FALSE;
+  // One Rule wizard at a time: a second one would replace the first one's pending Rule, so
+  // the command shows the open one instead.
+  if (pending_ && bringWizardForward()) return S_OK;
   return openWizard(dataObject);
 }
 
@@ -145,16 +154,15 @@ HRESULT PoliciesNode::openWizard(IDataObject* dataObject) {
   HRESULT created = sheetProvider_->CreatePropertySheet(L"Bogus", FALSE, reinterpret_cast<MMC_COOKIE>(this),
                                                         dataObject, MMC_PSO_NEWWIZARDTYPE);
   HRESULT added = E_UNEXPECTED;
-  SnapinData* data = module::currentData();
-  if (created == S_OK && data != nullptr) {
+  if (created == S_OK) {
     ComPtr<IComponentData> componentData;
-    if (SUCCEEDED(data->QueryInterface(IID_IComponentData, reinterpret_cast<void**>(componentData.GetAddressOf()))))
+    if (SUCCEEDED(data_.QueryInterface(IID_IComponentData, reinterpret_cast<void**>(componentData.GetAddressOf()))))
       added = sheetProvider_->AddPrimaryPages(componentData.Get(), TRUE, nullptr, TRUE);
   }
 
   if (created == S_OK && added == S_OK) {
     HWND owner = nullptr;
-    if (data == nullptr || data->console() == nullptr || FAILED(data->console()->GetMainWindow(&owner)))
+    if (data_.console() == nullptr || FAILED(data_.console()->GetMainWindow(&owner)))
       owner = GetDesktopWindow();
     // The wizard runs modelessly; its outcome arrives later as page notices.
     (void)sheetProvider_->Show(reinterpret_cast<LONG_PTR>(owner), 0);
@@ -171,6 +179,29 @@ HRESULT PoliciesNode::openWizard(IDataObject* dataObject) {
   }
   sheetProvider_.Reset();
   return hr;
+}
+
+bool PoliciesNode::bringWizardForward() {
+  const std::shared_ptr<wizard::Sheet> open = wizardSheet_.lock();
+  HWND sheet = open ? GetParent(reinterpret_cast<HWND>(open->firstPageWindow)) : nullptr;
+  if (sheet == nullptr || !IsWindow(sheet)) return false;
+  if (IsIconic(sheet)) ShowWindow(sheet, SW_RESTORE);
+  SetForegroundWindow(sheet);
+  return true;
+}
+
+HRESULT addPages(IPropertySheetCallback& callback, std::vector<std::unique_ptr<wizard::Page>>& pages,
+                 HPROPSHEETPAGE* handles, wizard::Page** objects) noexcept {
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    wizard::Page* page = pages[i].get();
+    HPROPSHEETPAGE handle = wizard::win::createPropertyPage(std::move(pages[i]), module::instance());
+    if (handle == nullptr) return E_OUTOFMEMORY;
+    if (handles != nullptr) handles[i] = handle;
+    if (objects != nullptr) objects[i] = page;
+    const HRESULT hr = callback.AddPage(handle);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
 }
 
 void PoliciesNode::receivePageNotice(wizard::PageNotice& notice) {
@@ -193,7 +224,7 @@ void PoliciesNode::finishWizard() {
   RuleItem& item = *pending_;
   rules_.append(std::move(pending_));
   // Only the current view gets the row now; other views list it at their next show.
-  if (SnapinView* view = module::currentView(); view != nullptr && view->console() != nullptr) {
+  if (SnapinView* view = views_.empty() ? nullptr : views_.back(); view != nullptr && view->console() != nullptr) {
     ComPtr<IResultData> resultData;
     if (SUCCEEDED(view->console()->QueryInterface(IID_IResultData,
                                                  reinterpret_cast<void**>(resultData.GetAddressOf()))))

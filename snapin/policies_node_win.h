@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include <gpedit.h>
 #include <mmc.h>
@@ -13,6 +14,7 @@
 
 #include "platform/win/handles.h"
 #include "snapin/com_object_win.h"
+#include "wizard/page.h"
 #include "wizard/page_notice.h"
 #include "snapin/rule_item_win.h"
 #include "snapin/rule_list.h"
@@ -20,11 +22,14 @@
 
 namespace ostrel::snapin {
 
+class SnapinData;
+class SnapinView;
+
 class PoliciesNode final : public SnapinItem {
  public:
   static constexpr std::size_t wizardPageCount = 8;
 
-  PoliciesNode() noexcept;
+  explicit PoliciesNode(SnapinData& data) noexcept;
   ~PoliciesNode() override;
 
   const wchar_t* displayText(int column) override;
@@ -43,6 +48,10 @@ class PoliciesNode final : public SnapinItem {
   void save() override;
   HRESULT command(long commandId, IDataObject* dataObject) override;
 
+  // The views of this snap-in, oldest first: the newest one is where a finished rule shows.
+  void addView(SnapinView& view) { views_.push_back(&view); }
+  void removeView(SnapinView& view) { std::erase(views_, &view); }
+
   // A page notice of the Rule wizard (IComponentData's MMCN_PROPERTY_CHANGE).
   void receivePageNotice(wizard::PageNotice& notice);
 
@@ -57,12 +66,16 @@ class PoliciesNode final : public SnapinItem {
 
  private:
   HRESULT openWizard(IDataObject* dataObject);
+  bool bringWizardForward();
   void finishWizard();
   void cancelWizard();
 
+  SnapinData& data_;
+  std::vector<SnapinView*> views_;
   std::array<HPROPSHEETPAGE, wizardPageCount> pageHandles_{};
-  std::array<void*, wizardPageCount> pages_{};  // the page objects behind the handles, not owned
+  std::array<wizard::Page*, wizardPageCount> pages_{};  // the page objects behind the handles, not owned
   LONG_PTR notifyHandle_ = 0;
+  std::weak_ptr<wizard::Sheet> wizardSheet_;  // gone once the open wizard's pages are released
   ComPtr<IPropertySheetProvider> sheetProvider_;
   ComPtr<IGPEInformation> gpe_;
   HSCOPEITEM scopeItem_ = 0;
@@ -72,6 +85,11 @@ class PoliciesNode final : public SnapinItem {
   // and frees it with itself.
   win::Bitmap headerBitmap_;
 };
+
+// Makes each page's sheet page and hands it to the console, keeping handles and objects
+// when arrays are given.
+HRESULT addPages(IPropertySheetCallback& callback, std::vector<std::unique_ptr<wizard::Page>>& pages,
+                 HPROPSHEETPAGE* handles, wizard::Page** objects) noexcept;
 
 // The row of a Rule item as Show and the wizard's finish insert it.
 HRESULT insertRuleRow(IResultData* resultData, RuleItem& item) noexcept;

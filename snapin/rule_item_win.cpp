@@ -8,6 +8,7 @@
 #include "snapin/console_logic.h"
 #include "snapin/module_win.h"
 #include "snapin/policies_node_win.h"
+#include "wizard/rule_sheet.h"
 
 namespace ostrel::snapin {
 namespace {
@@ -72,9 +73,11 @@ HRESULT RuleItem::select(SnapinView*, IConsole* console, bool, bool) {
   return S_OK;
 }
 
-HRESULT RuleItem::createPropertyPages(IPropertySheetCallback*, LONG_PTR, IDataObject*) {
-  // The rule's property pages come with the wizard's pages.
-  return S_FALSE;
+HRESULT RuleItem::createPropertyPages(IPropertySheetCallback* callback, LONG_PTR notifyHandle, IDataObject*) {
+  if (callback == nullptr) return E_FAIL;
+  std::vector<std::unique_ptr<wizard::Page>> pages =
+      wizard::makeRulePages(*rule_, wizard::Mode::properties, this, notifyHandle, module::pageServices());
+  return addPages(*callback, pages, nullptr, nullptr);
 }
 
 HRESULT RuleItem::queryPagesFor(IDataObject*) { return S_OK; }

@@ -20,15 +20,9 @@ std::span<const InterfaceEntry<SnapinData>> SnapinData::interfaces() {
   return table;
 }
 
-SnapinData::SnapinData() : node_(std::make_unique<PoliciesNode>()) {
-  module::loadImageStrips();
-  module::setCurrentData(this);
-}
+SnapinData::SnapinData() : node_(std::make_unique<PoliciesNode>(*this)) { module::loadImageStrips(); }
 
-SnapinData::~SnapinData() {
-  node_.reset();
-  module::forgetData(this);
-}
+SnapinData::~SnapinData() = default;
 
 HRESULT SnapinData::Initialize(LPUNKNOWN unknown) noexcept {
   if (unknown == nullptr) return E_FAIL;

@@ -4,6 +4,7 @@
 #include "snapin/console_logic.h"
 #include "snapin/data_object_win.h"
 #include "wizard/page_notice.h"
+#include "snapin/policies_node_win.h"
 #include "snapin/snapin_data_win.h"
 #include "snapin/snapin_item_win.h"
 
@@ -20,8 +21,12 @@ std::span<const InterfaceEntry<SnapinView>> SnapinView::interfaces() {
   return table;
 }
 
-SnapinView::SnapinView(SnapinData* maker) : maker_(maker) { module::setCurrentView(this); }
-SnapinView::~SnapinView() { module::forgetView(this); }
+SnapinView::SnapinView(SnapinData* maker) : maker_(maker) {
+  if (maker_ != nullptr) maker_->node().addView(*this);
+}
+SnapinView::~SnapinView() {
+  if (maker_ != nullptr) maker_->node().removeView(*this);
+}
 
 HRESULT SnapinView::Initialize(LPCONSOLE console) noexcept {
   if (console == nullptr) return E_FAIL;

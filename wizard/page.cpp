@@ -11,6 +11,7 @@ Page::~Page() {
 
 void Page::initDialog(Dialog& dialog) {
   dialog_ = &dialog;
+  if (sheet_->firstPageWindow == 0) sheet_->firstPageWindow = dialog.window();
   onInit();
 }
 

@@ -51,6 +51,8 @@ struct Sheet {
   RuleType wizardRuleType;         // chosen on the first page, read by the others
   // Set once the command lines page has been shown, so a rule type change can empty it.
   Page* commandLines = nullptr;
+  // The dialog of the first page made, inside the sheet's window; 0 until then.
+  WindowHandle firstPageWindow = 0;
 };
 
 class Page {
@@ -65,6 +67,7 @@ class Page {
   [[nodiscard]] Rule& rule() const { return sheet_->rule; }
   [[nodiscard]] Mode mode() const { return sheet_->mode; }
   [[nodiscard]] bool hasDialog() const { return dialog_ != nullptr; }
+  [[nodiscard]] std::shared_ptr<Sheet> sharedSheet() const { return sheet_; }
 
   // What the dialog procedure forwards. Results are what the sheet expects: Next 0 to go
   // on or -1 to stay, Apply 0 (PSNRET_NOERROR) or 1 (PSNRET_INVALID), Cancel 0 to close.

@@ -88,6 +88,11 @@ struct Hook {
   static bool isSet(HHOOK h) noexcept { return h != nullptr; }
   static BOOL close(HHOOK h) noexcept { return UnhookWindowsHookEx(h); }
 };
+struct Window {
+  static HWND empty() noexcept { return nullptr; }
+  static bool isSet(HWND w) noexcept { return w != nullptr; }
+  static BOOL close(HWND w) noexcept { return IsWindow(w) ? DestroyWindow(w) : TRUE; }
+};
 struct StgMedium {
   static STGMEDIUM empty() noexcept { return STGMEDIUM{}; }  // TYMED_NULL
   static bool isSet(const STGMEDIUM& m) noexcept { return m.tymed != TYMED_NULL; }
@@ -112,6 +117,8 @@ using Icon = UniqueHandle<HICON, traits::Icon>;
 using GlobalMemory = UniqueHandle<HGLOBAL, traits::Global>;
 // A hook from SetWindowsHookExW.
 using Hook = UniqueHandle<HHOOK, traits::Hook>;
+// A window the module created and destroys itself (one that its owner has not destroyed already).
+using Window = UniqueHandle<HWND, traits::Window>;
 // A storage medium filled by IDataObject::GetData.
 using StgMedium = UniqueHandle<STGMEDIUM, traits::StgMedium>;
 

@@ -1,5 +1,8 @@
 #include "tests/console/console_double.h"
 
+#include <commctrl.h>
+#include <prsht.h>
+
 #include <algorithm>
 
 #include "platform/win/handles.h"
@@ -279,8 +282,28 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
     request.showWindow = window;
     request.showPage = page;
     request.discarded = window == -1;
-    if (request.discarded) sheet.facet.discard();
     dataObject.Reset();
+    if (request.discarded || sheet.facet.pages.empty()) {
+      sheet.facet.discard();
+      return S_OK;
+    }
+    // A modeless sheet of comctl32 on the console's thread: a new-style wizard with the
+    // snap-in's header bitmap, or a tabbed property sheet.
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS;
+    if (!request.propertySheet) {
+      header.dwFlags |= PSH_WIZARD97 | PSH_HEADER | PSH_USEHBMHEADER;
+      header.hbmHeader = request.header;
+    }
+    header.hwndParent = reinterpret_cast<HWND>(window);
+    header.pszCaption = request.title.c_str();
+    header.nPages = static_cast<UINT>(sheet.facet.pages.size());
+    header.nStartPage = static_cast<UINT>(page);
+    header.phpage = sheet.facet.pages.data();
+    request.window = reinterpret_cast<HWND>(PropertySheetW(&header));
+    if (request.window == nullptr) return E_FAIL;
+    sheet.facet.pages.clear();  // the sheet owns them now
     return S_OK;
   }
   OSTREL_STUB(FindPropertySheet, (MMC_COOKIE, IComponent*, IDataObject*))
@@ -484,6 +507,31 @@ void Console::pumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  for (const auto& p : objects_->providers) {
+    SheetRequest& r = p->facet.request;
+    if (r.window == nullptr || r.closed || PropSheet_GetCurrentPageHwnd(r.window) != nullptr) continue;
+    DestroyWindow(r.window);
+    r.closed = true;
+    p->facet.component.Reset();
+  }
+}
+
+HRESULT View::properties(std::size_t row) {
+  if (row >= rows.size() || component_ == nullptr) return E_UNEXPECTED;
+  ComPtr<IDataObject> data;
+  HRESULT hr = component_->QueryDataObject(rows[row].lParam, CCT_RESULT, data.GetAddressOf());
+  if (FAILED(hr)) return hr;
+  ComPtr<IExtendPropertySheet2> extend;
+  hr = component_->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
+  if (FAILED(hr) || (hr = extend->QueryPagesFor(data.Get())) != S_OK) return hr;
+  ComPtr<IPropertySheetProvider> provider;
+  hr = console_.objects_->nodeManager.facet.get()->CreateInstance(nullptr, ids::propertySheetProvider,
+                                                                  reinterpret_cast<void**>(provider.GetAddressOf()));
+  if (FAILED(hr)) return hr;
+  hr = provider->CreatePropertySheet(L"Rule Properties", TRUE, rows[row].lParam, data.Get(), 0);
+  if (SUCCEEDED(hr)) hr = provider->AddPrimaryPages(component_.Get(), TRUE, nullptr, FALSE);
+  const HRESULT shown = provider->Show(SUCCEEDED(hr) ? reinterpret_cast<LONG_PTR>(console_.mainWindow()) : -1, 0);
+  return FAILED(hr) ? hr : shown;
 }
 
 HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {

@@ -153,6 +153,9 @@ struct SheetRequest {
   int showCalls = 0, showPage = -1;
   LONG_PTR showWindow = 0;
   bool discarded = false;
+  // The real modeless sheet Show made from the pages (comctl32), until it closes.
+  HWND window = nullptr;
+  bool closed = false;
 };
 
 class Console;
@@ -175,6 +178,9 @@ class View {
   // The administrator selects a row (MMCN_SELECT, scope FALSE) or presses Delete on it.
   HRESULT selectRow(std::size_t row) { return notifyRow(row, MMCN_SELECT, MAKELONG(FALSE, TRUE)); }
   HRESULT deleteRow(std::size_t row) { return notifyRow(row, MMCN_DELETE, 0); }
+  // The Properties verb on a row: the console's own provider gathers the pages of the view's
+  // IExtendPropertySheet2 and shows them as a real property sheet reporting to this view.
+  HRESULT properties(std::size_t row);
   // Any notification for a scope item, with a data object the component makes for it.
   HRESULT notifyScope(HSCOPEITEM item, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param);
   // IComponent::Destroy, then the final Release; Destroy must release the view's console objects.
@@ -246,6 +252,7 @@ class Console {
 
   // Page notices posted to the console's window, delivered by pumpMessages() with
   // MMCN_PROPERTY_CHANGE to IComponentData (scope-pane sheets) or the sheet's IComponent.
+  // The loop also destroys a modeless sheet once it has closed (no current page left).
   struct PropertyChange {
     bool scopePane;
     LPARAM param;

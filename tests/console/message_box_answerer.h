@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,6 +30,10 @@ class MessageBoxAnswerer {
   ~MessageBoxAnswerer() { current() = nullptr; }
   [[nodiscard]] bool installed() const { return static_cast<bool>(hook_); }
   void answerNext(int button) { script_.push_back(button); }  // IDYES, IDNO, IDOK...
+  // Another modal dialog (the open-file dialog, a notice): the next one activated that has
+  // control id is handed to act, which answers it (typically by posting a click).
+  void answerDialog(int id, std::function<void(HWND)> act) { dialogs_.push_back({id, std::move(act)}); }
+  [[nodiscard]] std::size_t dialogsUnanswered() const { return dialogs_.size(); }
   [[nodiscard]] std::size_t unanswered() const { return script_.size(); }
   std::vector<SeenMessageBox> seen;
 
@@ -70,7 +75,17 @@ class MessageBoxAnswerer {
   void onActivate(HWND window) {
     // A message box is a dialog with the text control 0xFFFF; property sheets are not.
     const HWND textControl = GetDlgItem(window, 0xFFFF);
-    if (!isClass(window, L"#32770") || textControl == nullptr || !handled_.insert(window).second) return;
+    if (!isClass(window, L"#32770") || handled_.count(window) != 0) return;
+    if (textControl == nullptr) {
+      if (dialogs_.empty() || FindWindowExW(window, nullptr, nullptr, nullptr) == nullptr) return;
+      if (!hasControl(window, dialogs_.front().first)) return;
+      handled_.insert(window);
+      auto act = std::move(dialogs_.front().second);
+      dialogs_.pop_front();
+      act(window);
+      return;
+    }
+    handled_.insert(window);
     SeenMessageBox box{text(window), text(textControl), style(window), GetWindow(window, GW_OWNER), 0, !script_.empty()};
     box.clicked = IDCANCEL;
     if (box.scripted) {
@@ -86,8 +101,17 @@ class MessageBoxAnswerer {
                  reinterpret_cast<LPARAM>(GetDlgItem(window, box.clicked)));
   }
 
+  // Explorer-style dialogs keep their controls in a child dialog: look one level down too.
+  static bool hasControl(HWND window, int id) {
+    if (GetDlgItem(window, id) != nullptr) return true;
+    for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+      if (GetDlgItem(c, id) != nullptr) return true;
+    return false;
+  }
+
   win::Hook hook_;
   std::deque<int> script_;
+  std::deque<std::pair<int, std::function<void(HWND)>>> dialogs_;
   std::set<HWND> handled_;
 };
 

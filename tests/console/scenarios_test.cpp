@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <prsht.h>
 
 #include <algorithm>
 
@@ -476,57 +477,150 @@ TEST_F(AdministratorSession, ADeletionTheEditorCannotStoreIsReportedAndLeavesThe
   expectPolicyUntouched(markers);
 }
 
-// The wizard command asks the console for a new-style wizard; a page reports to the node
-// through the console: MMCPropertyChangeNotify posts the notice, and the console's message
-// loop hands it to the snap-in on the console's thread.
-TEST_F(AdministratorSession, TheWizardCommandAsksForANewStyleWizardThatReportsThroughTheMessageLoop) {
-  HSCOPEITEM node = openConsoleAndExpand();
-  Console& console = *console_;
-  ASSERT_EQ(S_OK, console.offerSheetProvider());
-  const HRESULT hr = console.command(node, wizardCommand);
-  EXPECT_EQ(S_OK, hr);
-  ASSERT_EQ(1u, console.sheetRequests().size());
-  const SheetRequest& sheet = *console.sheetRequests()[0];
-  // A new-style wizard (not a property sheet) for the node's item, with its data object.
-  EXPECT_EQ(std::tuple(std::wstring(L"Bogus"), false, console.scopeItem(node)->inserted.lParam, true,
-                       DWORD{MMC_PSO_NEWWIZARDTYPE}),
-            std::tuple(sheet.title, sheet.propertySheet, sheet.cookie, sheet.dataObjectGiven, sheet.options));
-  // The component data's pages for the scope pane, with a notify handle and no notify window;
-  // the header bitmap without a watermark, not stretched.
-  EXPECT_EQ(std::tuple(true, TRUE, HWND{}, TRUE, S_OK, HBITMAP{}, FALSE),
-            std::tuple(sheet.fromComponentData, sheet.createHandle, sheet.notifyWindow, sheet.scopePane, sheet.watermarks,
-                       sheet.watermark, sheet.stretch));
-  EXPECT_NE(nullptr, sheet.header);
-  EXPECT_EQ(1, sheet.showCalls);
-  if (sheet.pages == 0) {
-    // No wizard pages were made: the sheet begun is discarded.
-    EXPECT_TRUE(sheet.discarded);
-    EXPECT_EQ(-1, sheet.showWindow);
-  } else {
-    // The eight pages, shown modelessly over the console's main window from the first page.
-    EXPECT_EQ(8u, sheet.pages);
-    EXPECT_EQ(reinterpret_cast<LONG_PTR>(console.mainWindow()), sheet.showWindow);
-    EXPECT_EQ(0, sheet.showPage);
+// The wizard as the administrator sees it: a real new-style wizard of comctl32 shown by the
+// console's provider, its real controls typed into and clicked, its real buttons pressed,
+// message boxes and the open-file dialog answered by the test.
+class WizardSession : public AdministratorSession {
+ protected:
+  // The node's New command; answers the wizard the console shows.
+  const SheetRequest& openWizard(HSCOPEITEM node) {
+    EXPECT_EQ(S_OK, console_->offerSheetProvider());
+    EXPECT_EQ(S_OK, console_->command(node, wizardCommand));
+    const SheetRequest& sheet = *console_->sheetRequests().back();
+    EXPECT_NE(nullptr, sheet.window) << "the wizard was not shown";
+    return sheet;
   }
-  // Any other command id does nothing.
-  EXPECT_EQ(S_FALSE, console.command(node, 3));
-  EXPECT_EQ(1u, console.sheetRequests().size());
+  static HWND page(const SheetRequest& sheet) { return PropSheet_GetCurrentPageHwnd(sheet.window); }
+  static void click(const SheetRequest& sheet, int id) { SendMessageW(GetDlgItem(page(sheet), id), BM_CLICK, 0, 0); }
+  static void type(const SheetRequest& sheet, int id, const std::wstring& text) {
+    SetDlgItemTextW(page(sheet), id, text.c_str());
+  }
+  static std::wstring text(const SheetRequest& sheet, int id) {
+    wchar_t buffer[512] = {};
+    GetDlgItemTextW(page(sheet), id, buffer, 512);
+    return buffer;
+  }
+  void press(const SheetRequest& sheet, int button) {
+    PropSheet_PressButton(sheet.window, button);
+    console_->pumpMessages();
+  }
+  // The position of the page shown now.
+  static int pageIndex(const SheetRequest& sheet) { return PropSheet_HwndToIndex(sheet.window, page(sheet)); }
+  std::vector<std::unique_ptr<Rule>> storedRules() {
+    std::vector<std::unique_ptr<Rule>> rules;
+    RegistryKeyHost host(reg_, scratch_.key());
+    NoPrompts prompter;
+    store::loadRules(&host, prompter, [&](std::unique_ptr<Rule> r) { rules.push_back(std::move(r)); });
+    return rules;
+  }
+};
 
-  // Cancel on the finish page, through the console's module: with no wizard pending the node
-  // has nothing to drop.
-  ASSERT_NE(0, sheet.notifyHandle);
-  win::Module consoleModule(LoadLibraryW(L"mmcndmgr.dll"));
-  auto notify = exportOf<HRESULT(WINAPI*)(LONG_PTR, LPARAM)>(consoleModule.get(), "MMCPropertyChangeNotify");
-  ASSERT_NE(nullptr, notify);
-  auto* owner = reinterpret_cast<snapin::SnapinItem*>(console.scopeItem(node)->inserted.lParam);
-  EXPECT_EQ(S_OK, notify(sheet.notifyHandle, wizard::sendablePageNotice(IDD_FINISH, owner, wizard::notice::cancel)));
-  EXPECT_TRUE(console.propertyChanges.empty()) << "posted, not delivered at once";
-  console.pumpMessages();
-  ASSERT_EQ(1u, console.propertyChanges.size());
-  EXPECT_TRUE(console.propertyChanges[0].scopePane);
-  EXPECT_EQ(S_OK, console.propertyChanges[0].result);
-  EXPECT_TRUE(editor_->policyChanges.empty());
-  EXPECT_TRUE(answerer_.seen.empty());
+TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
+  HSCOPEITEM node = openConsoleAndExpand();
+  View& view = console_->openView();
+  ASSERT_EQ(S_OK, view.select(node));
+
+  // A path rule, with a detour: Next without a type, Back with a half-typed path, the type
+  // change refused.
+  const SheetRequest& first = openWizard(node);
+  // A new-style wizard for the node's item and data object, from the component data's pages
+  // for the scope pane, with the header bitmap and no watermark, over the console's window.
+  EXPECT_EQ(std::tuple(std::wstring(L"Bogus"), false, console_->scopeItem(node)->inserted.lParam, true,
+                       DWORD{MMC_PSO_NEWWIZARDTYPE}, true, TRUE, HWND{}, TRUE, S_OK, HBITMAP{}, FALSE),
+            std::tuple(first.title, first.propertySheet, first.cookie, first.dataObjectGiven, first.options,
+                       first.fromComponentData, first.createHandle, first.notifyWindow, first.scopePane,
+                       first.watermarks, first.watermark, first.stretch));
+  EXPECT_NE(nullptr, first.header);
+  EXPECT_EQ(std::tuple(std::size_t{8}, 1, reinterpret_cast<LONG_PTR>(console_->mainWindow()), 0),
+            std::tuple(first.pages, first.showCalls, first.showWindow, first.showPage));
+  // One wizard at a time: the command brings the open one forward; other ids do nothing.
+  EXPECT_EQ(S_OK, console_->command(node, wizardCommand));
+  EXPECT_EQ(S_FALSE, console_->command(node, 3));
+  EXPECT_EQ(1u, console_->sheetRequests().size());
+  press(first, PSBTN_NEXT);
+  ASSERT_EQ(1u, answerer_.seen.size());
+  EXPECT_EQ(L"You must first select a rule type.", answerer_.seen[0].text);
+  EXPECT_EQ(0, pageIndex(first));
+  click(first, IDC_PATH_RULE);
+  press(first, PSBTN_NEXT);
+  ASSERT_EQ(1, pageIndex(first));
+  EXPECT_EQ(L"Path or file name:", text(first, IDC_APPLICATION_LABEL));
+  type(first, IDC_APPLICATION, L"C:\\Tools\\app.exe");
+  click(first, IDC_RECURSIVE);
+  press(first, PSBTN_BACK);
+  answerer_.answerNext(IDNO);
+  click(first, IDC_HASH_RULE);
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page(first), IDC_PATH_RULE)) << "No keeps the path rule";
+  press(first, PSBTN_NEXT);
+  EXPECT_EQ(L"C:\\Tools\\app.exe", text(first, IDC_APPLICATION)) << "Back kept the typed path";
+  for (int i = 1; i < 7; ++i) press(first, PSBTN_NEXT);
+  ASSERT_EQ(7, pageIndex(first));
+  EXPECT_TRUE(view.rows.empty());
+  press(first, PSBTN_FINISH);
+  EXPECT_TRUE(first.closed);
+  ASSERT_EQ(1u, view.rows.size()) << "Finish lists the rule in the current view";
+  EXPECT_EQ(4u, editor_->policyChanges.size()) << "and stores it once";
+
+  // A hash rule from a file picked in the open-file dialog.
+  wchar_t temp[MAX_PATH] = {};
+  const std::wstring file = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"ostrel_wizard_abc.exe";
+  {
+    win::Handle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(out.get(), "abc", 3, &written, nullptr));
+  }
+  const SheetRequest& second = openWizard(node);
+  click(second, IDC_HASH_RULE);
+  press(second, PSBTN_NEXT);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page(second), IDC_APPLICATION)));
+  answerer_.answerDialog(0x47C, [&](HWND dialog) {  // the file-name box
+    SetDlgItemTextW(dialog, 0x47C, file.c_str());
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  click(second, IDC_BROWSE);
+  EXPECT_EQ(0u, answerer_.dialogsUnanswered());
+  EXPECT_EQ(L"0xa9993e364706816aba3e25717850c26c9cd0d89d", text(second, IDC_APPLICATION));
+  for (int i = 1; i < 7; ++i) press(second, PSBTN_NEXT);
+  press(second, PSBTN_FINISH);
+  ASSERT_EQ(2u, view.rows.size());
+  DeleteFileW(file.c_str());
+
+  // Cancel on a page leaves the list and the store as they are.
+  const SheetRequest& third = openWizard(node);
+  click(third, IDC_PATH_RULE);
+  press(third, PSBTN_NEXT);
+  press(third, PSBTN_CANCEL);
+  EXPECT_TRUE(third.closed);
+  EXPECT_EQ(2u, view.rows.size());
+  EXPECT_EQ(8u, editor_->policyChanges.size());
+
+  auto rules = storedRules();
+  ASSERT_EQ(2u, rules.size());
+  std::sort(rules.begin(), rules.end(), [](const auto& a, const auto& b) { return a->type() < b->type(); });
+  EXPECT_EQ(std::tuple(RuleType::Hash, file, std::string("0xa9993e364706816aba3e25717850c26c9cd0d89d")),
+            std::tuple(rules[0]->type(), rules[0]->applicationName(), rules[0]->hashText()));
+  EXPECT_EQ(std::tuple(RuleType::Path, std::wstring(L"C:\\Tools\\app.exe"), true, false),
+            std::tuple(rules[1]->type(), rules[1]->pathPattern(), rules[1]->recursive(), rules[1]->ownershipCheck()));
+  for (const auto& r : rules)
+    EXPECT_EQ((std::vector<AccountEntry>{{L"Everyone", L"BUILTIN", L"S-1-1-0", false}}),
+              r->accounts(AccountList::AuthorizedUsers));
+
+  // Properties of the path rule: its type is fixed; an edit and Apply rewrite the store once.
+  const std::size_t pathRow = view.cell(0, 1) == L"Path" ? 0 : 1;
+  ASSERT_EQ(S_OK, view.properties(pathRow));
+  const SheetRequest& properties = *console_->sheetRequests().back();
+  ASSERT_NE(nullptr, properties.window);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page(properties), IDC_PATH_RULE)));
+  PropSheet_SetCurSel(properties.window, nullptr, 1);
+  type(properties, IDC_APPLICATION, L"C:\\Tools\\other.exe");
+  press(properties, PSBTN_APPLYNOW);
+  EXPECT_EQ(12u, editor_->policyChanges.size()) << "Apply rewrote the store once";
+  press(properties, PSBTN_CANCEL);
+  EXPECT_TRUE(properties.closed);
+  rules = storedRules();
+  ASSERT_EQ(2u, rules.size());
+  EXPECT_EQ(1, std::count_if(rules.begin(), rules.end(),
+                             [](const auto& r) { return r->pathPattern() == L"C:\\Tools\\other.exe"; }));
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+#include "wizard/win/page_services_win.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+namespace ostrel::wizard::win {
+namespace {
+
+UINT_PTR CALLBACK openFileHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+// The full OPENFILENAMEW from system version 5 (and 4.90) on, the shorter older one before.
+DWORD openFileNameSize() {
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExW(&version)) return sizeof(OPENFILENAMEW);
+#pragma GCC diagnostic pop
+  const bool full = version.dwMajorVersion >= 5 || (version.dwMajorVersion == 4 && version.dwMinorVersion >= 90);
+  return full ? sizeof(OPENFILENAMEW) : OPENFILENAME_SIZE_VERSION_400W;
+}
+
+using PropertyChangeNotify = HRESULT(WINAPI*)(LONG_PTR, LPARAM);
+
+// MMCPropertyChangeNotify, from the console's module in this process; the console has it
+// loaded, so the module is found without loading and stays for the process's life.
+PropertyChangeNotify consoleNotify() {
+  static const PropertyChangeNotify function = [] {
+    HMODULE console = GetModuleHandleW(L"mmcndmgr.dll");
+    if (console == nullptr) console = LoadLibraryW(L"mmcndmgr.dll");
+    return console == nullptr
+               ? nullptr
+               : reinterpret_cast<PropertyChangeNotify>(
+                     reinterpret_cast<void*>(GetProcAddress(console, "MMCPropertyChangeNotify")));
+  }();
+  return function;
+}
+
+}  // namespace
+
+std::optional<std::wstring> Win32PageServices::pickExecutable(WindowHandle) {
+  wchar_t file[260] = {};
+  wchar_t title[256] = {};
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = openFileNameSize();
+  dialog.hwndOwner = GetActiveWindow();
+  dialog.lpstrFilter = L"Executable files (*.exe)\0*.exe\0";
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = 260;
+  dialog.lpstrFileTitle = title;
+  dialog.nMaxFileTitle = 256;
+  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
+  dialog.lpfnHook = openFileHook;
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  return std::wstring(file);
+}
+
+void Win32PageServices::openHelp(WindowHandle owner, const std::wstring& url) {
+  (void)ShellExecuteW(reinterpret_cast<HWND>(owner), L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32PageServices::sendPageNotice(std::intptr_t notifyHandle, const PageNotice& notice) {
+  const PropertyChangeNotify notify = consoleNotify();
+  if (notify == nullptr) return;
+  const std::intptr_t record = sendablePageNotice(notice.pageId, notice.owner, notice.code);
+  // The console frees the record after delivering it; one it refused is ours to free.
+  if (FAILED(notify(notifyHandle, record))) (void)adoptPageNotice(record);
+}
+
+void Win32PageServices::notice(WindowHandle, int) {}
+
+void Win32PageServices::setWaitCursor(bool waiting) {
+  if (waiting) previousCursor_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  else SetCursor(previousCursor_);
+}
+
+}  // namespace ostrel::wizard::win
