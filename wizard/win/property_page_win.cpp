@@ -128,7 +128,7 @@ HPROPSHEETPAGE createPropertyPage(std::unique_ptr<Page> page, HINSTANCE module) 
   sheetPage.pszTemplate = MAKEINTRESOURCEW(info.dialogId);
   sheetPage.pfnDlgProc = pageProcedure;
   sheetPage.pszTitle = info.title;
-  // The header title is string 13, "Ostrel Active Directory"; the table's texts are static.
+  // The header title is the product caption; the table's texts are static.
   static const std::wstring headerTitle(res::string(IDS_PRODUCT_CAPTION));
   sheetPage.pszHeaderTitle = headerTitle.c_str();
   sheetPage.pszHeaderSubTitle = info.subtitle;
