@@ -9,9 +9,15 @@
 
 #include "platform/win/handles.h"
 #include "tests/snapin/module_loader_win.h"
+#include "tests/snapin/registered_entries_win.h"
 
 namespace ostrel::snapin {
 namespace {
+
+using testing::exists;
+using testing::lower;
+using testing::registeredEntries;
+using testing::text;
 
 const std::wstring snapinKey = L"CLSID\\{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}";
 const std::wstring aboutKey = L"CLSID\\{6B1F3C53-8E4A-4D27-9A31-5C2E71B04F18}";
@@ -27,52 +33,6 @@ int regsvr32(const wchar_t* options) {
   const std::wstring program = std::wstring(system) + L"\\regsvr32.exe";
   const std::wstring module = L"\"" + testing::modulePath() + L"\"";
   return static_cast<int>(_wspawnl(_P_WAIT, program.c_str(), L"regsvr32", options, module.c_str(), nullptr));
-}
-
-std::wstring lower(std::wstring s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
-  return s;
-}
-
-// The REG_SZ value root\key\name in lower case, or "(none)".
-std::wstring text(HKEY root, const std::wstring& key, const wchar_t* name) {
-  wchar_t data[1024];
-  DWORD size = sizeof data;
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return L"(none)";
-  return lower(data);
-}
-
-bool exists(HKEY root, const std::wstring& key) {
-  win::Key k;
-  return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
-}
-
-// Every value below root\key, as "subkey path|value name=data" in lower case.
-void collect(HKEY root, const std::wstring& key, std::vector<std::wstring>& out) {
-  win::Key k;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) return;
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD chars = 256;
-    if (RegEnumValueW(k.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    out.push_back(lower(key + L"|" + name + L"=") + text(root, key, name));
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD chars = 256;
-    if (RegEnumKeyExW(k.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    collect(root, key + L"\\" + name, out);
-  }
-}
-
-// The nine entries of a registration, and nothing else under the snap-in's own keys.
-std::vector<std::wstring> registeredEntries() {
-  std::vector<std::wstring> out;
-  collect(HKEY_CLASSES_ROOT, snapinKey, out);
-  collect(HKEY_CLASSES_ROOT, aboutKey, out);
-  collect(HKEY_LOCAL_MACHINE, snapinsKey, out);
-  std::wstring ns = text(HKEY_LOCAL_MACHINE, nameSpaceKey, snapinValue);
-  if (ns != L"(none)") out.push_back(lower(std::wstring(nameSpaceKey) + L"|" + snapinValue + L"=") + ns);
-  return out;
 }
 
 // regsvr32 in the test's prefix writes exactly the nine entries with the module's real path;
@@ -96,10 +56,8 @@ TEST(Registration, Regsvr32AndTheExportsRegisterAndUnregister) {
       lower(std::wstring(nameSpaceKey) + L"|" + snapinValue + L"=") +
           L"group policy namespace extension for ostrel for active directory",
   };
-  std::vector<std::wstring> got = registeredEntries();
   std::sort(expected.begin(), expected.end());
-  std::sort(got.begin(), got.end());
-  EXPECT_EQ(expected, got);
+  EXPECT_EQ(expected, registeredEntries());
 
   ASSERT_EQ(regsvr32(L"/s /u"), 0);
   EXPECT_FALSE(exists(HKEY_CLASSES_ROOT, snapinKey));
