@@ -57,8 +57,9 @@ ensure_prefix() {
     cp -a "$tmp" "$tmp.pristine"
     if [ -d "$prefix" ]; then
       (export WINEPREFIX=$prefix; wineserver -k 2>/dev/null || true; wineserver -w)
-      rm -rf "$prefix" "$prefix.pristine"
+      rm -rf "$prefix"
     fi
+    rm -rf "$prefix.pristine"
     mv "$tmp.pristine" "$prefix.pristine"
     mv "$tmp" "$prefix"
   ) 8>&-
