@@ -10,7 +10,7 @@ flock 9
 native_pkgs=(cmake g++ make ninja-build libcrypto++-dev googletest libgtest-dev libgmock-dev
              libbenchmark-dev uuid-dev python3 clang libclang-rt-14-dev)
 windows_pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-              wine wine64 dpkg-dev xvfb)
+              wine wine64 dpkg-dev xvfb wixl msitools)
 
 want=("${native_pkgs[@]}")
 [ "${OSTREL_NATIVE_ONLY:-0}" = 1 ] || want+=("${windows_pkgs[@]}")

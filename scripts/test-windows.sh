@@ -11,12 +11,8 @@ build=$here/build/win
 prefix=$build/wineprefix
 jobs=${OSTREL_JOBS:-2}
 
-cryptopp=$(./scripts/build-cryptopp-mingw.sh)
-
-cmake -S . -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DOSTREL_CRYPTOPP_MINGW_DIR="$cryptopp"
+./scripts/configure-windows.sh
+# Everything, the installer package included.
 cmake --build "$build" -j "$jobs"
 
 # What we build must import system DLLs only (no mingw runtime DLLs): every imported DLL is

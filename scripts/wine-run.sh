@@ -3,9 +3,14 @@
 #   wine-run.sh [--prefix=DIR] program.exe [arguments...]
 #   wine-run.sh [--prefix=DIR] --init     only make sure the prefix exists
 #   wine-run.sh [--prefix=DIR] --start    also start a wineserver that stays until `wineserver -k`
+#   wine-run.sh --prefix=DIR --fresh-from=BASE program.exe [arguments...]
+#                                         run in DIR, made anew for this run from BASE as it was
+#                                         before anything ran in it, with its own wineserver;
+#                                         DIR is removed afterwards
 # The prefix defaults to build/win/wineprefix of this clone. It is made on first use:
 # wineboot, then the null graphics driver (windows and dialogs without a display), then the
-# prefix's wineserver is stopped so that the driver setting takes effect.
+# prefix's wineserver is stopped so that the driver setting takes effect. A copy of it at that
+# point is kept as DIR.pristine for the fresh prefixes.
 #
 # A fresh wineserver starts the prefix's services (services.exe, rpcss, plugplay...) with the
 # first program. Those live as long as the server and keep whatever output they inherited
@@ -22,8 +27,10 @@ esac
 export WINEARCH=win64 WINEDEBUG=-all
 
 # Raise when the set-up below changes, so that existing prefixes are made again.
-setup_version=3
-prefix_ready() { [ "$(cat "$prefix/.ostrel-ready" 2>/dev/null)" = "$setup_version" ]; }
+setup_version=4
+prefix_ready() {
+  [ "$(cat "$prefix/.ostrel-ready" 2>/dev/null)" = "$setup_version" ] && [ -d "$prefix.pristine" ]
+}
 
 ensure_prefix() {
   prefix_ready && return 0
@@ -46,10 +53,14 @@ ensure_prefix() {
     )
     grep -q '"Graphics"="null"' "$tmp/user.reg"
     echo "$setup_version" > "$tmp/.ostrel-ready"
+    rm -rf "$tmp.pristine"
+    cp -a "$tmp" "$tmp.pristine"
     if [ -d "$prefix" ]; then
       (export WINEPREFIX=$prefix; wineserver -k 2>/dev/null || true; wineserver -w)
       rm -rf "$prefix"
     fi
+    rm -rf "$prefix.pristine"
+    mv "$tmp.pristine" "$prefix.pristine"
     mv "$tmp" "$prefix"
   ) 8>&-
 }
@@ -63,12 +74,46 @@ start_server() {
   fi
 }
 
+# DIR anew from BASE.pristine, as hard links (695 MB copied would cost seconds): programs
+# add files to a prefix rather than rewrite its own, but the registry files and the Windows
+# folder's .ini files are rewritten, so those are copies.
+make_fresh_prefix() {
+  local base=$1
+  (export WINEPREFIX=$prefix; wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true)
+  rm -rf "$prefix"
+  cp -al "$base.pristine" "$prefix"
+  local f
+  for f in "$base.pristine"/*.reg "$base.pristine"/drive_c/windows/*.ini; do
+    if [ -f "$f" ]; then cp --remove-destination "$f" "$prefix/${f#"$base.pristine"/}"; fi
+  done
+}
+
+fresh_from=
+case "${1:-}" in
+  --fresh-from=*) fresh_from=${1#--fresh-from=}; shift ;;
+esac
+
 mode=run
 case "${1:-}" in
   --init) mode=init ;;
   --start) mode=start ;;
-  "") echo "usage: $0 [--prefix=DIR] {program.exe [arguments...] | --init | --start}" >&2; exit 2 ;;
+  "") echo "usage: $0 [--prefix=DIR [--fresh-from=BASE]] {program.exe [arguments...] | --init | --start}" >&2; exit 2 ;;
 esac
+
+if [ -n "$fresh_from" ]; then
+  [ $mode = run ] || { echo "$0: --fresh-from runs a program" >&2; exit 2; }
+  # The base prefix (and its pristine copy) exists first.
+  "$0" --prefix="$fresh_from" --init
+  make_fresh_prefix "$fresh_from"
+  export WINEPREFIX=$prefix
+  start_server 5
+  status=0
+  wine "$@" || status=$?
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  rm -rf "$prefix"
+  exit $status
+fi
 
 mkdir -p "$(dirname "$prefix")"
 # Tests may start in parallel: one of them sets things up, the others wait for it.

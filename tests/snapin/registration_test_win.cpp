@@ -8,9 +8,14 @@
 
 #include "platform/win/handles.h"
 #include "tests/snapin/module_loader_win.h"
+#include "tests/snapin/registered_entries_win.h"
 
 namespace ostrel::snapin {
 namespace {
+
+using testing::exists;
+using testing::lower;
+using testing::text;
 
 const std::wstring snapinKey = L"CLSID\\{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}";
 const std::wstring aboutKey = L"CLSID\\{6B1F3C53-8E4A-4D27-9A31-5C2E71B04F18}";
@@ -26,24 +31,6 @@ int regsvr32(const wchar_t* options) {
   const std::wstring program = std::wstring(system) + L"\\regsvr32.exe";
   const std::wstring module = L"\"" + testing::modulePath() + L"\"";
   return static_cast<int>(_wspawnl(_P_WAIT, program.c_str(), L"regsvr32", options, module.c_str(), nullptr));
-}
-
-std::wstring lower(std::wstring s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
-  return s;
-}
-
-// The REG_SZ value root\key\name in lower case, or "(none)".
-std::wstring text(HKEY root, const std::wstring& key, const wchar_t* name) {
-  wchar_t data[1024];
-  DWORD size = sizeof data;
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return L"(none)";
-  return lower(data);
-}
-
-bool exists(HKEY root, const std::wstring& key) {
-  win::Key k;
-  return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
 }
 
 // regsvr32 in the test's prefix registers the module's real path under the real roots; which

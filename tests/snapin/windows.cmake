@@ -8,6 +8,6 @@ ostrel_copy_module_next_to(snapin_module_tests)
 
 ostrel_add_test(snapin_registration_tests TIMEOUT 180 SOURCES
   registration_test_win.cpp
-  LIBS ostrel_platform ostrel_test_support advapi32)
+  LIBS ostrel_snapin_logic ostrel_platform ostrel_test_support advapi32)
 ostrel_copy_module_next_to(snapin_registration_tests)
 set_tests_properties(snapin_registration_tests PROPERTIES RESOURCE_LOCK osadmmc_registration)
