@@ -49,12 +49,7 @@ void loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, c
 
 bool isRefreshMarker(const std::wstring& name) {
   constexpr std::size_t n = std::char_traits<wchar_t>::length(refreshMarkerPrefix);
-  if (name.size() <= n) return false;
-  for (std::size_t i = 0; i < n; ++i)
-    if (std::towlower(static_cast<wint_t>(name[i])) !=
-        std::towlower(static_cast<wint_t>(refreshMarkerPrefix[i])))
-      return false;
-  return true;
+  return name.size() > n && namesEqual(std::wstring_view(name).substr(0, n), refreshMarkerPrefix);
 }
 
 void notify(GroupPolicyHost& gpe, Prompter& prompter, bool add) {
@@ -101,24 +96,24 @@ void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
         (void)RegKey::create(reg, software.get(), L"Policies", access::write, policies);
     }
     RegKey policies;
-    if (RegKey::open(reg, root.get(), L"SOFTWARE\\Policies", access::write, policies) == status::success) {
+    if (RegKey::open(reg, root.get(), layout::policiesKey, access::write, policies) == status::success) {
       {
         RegKey maker;
-        if (RegKey::create(reg, policies.get(), L"Kelvast", access::write, maker) == status::success) {
+        if (RegKey::create(reg, policies.get(), layout::makerName, access::write, maker) == status::success) {
           RegKey product, hashes, paths;
-          if (RegKey::create(reg, maker.get(), L"Ostrel", access::readWrite, product) == status::success) {
-            (void)RegKey::create(reg, product.get(), L"Hashes", access::readWrite, hashes);
-            (void)RegKey::create(reg, product.get(), L"Paths", access::readWrite, paths);
+          if (RegKey::create(reg, maker.get(), layout::productName, access::readWrite, product) == status::success) {
+            (void)RegKey::create(reg, product.get(), layout::hashesName, access::readWrite, hashes);
+            (void)RegKey::create(reg, product.get(), layout::pathsName, access::readWrite, paths);
           }
         }
       }
       if (!write) {
-        reg.deleteTree(policies.get(), L"Kelvast\\Ostrel\\");
+        reg.deleteTree(policies.get(), layout::productUnderPolicies);
         cleared = true;
       } else {
         for (Rule* rule : live) {
-          std::wstring keyPath = rule->type() == RuleType::Hash ? L"Kelvast\\Ostrel\\Hashes\\"
-                                                                : L"Kelvast\\Ostrel\\Paths\\";
+          std::wstring keyPath = rule->type() == RuleType::Hash ? layout::hashesUnderPolicies
+                                                                : layout::pathsUnderPolicies;
           keyPath += rule->idText() + L"\\";
           RegKey ruleKey;
           if (RegKey::create(reg, policies.get(), keyPath, access::write, ruleKey) != status::success) continue;

@@ -9,10 +9,11 @@
 #include "platform/group_policy_host.h"
 #include "platform/prompt.h"
 #include "rules/rule.h"
+#include "rules/rule_layout.h"
 
 namespace ostrel::store {
 
-inline constexpr wchar_t productKey[] = L"SOFTWARE\\Policies\\Kelvast\\Ostrel";
+using layout::productKey;
 inline constexpr wchar_t refreshMarkerPrefix[] = L"ForceUpdate-";
 
 // Called once per Rule key found, paths first, then hashes, in enumeration order.

@@ -7,8 +7,23 @@
 
 namespace ostrel::layout {
 
-inline constexpr wchar_t hashesKey[] = L"SOFTWARE\\Policies\\Kelvast\\Ostrel\\Hashes\\";
-inline constexpr wchar_t pathsKey[] = L"SOFTWARE\\Policies\\Kelvast\\Ostrel\\Paths\\";
+// Where the rules live in the machine hive, piece by piece as the store creates the keys.
+#define OSTREL_POLICIES_KEY L"SOFTWARE\\Policies"
+#define OSTREL_PRODUCT_UNDER_POLICIES L"Kelvast\\Ostrel"
+inline constexpr wchar_t policiesKey[] = OSTREL_POLICIES_KEY;
+inline constexpr wchar_t makerName[] = L"Kelvast";
+inline constexpr wchar_t productName[] = L"Ostrel";
+inline constexpr wchar_t hashesName[] = L"Hashes";
+inline constexpr wchar_t pathsName[] = L"Paths";
+// The same below the policies key and below the hive's root.
+inline constexpr wchar_t productUnderPolicies[] = OSTREL_PRODUCT_UNDER_POLICIES L"\\";
+inline constexpr wchar_t hashesUnderPolicies[] = OSTREL_PRODUCT_UNDER_POLICIES L"\\Hashes\\";
+inline constexpr wchar_t pathsUnderPolicies[] = OSTREL_PRODUCT_UNDER_POLICIES L"\\Paths\\";
+inline constexpr wchar_t productKey[] = OSTREL_POLICIES_KEY L"\\" OSTREL_PRODUCT_UNDER_POLICIES;
+inline constexpr wchar_t hashesKey[] = OSTREL_POLICIES_KEY L"\\" OSTREL_PRODUCT_UNDER_POLICIES L"\\Hashes\\";
+inline constexpr wchar_t pathsKey[] = OSTREL_POLICIES_KEY L"\\" OSTREL_PRODUCT_UNDER_POLICIES L"\\Paths\\";
+#undef OSTREL_POLICIES_KEY
+#undef OSTREL_PRODUCT_UNDER_POLICIES
 
 inline constexpr wchar_t type[] = L"Type";
 inline constexpr wchar_t name[] = L"Name";

@@ -3,6 +3,7 @@
 #include <array>
 #include <cwctype>
 
+#include "platform/registry.h"  // namesEqual, the one case-insensitive comparison
 #include "resources/strings.h"
 
 namespace ostrel::wizard {
@@ -13,13 +14,6 @@ constexpr std::array<std::wstring_view, 23> reservedNames = {
     L"COM8", L"COM9", L"LPT1", L"LPT2",   L"LPT3", L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
 
 bool isSpace(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
-
-bool equalNoCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
-  return true;
-}
 
 int show(Prompter& prompter, WindowHandle owner, unsigned id, std::uint32_t style) {
   return prompter.messageBox(owner, std::wstring(res::string(id)), std::wstring(res::string(IDS_PRODUCT_CAPTION)),
@@ -56,7 +50,7 @@ bool validatePathRule(std::wstring& path, bool& ownershipCheck, WindowHandle own
   if (fileName.find_first_of(L"<>:\"/|\\") != std::wstring::npos) return refuse(IDS_FILE_NAME_CHARACTERS);
   if (path.find_first_of(L"<>\"/|") != std::wstring::npos) return refuse(IDS_PATH_CHARACTERS);
   for (auto name : reservedNames)
-    if (equalNoCase(fileName, name)) return refuse(IDS_PATH_RESERVED_NAME);
+    if (namesEqual(fileName, name)) return refuse(IDS_PATH_RESERVED_NAME);
 
   if (path.back() == L'\\' &&
       show(prompter, owner, IDS_PATH_TRAILING_BACKSLASH, mb::yesNo | mb::iconExclamation) != answer::yes)

@@ -111,7 +111,8 @@ TEST_F(PolicyStoreTest, RewriteLeavesExactlyTheLiveRulesOneMarkerAndFourNotifica
   rules_.erase(rules_.begin() + 1);
   rewrite();
   EXPECT_EQ(1u, subkeyNames(hive_, root_.get(), product + L"\\Paths").size());
-  EXPECT_EQ(1u, markers().size());
+  ASSERT_EQ(1u, markers().size());
+  EXPECT_NE(marker, markers()[0]) << "each rewrite renews the Refresh marker";
   EXPECT_EQ(0u, hive_.openHandles() - 1) << "only the test's root handle stays open";
 }
 
@@ -120,14 +121,22 @@ TEST_F(PolicyStoreTest, LoadGivesPathRulesFirstThenHashRules) {
   rules_.push_back(makeRule(RuleType::Path, L"C:\\p1.exe"));
   rules_.push_back(makeRule(RuleType::Path, L"%SystemRoot%\\p2.exe"));
   rewrite();
+  // A key whose type the reader does not know is listed too, as a rule of no type, so that
+  // it can be seen and deleted.
+  const std::wstring unknownId = L"{FFFFFFFF-0000-4000-8000-000000000004}";
+  RegKey k;
+  ASSERT_EQ(status::success, RegKey::create(hive_, root_.get(), product + L"\\Paths\\" + unknownId, access::all, k));
+  ASSERT_EQ(status::success, hive_.setValue(k.get(), L"Type", regtype::sz, regSzBytes(L"Script")));
+  k.reset();
   auto loaded = load();
-  ASSERT_EQ(3u, loaded.size());
+  ASSERT_EQ(4u, loaded.size());
   EXPECT_EQ(RuleType::Path, loaded[0]->type());
   EXPECT_EQ(RuleType::Path, loaded[1]->type());
-  EXPECT_EQ(RuleType::Hash, loaded[2]->type());
-  EXPECT_EQ(rules_[0]->idText(), loaded[2]->idText());
-  EXPECT_EQ(L"C:\\h.exe", loaded[2]->applicationName());
-  EXPECT_EQ(rules_[0]->hashText(), loaded[2]->hashText());
+  EXPECT_EQ(std::pair(unknownId, RuleType::None), std::pair(loaded[2]->idText(), loaded[2]->type()));
+  EXPECT_EQ(RuleType::Hash, loaded[3]->type());
+  EXPECT_EQ(rules_[0]->idText(), loaded[3]->idText());
+  EXPECT_EQ(L"C:\\h.exe", loaded[3]->applicationName());
+  EXPECT_EQ(rules_[0]->hashText(), loaded[3]->hashText());
   EXPECT_EQ(1u, loaded[0]->userCount());
 }
 

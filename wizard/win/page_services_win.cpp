@@ -3,6 +3,8 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include "catalogs/win/notice_dialog_win.h"
+
 namespace ostrel::wizard::win {
 namespace {
 
@@ -67,7 +69,10 @@ void Win32PageServices::sendPageNotice(std::intptr_t notifyHandle, const PageNot
   if (FAILED(notify(notifyHandle, record))) (void)adoptPageNotice(record);
 }
 
-void Win32PageServices::notice(WindowHandle, int) {}
+void Win32PageServices::notice(WindowHandle, int number) {
+  // Notices are owned by whatever window is active when they show (the sheet, as a rule).
+  catalogs::notice(GetActiveWindow(), module_, number);
+}
 
 void Win32PageServices::setWaitCursor(bool waiting) {
   if (waiting) previousCursor_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -1,0 +1,68 @@
+#include "catalogs/notices.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/text.h"
+
+namespace ostrel::catalogs {
+namespace {
+
+constexpr const wchar_t* recordKeyPath = L"SOFTWARE\\Kelvast\\Ostrel\\Messages";
+
+// The record key is opened for reading plus setting values and creating subkeys.
+Status openRecordKey(Registry& reg, Registry::Key currentUser, RegKey& out) {
+  return RegKey::open(reg, currentUser, recordKeyPath, access::readWrite, out);
+}
+
+// Creates the key path one component at a time, each under the one made before; the keys
+// are closed as soon as the next one exists.
+void createRecordKeyPath(Registry& reg, Registry::Key currentUser) {
+  RegKey parent;
+  if (RegKey::create(reg, currentUser, L"Software\\Kelvast", access::write, parent) != status::success) return;
+  for (const wchar_t* component : {L"Ostrel", L"Messages"}) {
+    RegKey child;
+    if (RegKey::create(reg, parent.get(), component, access::write, child) != status::success) return;
+    parent = std::move(child);
+  }
+}
+
+}  // namespace
+
+std::wstring noticeValueName(int number) { return formatWide(32, L"msg%d", number); }
+
+bool shouldShowNotice(Registry& reg, Registry::Key currentUser, int number) {
+  RegKey key;
+  if (openRecordKey(reg, currentUser, key) != status::success) {
+    createRecordKeyPath(reg, currentUser);
+    return true;
+  }
+  // Only the type decides; a value with more than four bytes still reports its type.
+  std::array<std::uint8_t, 4> data{};
+  std::uint32_t type = regtype::none, size = 0;
+  const Status s = reg.queryValue(key.get(), noticeValueName(number), type, data, size);
+  if (s != status::success && s != status::moreData) return true;
+  return type != regtype::dword;
+}
+
+void recordNoticeChoice(Registry& reg, Registry::Key currentUser, int number, bool suppressed) {
+  RegKey key;
+  if (openRecordKey(reg, currentUser, key) != status::success) return;
+  // Failures are not reported: the worst outcome is that the notice shows again.
+  if (suppressed)
+    (void)reg.setValue(key.get(), noticeValueName(number), regtype::dword,
+                       regDwordBytes(static_cast<std::uint32_t>(number)));
+  else
+    (void)reg.deleteValue(key.get(), noticeValueName(number));
+}
+
+Point centreRect(const Rect& dialog, const Rect& owner, const Rect& workArea, bool ownerUsable) {
+  const Rect& over = ownerUsable ? owner : workArea;
+  Point p{over.left + (over.width() - dialog.width()) / 2, over.top + (over.height() - dialog.height()) / 2};
+  // Right and bottom first, so that a dialog too large for the work area keeps its top-left inside.
+  p.x = std::max(std::min(p.x, workArea.right - dialog.width()), workArea.left);
+  p.y = std::max(std::min(p.y, workArea.bottom - dialog.height()), workArea.top);
+  return p;
+}
+
+}  // namespace ostrel::catalogs
