@@ -14,7 +14,11 @@ jobs=${OSTREL_JOBS:-2}
 
 missing=()
 command -v Xvfb >/dev/null || missing+=(xvfb)
-command -v convert >/dev/null || missing+=(imagemagick)
+# Wine's own fonts; Marlett draws the caption buttons.
+[ -f /usr/share/wine/fonts/marlett.ttf ] || missing+=(fonts-wine)
+# ImageMagick's own convert, whatever else of that name comes first on PATH.
+convert=/usr/bin/convert
+"$convert" -version 2>/dev/null | grep -q ImageMagick || missing+=(imagemagick)
 if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
@@ -61,13 +65,18 @@ if [ ! -f "$prefix/.ostrel-shots" ]; then
   wineserver -w
   touch "$prefix/.ostrel-shots"
 fi
+# Without Marlett in the prefix the caption's close button shows a letter.
+cp -n /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
 
-wine "$build/tests/console/wizard_tour.exe" "Z:${shots//\//\\}"
+# Pictures taken before a failure are still converted; a hang ends after five minutes.
+tour=0
+timeout 300 wine "$build/tests/console/wizard_tour.exe" "Z:${shots//\//\\}" || tour=$?
 
 mkdir -p "$out"
 for bmp in "$shots"/*.bmp; do
   name=$(basename "$bmp" .bmp)
   # 64 colours are plenty for dialogs; no time stamps, so an unchanged picture stays unchanged.
-  convert "$bmp" -strip -colors 64 -define png:exclude-chunks=date,time "PNG8:$out/$name.png"
+  "$convert" "$bmp" -strip -colors 64 -define png:exclude-chunks=date,time "PNG8:$out/$name.png"
 done
 ls -l "$out"
+[ $tour = 0 ] || { echo "screenshots: wizard_tour failed ($tour)" >&2; exit $tour; }

@@ -198,15 +198,9 @@ class Tour {
     return tour;
   }
 
-  // The Application page of a hash rule, its digest taken from a file picked with Browse.
+  // The Application page of a hash rule as it first shows. (Browse is left alone: the
+  // open-file dialog under the X11 driver is not answered reliably.)
   void hashRuleApplicationPage() {
-    wchar_t temp[MAX_PATH] = {};
-    const std::wstring file = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"setup.exe";
-    {
-      win::Handle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-      DWORD written = 0;
-      WriteFile(out.get(), "abc", 3, &written, nullptr);
-    }
     const SheetRequest* sheet = openWizard();
     if (sheet == nullptr) {
       ++failures_;
@@ -214,14 +208,8 @@ class Tour {
     }
     click(*sheet, IDC_HASH_RULE);
     next(*sheet, 1);
-    answerer_.answerDialog(0x47C, [&](HWND dialog) {  // the open-file dialog's file-name box
-      SetDlgItemTextW(dialog, 0x47C, file.c_str());
-      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    });
-    click(*sheet, IDC_BROWSE);
     shoot(*sheet, L"wizard-hash-application");
     press(*sheet, PSBTN_CANCEL);
-    DeleteFileW(file.c_str());
   }
 
   // The Application tab of the path rule's property sheet.
