@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Regenerates the pictures of docs/user-guide.md (docs/images/*.png): builds the wizard_tour
 # program of the Windows tree (configuring build/win first when needed), runs it under Xvfb in a
-# Wine prefix of its own with the X11 driver (build/win/shots-prefix; the test prefix has no
+# Wine prefix of its own with the X11 driver (build/win/wineprefix-shots; the test prefix has no
 # display), and turns the bitmaps it writes into small palette PNGs. Not part of the tests.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 
 build=$here/build/win
-prefix=$build/shots-prefix
+prefix=$build/wineprefix-shots
 out=$here/docs/images
 jobs=${OSTREL_JOBS:-2}
 
