@@ -1,0 +1,210 @@
+// The Get Command Line dialog and its picker tabs, driven through fake dialogs: the tabs'
+// posted messages are delivered to the dialog after the tab is done, as a posted message is.
+#include "catalogs/catalog.h"
+#include "resources/strings.h"
+#include "tests/wizard/fake_dialog.h"
+#include "wizard/command_line_dialog.h"
+
+namespace ostrel::wizard::testing {
+namespace {
+
+using catalogs::commandLineAccepted;
+using catalogs::commandLinePicked;
+
+struct FakeProcesses final : catalogs::ProcessSource {
+  bool enableDebugPrivilege() override { return privilege; }
+  std::vector<std::wstring> commandLines() override { return lines; }
+  bool privilege = true;
+  std::vector<std::wstring> lines;
+};
+
+// The dialog with its three tabs, each tab's dialog made when the dialog opens.
+struct CommandLineSession final : catalogs::PickerHost {
+  explicit CommandLineSession(catalogs::PickerMemory& memory, std::wstring line = {})
+      : dialog(services, memory, std::move(line)) {
+    dialog.initDialog(window);
+    for (std::size_t i = 0; i < catalogs::pickerTabCount; ++i) {
+      tabs.push_back(catalogs::makePickerTab(i, memory, *this, services, processes));
+      tabs.back()->initDialog(tabWindows[i]);
+    }
+  }
+  void post(unsigned message) override { posted.push_back(message); }
+  void deliver() {
+    for (unsigned m : posted) dialog.message(m);
+    posted.clear();
+  }
+  // A click on a list view row (tabs 1 and 2) or a list box line (tab 0); a double-click
+  // selects first, as the controls do.
+  void choose(std::size_t tab, int row, bool twice = false) {
+    FakeDialog& d = tabWindows[tab];
+    const int list = tabs[tab]->info().listId;
+    dialog.tabChanged(tab);
+    if (tab == 0) {
+      d.listBoxSelect(list, row);
+      tabs[tab]->command(list, twice ? code::doubleClick : code::selectionChange);
+    } else {
+      d.listViewSelect(list, row);
+      if (row >= 0) tabs[tab]->notify(list, code::itemChanged);
+      if (twice) tabs[tab]->notify(list, code::listDoubleClick);
+    }
+  }
+  void type(std::wstring text) {
+    window.c(IDC_COMMAND_LINE).text = std::move(text);
+    dialog.command(IDC_COMMAND_LINE, code::editChange);
+  }
+
+  FakeServices services;
+  FakeProcesses processes;
+  FakeDialog window;
+  std::array<FakeDialog, catalogs::pickerTabCount> tabWindows;
+  CommandLineDialog dialog;
+  std::vector<std::unique_ptr<catalogs::PickerTab>> tabs;
+  std::vector<unsigned> posted;
+};
+
+TEST(Catalogs, RowsAsAdministratorsKnowThem) {
+  const auto applets = catalogs::appletCatalog();
+  const auto consoles = catalogs::snapinCatalog();
+  ASSERT_EQ(26u, applets.size());
+  ASSERT_EQ(9u, consoles.size());
+  EXPECT_STREQ(L"Accessibily Options", applets[0].name);
+  EXPECT_STREQ(L"Configure energy-saving settings for youyr computer", applets[15].comment);
+  EXPECT_STREQ(L"\"rundll32.exe\" shell32.dll,Options_RunDLL 0", applets[6].commandLine);
+  EXPECT_STREQ(L"\"%SystemRoot%\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL "
+               L"\"%SystemRoot%\\System32\\MMSYS.CPL\",@0",
+               applets[19].commandLine);
+  EXPECT_STREQ(L"\"%SystemRoot%\\system32\\rundll32.exe\" %SystemRoot%\\system32\\shell32.dll,Control_RunDLL "
+               L"\"%SystemRoot%\\system32\\firewall.cpl\",Windows Firewall",
+               applets[24].commandLine);
+  EXPECT_STREQ(L"\"%SystemRoot%\\system32\\mmc.exe\" \"%SystemRoot%\\Microsoft.NET\\Framework\\v1.1.4322\\mscorcfg.msc\"",
+               consoles[6].commandLine);
+  EXPECT_EQ(IDI_PRODUCT, consoles[7].icon);
+  EXPECT_EQ(IDI_SERVICES, consoles[8].icon);
+}
+
+TEST(PickerTabs, CatalogTabsShowTheirRowsAndHandOverTheLine) {
+  catalogs::PickerMemory memory;
+  CommandLineSession s(memory);
+  const FakeDialog& panel = s.tabWindows[1];
+  EXPECT_EQ((std::vector<std::wstring>{L"Name:150", L"Comments:300"}), panel.at(1006).columns);
+  ASSERT_EQ(26, panel.listViewCount(1006));
+  EXPECT_EQ(L"Windows Update", panel.listViewText(1006, 3, 0));
+  EXPECT_EQ(L"Automatic Updates (Windows 2000 only)", panel.listViewText(1006, 3, 1));
+  EXPECT_EQ(9, s.tabWindows[2].listViewCount(1009));
+
+  s.choose(1, 5);  // Display
+  EXPECT_EQ(std::vector<unsigned>{commandLinePicked}, s.posted);
+  s.deliver();
+  EXPECT_EQ(L"\"%SystemRoot%\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL \"%SystemRoot%\\System32\\desk.cpl\",Display",
+            s.window.text(IDC_COMMAND_LINE));
+  EXPECT_TRUE(s.window.enabled(button::ok));
+  EXPECT_TRUE(s.services.shownNotices.empty()) << "the Control Panel tab warns of nothing";
+  s.choose(1, 9);
+  s.deliver();
+  const std::wstring keyboard = s.dialog.line();
+  s.choose(1, 11);
+  s.deliver();
+  EXPECT_NE(keyboard, s.dialog.line()) << "Keyboard and Mouse share main.cpl";
+
+  s.choose(2, 0);
+  s.choose(2, 3);
+  EXPECT_EQ((std::vector<int>{30, 30}), s.services.shownNotices) << "every console chosen warns";
+  s.deliver();
+  EXPECT_EQ(catalogs::snapinCatalog()[3].commandLine, s.dialog.line());
+  s.choose(2, -1, true);
+  s.deliver();
+  EXPECT_EQ(button::ok, s.dialog.result()) << "a double-click accepts the tab's line";
+}
+
+TEST(PickerTabs, ADoubleClickNeedsALineChosenSinceTheModuleLoaded) {
+  catalogs::PickerMemory memory;
+  {
+    CommandLineSession first(memory);
+    first.choose(1, -1, true);
+    first.choose(2, -1, true);
+    EXPECT_TRUE(first.posted.empty());
+    first.choose(2, 8);
+  }
+  CommandLineSession later(memory, L"typed");
+  later.choose(2, -1, true);
+  EXPECT_EQ(std::vector<unsigned>{commandLineAccepted}, later.posted);
+  later.deliver();
+  EXPECT_EQ(L"typed", later.dialog.line()) << "only a pick changes the line";
+  EXPECT_EQ(button::ok, later.dialog.result());
+}
+
+TEST(PickerTabs, RunningProcessesListedSortedAndPicked) {
+  catalogs::PickerMemory memory;
+  for (const bool privilege : {true, false}) {
+    FakeServices services;
+    FakeProcesses processes;
+    processes.privilege = privilege;
+    processes.lines = {L"svchost.exe -k", L"C:\\app.exe", L"svchost.exe -k"};
+    struct : catalogs::PickerHost {
+      void post(unsigned m) override { posted.push_back(m); }
+      std::vector<unsigned> posted;
+    } host;
+    auto tab = catalogs::makePickerTab(0, memory, host, services, processes);
+    FakeDialog d;
+    tab->initDialog(d);
+    EXPECT_EQ(privilege ? std::vector<int>{} : std::vector<int>{8}, services.shownNotices);
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\app.exe", L"svchost.exe -k", L"svchost.exe -k"}), d.c(2000).lines);
+    tab->command(2000, code::doubleClick);  // nothing selected
+    EXPECT_TRUE(host.posted.empty());
+    d.listBoxSelect(2000, 1);
+    tab->command(2000, code::doubleClick);
+    EXPECT_EQ((std::vector<unsigned>{commandLinePicked, commandLineAccepted}), host.posted);
+    EXPECT_EQ(L"svchost.exe -k", memory.picked);
+  }
+}
+
+TEST(CommandLineDialog, TheLineMayHoldAtMost512Characters) {
+  const std::wstring caption(res::string(13)), tooLong(res::string(62409));
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{512}, std::size_t{513}}) {
+    const bool fits = size <= 512;
+    catalogs::PickerMemory memory;
+    {  // typed, then OK
+      CommandLineSession s(memory);
+      EXPECT_FALSE(s.window.enabled(button::ok)) << "an empty line cannot be accepted";
+      s.type(std::wstring(size, L'x'));
+      EXPECT_EQ(size != 0, s.window.enabled(button::ok));
+      EXPECT_EQ(fits ? 0 : 1, s.window.beeps) << size;
+      s.dialog.command(button::ok, code::clicked);
+      EXPECT_EQ(fits ? std::optional<int>(button::ok) : std::nullopt, s.dialog.result()) << size;
+      if (!fits) {
+        ASSERT_EQ(1u, s.window.boxes.size());
+        EXPECT_EQ(tooLong, s.window.boxes[0].text);
+        EXPECT_EQ(caption, s.window.boxes[0].caption);
+        EXPECT_EQ(mb::iconError, s.window.boxes[0].style);
+        EXPECT_EQ(IDC_COMMAND_LINE, s.window.focused);
+        EXPECT_EQ(2, s.window.beeps);
+      }
+    }
+    {  // handed over by a tab and accepted by a double-click
+      CommandLineSession s(memory);
+      memory.picked = std::wstring(size, L'y');
+      s.dialog.message(commandLinePicked);
+      s.dialog.message(commandLineAccepted);
+      EXPECT_EQ(size != 0 && fits ? std::optional<int>(button::ok) : std::nullopt, s.dialog.result()) << size;
+    }
+  }
+}
+
+TEST(CommandLineDialog, EditOpensOnTheLineAndHelpFollowsTheTab) {
+  catalogs::PickerMemory memory;
+  CommandLineSession s(memory, L"app.exe /x");
+  EXPECT_EQ(L"app.exe /x", s.window.text(IDC_COMMAND_LINE));
+  EXPECT_TRUE(s.window.enabled(button::ok));
+  const wchar_t* anchors[] = {L"Running_Processes", L"Control_Panel_applets", L"MMC_snap-ins"};
+  for (std::size_t tab = 0; tab < 3; ++tab) {
+    s.dialog.tabChanged(tab);
+    s.dialog.command(button::help, code::clicked);
+    EXPECT_EQ(std::wstring(L"https://www.kelvast.com/docs/os_ad_v11_adminguide.htm#") + anchors[tab],
+              s.services.helpUrls.back());
+  }
+  s.dialog.command(button::cancel, code::clicked);
+  EXPECT_EQ(button::cancel, s.dialog.result());
+}
+
+}  // namespace
+}  // namespace ostrel::wizard::testing
