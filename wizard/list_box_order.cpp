@@ -1,5 +1,6 @@
 #include "wizard/list_box_order.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace ostrel::wizard {
@@ -53,18 +54,9 @@ int compareListBoxText(std::wstring_view a, std::wstring_view b) {
 }
 
 std::size_t listBoxInsertPosition(const std::vector<std::wstring>& lines, std::wstring_view text) {
-  std::size_t min = 0, max = lines.size();
-  while (min < max) {
-    const std::size_t middle = min + (max - min) / 2;
-    const int order = compareListBoxText(lines[middle], text);
-    if (order == 0) return middle;
-    if (order > 0) {
-      max = middle;
-    } else {
-      min = middle + 1;
-    }
-  }
-  return min;
+  const auto at = std::lower_bound(lines.begin(), lines.end(), text,
+                                   [](const std::wstring& line, std::wstring_view t) { return compareListBoxText(line, t) < 0; });
+  return static_cast<std::size_t>(at - lines.begin());
 }
 
 }  // namespace ostrel::wizard

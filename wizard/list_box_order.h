@@ -12,8 +12,9 @@ namespace ostrel::wizard {
 // equal or above zero.
 [[nodiscard]] int compareListBoxText(std::wstring_view a, std::wstring_view b);
 
-// Where a sorted list box inserts text: the binary search of the list box, which places a
-// line before an equal one it meets.
+// Where a sorted list box inserts text: before every line that sorts after it or equal to
+// it, so a line equal but for case goes before the ones already there (as measured under
+// Wine).
 [[nodiscard]] std::size_t listBoxInsertPosition(const std::vector<std::wstring>& lines, std::wstring_view text);
 
 }  // namespace ostrel::wizard
