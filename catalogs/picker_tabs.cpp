@@ -6,9 +6,9 @@
 namespace ostrel::catalogs {
 namespace {
 
-constexpr int runningProcessesList = 2000;
-constexpr int controlPanelList = 1006;
-constexpr int consolesList = 1009;
+constexpr int runningProcessesList = IDC_RUNNING_PROCESSES_LIST;
+constexpr int controlPanelList = IDC_CONTROL_PANEL_LIST;
+constexpr int consolesList = IDC_MMC_LIST;
 constexpr int noticeNoDebugPrivilege = 8;
 constexpr int noticeQuotedConsole = 30;
 
