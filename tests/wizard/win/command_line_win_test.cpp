@@ -18,26 +18,19 @@ namespace {
 
 using ostrel::win::Handle;
 
-// A child that waits on its standard input until the test ends it.
+// A child made suspended, so it stays until the test ends it; its command line is
+// in place from the start.
 struct Child {
   explicit Child(std::wstring commandLine) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    EXPECT_TRUE(CreatePipe(&read, &write, &inherit, 0));
-    input.reset(read), feed.reset(write);
-    SetHandleInformation(write, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = read;
+    STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION started{};
-    EXPECT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+    EXPECT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                                nullptr, &startup, &started));
     process.reset(started.hProcess);
     Handle thread(started.hThread);
   }
   ~Child() { TerminateProcess(process.get(), 0); }
-  Handle input, feed, process;
+  Handle process;
 };
 
 std::wstring commandOfLength(std::size_t chars, wchar_t tag) {
@@ -60,9 +53,8 @@ TEST(RunningProcesses, CommandLinesUpTo260BytesAreListed) {
 // The system list box and the portable order agree on mixed case, punctuation, digits,
 // apostrophes and hyphens, and on where a line equal but for case goes.
 TEST(ListBoxOrder, TheSystemListBoxSortsAsThePortableOrder) {
-  const std::vector<std::wstring> added = {L"zeta",  L"Alpha", L"co-op", L"\"%SystemRoot%\\x\"", L"coop", L"a_b",
-                                           L"ALPHA", L"a10",   L"a9",    L"co'op",  L"-ab",   L"%x",
-                                           L"a b",   L"alpha", L"a~b",   L"a+b",    L"Zeta",  L"rundll32.exe x"};
+  const std::vector<std::wstring> added = {L"zeta", L"Alpha", L"co-op", L"\"%SystemRoot%\\x\"", L"coop", L"a_b", L"ALPHA",
+                                           L"a10",  L"a9",    L"co'op", L"-ab", L"%x", L"a b", L"alpha", L"a~b", L"a+b"};
   HWND box = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_SORT | LBS_HASSTRINGS, 0, 0, 100, 100, nullptr,
                              nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, box);
@@ -135,8 +127,6 @@ TEST(GetCommandLineDialog, TypedOrPickedFromTheRealTemplates) {
   EXPECT_EQ(std::wstring(catalogs::appletCatalog()[5].commandLine),
             win::runCommandLineDialog(module, nullptr, L"old", services, processes, memory));
 
-  onShown = [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); };
-  EXPECT_EQ(std::nullopt, win::runCommandLineDialog(module, nullptr, L"kept", services, processes, memory));
   FreeLibrary(module);
 }
 
