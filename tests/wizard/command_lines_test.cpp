@@ -58,7 +58,6 @@ TEST(CommandLinesPage, AppletLinesBringTheirOtherSpellingsAndWarnings) {
       {applet(17), {applet(17), withFullShell32(applet(17)), wiashext}, {15, 17}},  // Scanners and Cameras
       {applet(13), {applet(13)}, {}},  // shell32.dll already fully qualified
       {L"nusrmgr.cpl", {L"nusrmgr.cpl"}, {}},  // a match at the first character does not count
-      {L" shell32.dll,x", {L" shell32.dll,x"}, {}},
       {L"x shell32.dll,a shell32.dll,b", {L"x shell32.dll,a shell32.dll,b",
                                           L"x %SystemRoot%\\system32\\shell32.dll,a %SystemRoot%\\system32\\shell32.dll,b"},
        {15}},
@@ -70,7 +69,6 @@ TEST(CommandLinesPage, AppletLinesBringTheirOtherSpellingsAndWarnings) {
     page.add(c.line);
     EXPECT_EQ(sorted(c.added), page.lines()) << c.line;
     EXPECT_EQ(c.notices, page.sheet.services.shownNotices) << c.line;
-    EXPECT_EQ(Lines{L""}, page.sheet.services.edited) << "Add opens the dialog empty";
   }
 }
 
@@ -90,7 +88,6 @@ TEST(CommandLinesPage, AddEditDeleteAndTheRuleInListOrder) {
   ASSERT_EQ(2u, d.boxes.size());
   EXPECT_EQ(L"Nothing to edit.", d.boxes[0].text);
   EXPECT_EQ(L"Nothing to delete.", d.boxes[1].text);
-  EXPECT_EQ(L"Ostrel Active Directory", d.boxes[1].caption);
 
   // Edit replaces the line, which sorts into place, and never adds applet lines.
   page.select(0);
@@ -99,15 +96,11 @@ TEST(CommandLinesPage, AddEditDeleteAndTheRuleInListOrder) {
   EXPECT_EQ(L"Alpha", page.sheet.services.edited.back());
   EXPECT_EQ((Lines{applet(23), L"beta", L"zeta /b"}), page.lines());
   EXPECT_TRUE(page.sheet.services.shownNotices.empty());
-  page.select(1);
-  page.sheet.page().command(IDC_COMMAND_LINES, code::doubleClick);  // Cancel keeps the line
-  EXPECT_EQ(L"beta", page.sheet.services.edited.back());
-  EXPECT_EQ(3u, page.lines().size());
 
+  page.select(1);
   d.answers = {answer::no, answer::yes};
   page.sheet.click(IDC_DELETE_COMMAND_LINE);
   EXPECT_EQ(L"Do you really want to delete: beta", d.boxes.back().text);
-  EXPECT_EQ(mb::yesNo, d.boxes.back().style);
   EXPECT_EQ(3u, page.lines().size());
   page.sheet.click(IDC_DELETE_COMMAND_LINE);
   EXPECT_EQ((Lines{applet(23), L"zeta /b"}), page.lines());
