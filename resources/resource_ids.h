@@ -89,6 +89,10 @@
 /* 129 command-line dialog */
 #define IDC_PICKER_AREA 1005
 #define IDC_COMMAND_LINE 2017
+/* 130, 131, 138 picker tabs */
+#define IDC_RUNNING_PROCESSES_LIST 2000
+#define IDC_CONTROL_PANEL_LIST 1006
+#define IDC_MMC_LIST 1009
 /* 134 privileged groups */
 #define IDC_DELETE_PRIVILEGED_GROUP 1016
 #define IDC_ADD_PRIVILEGED_GROUP 1017

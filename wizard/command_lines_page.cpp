@@ -1,6 +1,15 @@
 #include "wizard/command_lines_page.h"
 
+#include "wizard/applet_command_lines.h"
+
 namespace ostrel::wizard {
+namespace {
+
+constexpr wchar_t nothingToDelete[] = L"Nothing to delete.";
+constexpr wchar_t nothingToEdit[] = L"Nothing to edit.";
+constexpr wchar_t confirmDelete[] = L"Do you really want to delete: ";
+
+}  // namespace
 
 void CommandLinesPage::onInit() {
   // A new rule starts without command lines; an existing one shows its own.
@@ -21,6 +30,61 @@ bool CommandLinesPage::onNext() {
   const int count = dialog().listBoxCount(IDC_COMMAND_LINES);
   for (int i = 0; i < count; ++i) rule().addCommandLine(dialog().listBoxText(IDC_COMMAND_LINES, i));
   return true;
+}
+
+void CommandLinesPage::onCommand(ControlId id, int notification) {
+  if (id == IDC_COMMAND_LINES) {
+    if (notification == code::doubleClick) edit(true);
+    return;
+  }
+  if (notification != code::clicked) return;
+  switch (id) {
+    case IDC_ADD_COMMAND_LINE: add(); break;
+    case IDC_DELETE_COMMAND_LINE: remove(); break;
+    case IDC_EDIT_COMMAND_LINE: edit(false); break;
+    default: break;
+  }
+}
+
+void CommandLinesPage::add() {
+  const auto line = services().editCommandLine(dialog().window(), std::wstring());
+  if (!line || line->empty()) return;
+  dialog().listBoxAdd(IDC_COMMAND_LINES, *line);
+  // Applets that older systems start differently bring their other spellings along, and
+  // the warnings about them.
+  for (const AppletStep& step : appletSteps(*line)) {
+    if (step.notice != 0) {
+      services().notice(dialog().window(), step.notice);
+    } else {
+      dialog().listBoxAdd(IDC_COMMAND_LINES, step.line);
+    }
+  }
+  changed();
+}
+
+void CommandLinesPage::remove() {
+  const int selected = dialog().listBoxSelection(IDC_COMMAND_LINES);
+  if (selected < 0) {
+    message(nothingToDelete, mb::ok);
+    return;
+  }
+  const std::wstring line = dialog().listBoxText(IDC_COMMAND_LINES, selected);
+  if (message(confirmDelete + line, mb::yesNo) != answer::yes) return;
+  dialog().listBoxDelete(IDC_COMMAND_LINES, selected);
+  changed();
+}
+
+void CommandLinesPage::edit(bool quietWithoutSelection) {
+  const int selected = dialog().listBoxSelection(IDC_COMMAND_LINES);
+  if (selected < 0) {
+    if (!quietWithoutSelection) message(nothingToEdit, mb::ok);
+    return;
+  }
+  const auto line = services().editCommandLine(dialog().window(), dialog().listBoxText(IDC_COMMAND_LINES, selected));
+  if (!line) return;
+  dialog().listBoxDelete(IDC_COMMAND_LINES, selected);
+  dialog().listBoxAdd(IDC_COMMAND_LINES, *line);
+  changed();
 }
 
 }  // namespace ostrel::wizard

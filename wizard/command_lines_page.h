@@ -1,5 +1,6 @@
 #pragma once
-// Page 3: the optional command lines of the rule, kept in a sorted list box.
+// Page 3: the optional command lines of the rule, kept in a sorted list box; Add and Edit
+// open the Get Command Line dialog.
 #include "wizard/page.h"
 
 namespace ostrel::wizard {
@@ -14,6 +15,12 @@ class CommandLinesPage final : public Page {
   void onInit() override;
   void onShow() override;
   bool onNext() override;
+  void onCommand(ControlId id, int notification) override;
+
+  void add();
+  void remove();
+  // Double-click edits too, but says nothing when no line is selected.
+  void edit(bool quietWithoutSelection);
 };
 
 }  // namespace ostrel::wizard

@@ -23,6 +23,9 @@ class PageServices {
   virtual ~PageServices() = default;
   // The open-file dialog for an executable; the full path, or nothing unless OK was pressed.
   virtual std::optional<std::wstring> pickExecutable(WindowHandle owner) = 0;
+  // The Get Command Line dialog, opened on line; the line it ends with, or nothing unless
+  // OK was pressed.
+  virtual std::optional<std::wstring> editCommandLine(WindowHandle owner, const std::wstring& line) = 0;
   // Opens a help address; failures are not reported.
   virtual void openHelp(WindowHandle owner, const std::wstring& url) = 0;
   // Hands a page notice to the console (MMCPropertyChangeNotify).

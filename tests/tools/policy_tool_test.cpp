@@ -217,5 +217,32 @@ TEST_F(PolicyTool, DamagedRegistryPolIsReportedAndKeptAsItIs) {
   }
 }
 
+// The wizard's page and the tool make the same rule from the same typed lines: the
+// Date and Time applet brings its second spelling and both warnings, and the lines are
+// kept in the list box's order.
+TEST_F(PolicyTool, CommandLinesAsTheWizardKeepsThemAndTheCatalogs) {
+  const std::string dateTime =
+      "\"%SystemRoot%\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL \"%SystemRoot%\\System32\\timedate.cpl\"";
+  Result a = runGpo({"add-path", "%SystemRoot%\\system32\\rundll32.exe", "--command-line", "b /x", "--command-line",
+                     dateTime, "--command-line", "A /y"});
+  ASSERT_EQ(0, a.code) << a.err;
+  EXPECT_EQ(0u, a.err.find("Warning: to achieve compatibility")) << a.err;
+  EXPECT_NE(std::string::npos, a.err.find("\nWarning: the applet you have selected requires")) << a.err;
+  const std::string json = runGpo({"list", "--json"}).out;
+  const std::string full =
+      "\"\\\"%SystemRoot%\\\\system32\\\\rundll32.exe\\\" %SystemRoot%\\\\system32\\\\shell32.dll,Control_RunDLL "
+      "\\\"%SystemRoot%\\\\System32\\\\timedate.cpl\\\"\"";
+  const std::string typed =
+      "\"\\\"%SystemRoot%\\\\system32\\\\rundll32.exe\\\" shell32.dll,Control_RunDLL "
+      "\\\"%SystemRoot%\\\\System32\\\\timedate.cpl\\\"\"";
+  EXPECT_NE(std::string::npos, json.find("\"commandLines\": [" + full + ", " + typed + ", \"A /y\", \"b /x\"]")) << json;
+
+  Result c = run({"catalog", "consoles"});
+  ASSERT_EQ(0, c.code) << c.err;
+  EXPECT_EQ(9, std::count(c.out.begin(), c.out.end(), '\n'));
+  EXPECT_EQ(0u, c.out.find("0\tAuthorization Manager\tSet role-based permissions (if enabled)\t"
+                           "\"%SystemRoot%\\system32\\mmc.exe\" \"%SystemRoot%\\system32\\azman.msc\" /s\n"));
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "wizard/list_box_order.h"
 #include "wizard/page.h"
 #include "wizard/rule_sheet.h"
 
@@ -44,13 +45,10 @@ class FakeDialog final : public Dialog {
   void focus(ControlId id) override { focused = id; }
   void beep() override { ++beeps; }
 
-  // Sorted as the system list box sorts: without regard to case.
+  // Sorted as the system list box sorts.
   int listBoxAdd(ControlId id, std::wstring_view t) override {
     auto& lines = c(id).lines;
-    auto at = std::upper_bound(lines.begin(), lines.end(), std::wstring(t), [](const auto& a, const auto& b) {
-      return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                          [](wchar_t x, wchar_t y) { return towlower(x) < towlower(y); });
-    });
+    const auto at = lines.begin() + static_cast<std::ptrdiff_t>(listBoxInsertPosition(lines, t));
     return static_cast<int>(lines.insert(at, std::wstring(t)) - lines.begin());
   }
   void listBoxDelete(ControlId id, int i) override { c(id).lines.erase(c(id).lines.begin() + i); }
@@ -112,6 +110,15 @@ class FakeDialog final : public Dialog {
 class FakeServices final : public PageServices {
  public:
   std::optional<std::wstring> pickExecutable(WindowHandle) override { return ++picks, picked; }
+  // The Get Command Line dialog: each opening takes the next scripted answer (Cancel when
+  // none is left) and records the line it was opened on.
+  std::optional<std::wstring> editCommandLine(WindowHandle, const std::wstring& line) override {
+    edited.push_back(line);
+    if (commandLines.empty()) return std::nullopt;
+    auto answer = commandLines.front();
+    commandLines.pop_front();
+    return answer;
+  }
   void openHelp(WindowHandle, const std::wstring& url) override { helpUrls.push_back(url); }
   void sendPageNotice(std::intptr_t handle, const PageNotice& n) override {
     EXPECT_EQ(handle, 77) << "every page is made with the console's handle";
@@ -122,6 +129,8 @@ class FakeServices final : public PageServices {
 
   std::optional<std::wstring> picked;  // what the open-file dialog answers
   int picks = 0;
+  std::deque<std::optional<std::wstring>> commandLines;
+  std::vector<std::wstring> edited;
   std::vector<std::wstring> helpUrls;
   std::vector<PageNotice> notices;
   std::vector<int> shownNotices;

@@ -6,11 +6,14 @@
 #include <memory>
 #include <set>
 
+#include "catalogs/catalog.h"
 #include "platform/gpo_folder.h"
 #include "platform/text.h"
 #include "resources/strings.h"
 #include "rules/policy_store.h"
 #include "rules/rule_columns.h"
+#include "wizard/applet_command_lines.h"
+#include "wizard/list_box_order.h"
 #include "wizard/path_validation.h"
 
 namespace ostrel::tool {
@@ -22,6 +25,7 @@ constexpr std::size_t maxCommandLineChars = 512;
 
 const char usageText[] =
     "Usage: ostrel-policy --gpo DIR COMMAND [ARGS] [OPTIONS]\n"
+    "       ostrel-policy catalog applets|consoles\n"
     "\n"
     "Edits the privileged-application rules of a Group Policy Object folder\n"
     "(DIR/Machine/Registry.pol and DIR/gpt.ini). Missing files are created on the first change.\n"
@@ -36,9 +40,12 @@ const char usageText[] =
     "      --ownership-check      only files owned by the Administrators group run\n"
     "      --yes                  answer Yes to the pattern checks' questions (default: No)\n"
     "  delete ID                  removes the rule with that id ({XXXXXXXX-...})\n"
+    "  catalog applets|consoles   the command lines offered for Control Panel applets or\n"
+    "                             management consoles: number, name, comment, command line\n"
     "\n"
     "Options of add-hash and add-path (each may be repeated):\n"
-    "  --command-line TEXT        an allowed command line\n"
+    "  --command-line TEXT        an allowed command line; the rule keeps its lines sorted as\n"
+    "                             the wizard's list does, and some applets add further lines\n"
     "  --group ACCOUNT            a Privileged group (default: BUILTIN\\Administrators=S-1-5-32-544)\n"
     "  --sid-to-delete ACCOUNT    a group removed from the process token (default: none)\n"
     "  --user ACCOUNT             an Authorized user (default: BUILTIN\\Everyone=S-1-1-0)\n"
@@ -99,6 +106,7 @@ struct Options {
   std::vector<std::wstring> operands;
   bool help = false, json = false, recursive = false, ownershipCheck = false, yes = false;
   std::vector<std::wstring> commandLines, privileges;
+  std::vector<std::wstring> ruleCommandLines;  // as the wizard's page would keep them
   // Set when given on the command line; an empty list came from "none".
   std::optional<std::vector<AccountEntry>> groups, users, sidsToDelete;
   std::set<std::wstring> given;  // option names seen, to check they fit the command
@@ -175,8 +183,14 @@ Options parse(const std::vector<std::wstring>& args) {
     }
   }
   if (o.help) return o;
+  if (o.command == L"catalog") {
+    if (o.operands.size() != 1 || (o.operands[0] != L"applets" && o.operands[0] != L"consoles"))
+      throw UsageError{"catalog needs applets or consoles"};
+    if (!o.given.empty()) throw UsageError{"catalog takes no options"};
+    return o;
+  }
   if (!o.gpo) throw UsageError{"--gpo DIR is required"};
-  if (o.command.empty()) throw UsageError{"a command is required: list, add-hash, add-path or delete"};
+  if (o.command.empty()) throw UsageError{"a command is required: list, add-hash, add-path, delete or catalog"};
 
   static const std::set<std::wstring> addOptions{L"gpo",  L"command-line", L"group",
                                                  L"sid-to-delete", L"user",  L"privilege"};
@@ -217,11 +231,40 @@ unsigned checkAccounts(const Options& o) {
   return 0;
 }
 
+// The command lines as the wizard's page keeps them: each given line with the lines its
+// applet brings (the warnings go to standard error), in the order of the page's list.
+std::vector<std::wstring> pageCommandLines(const std::vector<std::wstring>& given, std::ostream& err) {
+  std::vector<std::wstring> lines;
+  const auto add = [&](const std::wstring& line) {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(wizard::listBoxInsertPosition(lines, line)), line);
+  };
+  for (const auto& typed : given) {
+    add(typed);
+    for (const wizard::AppletStep& step : wizard::appletSteps(typed)) {
+      if (step.notice != 0) {
+        err << line(res::string(static_cast<unsigned>(step.notice))) << '\n';
+      } else {
+        add(step.line);
+      }
+    }
+  }
+  return lines;
+}
+
+int catalog(const Options& o, std::ostream& out) {
+  const auto rows = o.operands[0] == L"applets" ? catalogs::appletCatalog() : catalogs::snapinCatalog();
+  std::wstring text;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    text += std::to_wstring(i) + L'\t' + rows[i].name + L'\t' + rows[i].comment + L'\t' + rows[i].commandLine + L'\n';
+  out << toUtf8(text);
+  return exitcode::success;
+}
+
 // The parts every new rule shares: a new id, command lines, accounts (the wizard's defaults
 // where none were given) and privileges.
 void fillCommon(Rule& rule, const Options& o) {
   rule.newId();
-  for (const auto& c : o.commandLines) rule.addCommandLine(c);
+  for (const auto& c : o.ruleCommandLines) rule.addCommandLine(c);
   if (o.groups) {
     for (const auto& a : *o.groups) rule.addGroup(a.username, a.domain, a.sid, a.isDomain);
   } else {
@@ -531,7 +574,11 @@ int run(const std::vector<std::wstring>& args, std::ostream& out, std::ostream& 
     out << usageText;
     return exitcode::success;
   }
+  if (o.command == L"catalog") return catalog(o, out);
   if (o.command == L"list") return list(o, out, err);
+  // Lines the checks refuse add nothing and warn of nothing.
+  if ((o.command == L"add-hash" || o.command == L"add-path") && checkAccounts(o) == 0)
+    o.ruleCommandLines = pageCommandLines(o.commandLines, err);
   if (o.command == L"add-hash") return addHash(o, out, err);
   if (o.command == L"add-path") return addPath(o, out, err);
   return remove(o, out, err);

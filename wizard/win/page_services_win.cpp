@@ -4,6 +4,8 @@
 #include <shellapi.h>
 
 #include "catalogs/win/notice_dialog_win.h"
+#include "catalogs/win/processes.h"
+#include "wizard/win/command_line_dialog_win.h"
 
 namespace ostrel::wizard::win {
 namespace {
@@ -55,6 +57,12 @@ std::optional<std::wstring> Win32PageServices::pickExecutable(WindowHandle) {
   dialog.lpfnHook = openFileHook;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   return std::wstring(file);
+}
+
+std::optional<std::wstring> Win32PageServices::editCommandLine(WindowHandle, const std::wstring& line) {
+  // Owned, as the notices are, by the window active when it opens: the sheet.
+  static catalogs::win::RunningProcesses processes;
+  return runCommandLineDialog(module_, GetActiveWindow(), line, *this, processes);
 }
 
 void Win32PageServices::openHelp(WindowHandle owner, const std::wstring& url) {

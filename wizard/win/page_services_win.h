@@ -12,6 +12,7 @@ class Win32PageServices final : public PageServices {
   explicit Win32PageServices(HINSTANCE module) noexcept : module_(module) {}
 
   std::optional<std::wstring> pickExecutable(WindowHandle owner) override;
+  std::optional<std::wstring> editCommandLine(WindowHandle owner, const std::wstring& line) override;
   void openHelp(WindowHandle owner, const std::wstring& url) override;
   void sendPageNotice(std::intptr_t notifyHandle, const PageNotice& notice) override;
   void notice(WindowHandle owner, int number) override;

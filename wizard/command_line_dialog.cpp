@@ -1,0 +1,74 @@
+#include "wizard/command_line_dialog.h"
+
+#include "resources/resource_ids.h"
+#include "resources/strings.h"
+
+namespace ostrel::wizard {
+namespace {
+
+constexpr unsigned captionId = 13;
+constexpr unsigned tooLongId = 62409;
+
+}  // namespace
+
+void CommandLineDialog::initDialog(Dialog& dialog) {
+  dialog_ = &dialog;
+  putLine(line_);
+}
+
+void CommandLineDialog::putLine(std::wstring line) {
+  line_ = std::move(line);
+  if (!dialog_->setText(IDC_COMMAND_LINE, line_)) {
+    dialog_->beep();
+    dialog_->focus(IDC_COMMAND_LINE);
+  }
+  // The system's edit reports the new text as a change; so does a fake one, through here.
+  readEdit();
+}
+
+// The line is read as typed; beyond the limit each change beeps, and OK refuses it.
+void CommandLineDialog::readEdit() {
+  line_ = dialog_->text(IDC_COMMAND_LINE);
+  if (line_.size() > maxCommandLineChars) {
+    dialog_->beep();
+    dialog_->focus(IDC_COMMAND_LINE);
+  }
+  dialog_->enable(button::ok, !line_.empty());
+}
+
+void CommandLineDialog::command(ControlId id, int notification) {
+  if (dialog_ == nullptr) return;
+  switch (id) {
+    case IDC_COMMAND_LINE:
+      if (notification == code::editChange) readEdit();
+      break;
+    case button::ok:
+      line_ = dialog_->text(IDC_COMMAND_LINE);
+      if (line_.size() > maxCommandLineChars) {
+        dialog_->beep();
+        dialog_->focus(IDC_COMMAND_LINE);
+        dialog_->messageBox(std::wstring(res::string(tooLongId)), std::wstring(res::string(captionId)), mb::iconError);
+        return;
+      }
+      result_ = button::ok;
+      break;
+    case button::cancel: result_ = button::cancel; break;
+    case button::help: help(); break;
+    default: break;
+  }
+}
+
+void CommandLineDialog::message(unsigned message) {
+  if (dialog_ == nullptr) return;
+  if (message == catalogs::commandLinePicked) {
+    putLine(memory_.picked);
+  } else if (message == catalogs::commandLineAccepted && !line_.empty() && line_.size() <= maxCommandLineChars) {
+    result_ = button::ok;
+  }
+}
+
+void CommandLineDialog::help() {
+  services_.openHelp(dialog_ != nullptr ? dialog_->window() : 0, helpUrl(catalogs::pickerTabInfo(tab_).helpAnchor));
+}
+
+}  // namespace ostrel::wizard

@@ -1,0 +1,311 @@
+#include "wizard/win/command_line_dialog_win.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "catalogs/catalog.h"
+#include "platform/win/handles.h"
+#include "resources/resource_ids.h"
+#include "resources/strings.h"
+#include "wizard/command_line_dialog.h"
+
+namespace ostrel::wizard::win {
+namespace {
+
+// The dialog seam over a dialog window. A small one of this dialog's own until the
+// wizard's shared adapter is used here too; a picker tab or this dialog is not a sheet
+// page, so the sheet's buttons and changed mark do not apply.
+class WindowDialog final : public Dialog {
+ public:
+  explicit WindowDialog(HWND window) : window_(window) {}
+
+  WindowHandle window() const override { return reinterpret_cast<WindowHandle>(window_); }
+  std::wstring text(ControlId id) const override {
+    HWND control = item(id);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+  }
+  bool setText(ControlId id, std::wstring_view text) override {
+    return SetDlgItemTextW(window_, id, std::wstring(text).c_str()) != FALSE;
+  }
+  bool checked(ControlId id) const override { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
+  void setChecked(ControlId id, bool on) override { CheckDlgButton(window_, id, on ? BST_CHECKED : BST_UNCHECKED); }
+  bool enabled(ControlId id) const override { return IsWindowEnabled(item(id)) != FALSE; }
+  void enable(ControlId id, bool on) override { EnableWindow(item(id), on ? TRUE : FALSE); }
+  void focus(ControlId id) override { SetFocus(item(id)); }
+  void beep() override { MessageBeep(MB_OK); }
+
+  int listBoxAdd(ControlId id, std::wstring_view text) override {
+    return static_cast<int>(send(id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(text).c_str())));
+  }
+  void listBoxDelete(ControlId id, int index) override { send(id, LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+  void listBoxClear(ControlId id) override { send(id, LB_RESETCONTENT, 0, 0); }
+  int listBoxCount(ControlId id) const override { return static_cast<int>(send(id, LB_GETCOUNT, 0, 0)); }
+  std::wstring listBoxText(ControlId id, int index) const override {
+    const LRESULT length = send(id, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        send(id, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+  }
+  int listBoxSelection(ControlId id) const override { return static_cast<int>(send(id, LB_GETCURSEL, 0, 0)); }
+  void listBoxSelect(ControlId id, int index) override { send(id, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+  void listViewInit(ControlId id, std::span<const ListColumn> columns) override {
+    send(id, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      LVCOLUMNW column{};
+      column.mask = LVCF_TEXT | LVCF_WIDTH;
+      column.pszText = const_cast<wchar_t*>(columns[i].title);
+      column.cx = columns[i].width;
+      send(id, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+  }
+  // With a small image list, row i shows image i.
+  int listViewInsert(ControlId id, int row, std::wstring_view text) override {
+    std::wstring copy(text);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = copy.data();
+    if (send(id, LVM_GETIMAGELIST, LVSIL_SMALL, 0) != 0) {
+      item.mask |= LVIF_IMAGE;
+      item.iImage = row;
+    }
+    return static_cast<int>(send(id, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  }
+  void listViewSetText(ControlId id, int row, int column, std::wstring_view text) override {
+    std::wstring copy(text);
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = copy.data();
+    send(id, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  }
+  void listViewDelete(ControlId id, int row) override { send(id, LVM_DELETEITEM, static_cast<WPARAM>(row), 0); }
+  void listViewClear(ControlId id) override { send(id, LVM_DELETEALLITEMS, 0, 0); }
+  int listViewCount(ControlId id) const override { return static_cast<int>(send(id, LVM_GETITEMCOUNT, 0, 0)); }
+  std::wstring listViewText(ControlId id, int row, int column) const override {
+    std::array<wchar_t, 1024> buffer{};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    send(id, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer.data();
+  }
+  int listViewSelection(ControlId id) const override {
+    return static_cast<int>(send(id, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  }
+  void listViewSelect(ControlId id, int row) override {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    send(id, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  }
+
+  int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t style) override {
+    return MessageBoxW(window_, text.c_str(), caption.c_str(), style);
+  }
+  void setWizardButtons(std::uint32_t) override {}
+  void markChanged() override {}
+
+ private:
+  HWND item(ControlId id) const { return GetDlgItem(window_, id); }
+  LRESULT send(ControlId id, UINT message, WPARAM w, LPARAM l) const { return SendDlgItemMessageW(window_, id, message, w, l); }
+
+  HWND window_;
+};
+
+// Each control listed shows the string numbered like it as its tooltip.
+void attachTooltips(HINSTANCE module, HWND dialog, std::initializer_list<int> ids) {
+  HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, module, nullptr);
+  if (tip == nullptr) return;
+  for (const int id : ids) {
+    std::wstring text(res::string(static_cast<unsigned>(id)));
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
+    tool.lpszText = text.data();
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  SendMessageW(tip, TTM_ACTIVATE, TRUE, 0);
+}
+
+// A tab's window and its logic.
+struct Tab {
+  std::unique_ptr<catalogs::PickerTab> logic;
+  std::unique_ptr<WindowDialog> dialog;
+  HWND window = nullptr;
+};
+
+struct Session final : catalogs::PickerHost {
+  Session(HINSTANCE m, const std::wstring& line, PageServices& s, catalogs::ProcessSource& p,
+          catalogs::PickerMemory& memory)
+      : module(m), services(s), processes(p), memory(memory), logic(s, memory, line) {}
+
+  void post(unsigned message) override { PostMessageW(window, message, 0, 0); }
+  void makeTabs();
+  void showTab(std::size_t index);
+  void closeIfDone() {
+    if (const auto result = logic.result()) EndDialog(window, *result);
+  }
+
+  HINSTANCE module;
+  PageServices& services;
+  catalogs::ProcessSource& processes;
+  catalogs::PickerMemory& memory;
+  CommandLineDialog logic;
+  std::unique_ptr<WindowDialog> dialog;
+  HWND window = nullptr, tabControl = nullptr;
+  std::array<Tab, catalogs::pickerTabCount> tabs;
+};
+
+struct TabStart {
+  Session* session;
+  Tab* tab;
+};
+
+// The rows' icons in row order, so that row i shows image i; the list view owns the list.
+void attachCatalogImages(HINSTANCE module, HWND list, std::span<const catalogs::CatalogRow> rows) {
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 10, 4);
+  if (images == nullptr) return;
+  for (const auto& row : rows) {
+    const ostrel::win::Icon icon(
+        static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(row.icon), IMAGE_ICON, 16, 16, 0)));
+    ImageList_AddIcon(images, icon.get());
+  }
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+}
+
+INT_PTR CALLBACK tabProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    const auto* start = reinterpret_cast<TabStart*>(lParam);
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(start->tab));
+    Tab& tab = *start->tab;
+    tab.window = window;
+    tab.dialog = std::make_unique<WindowDialog>(window);
+    const auto& info = tab.logic->info();
+    if (info.kind != catalogs::PickerTabKind::runningProcesses)
+      attachCatalogImages(start->session->module, GetDlgItem(window, info.listId),
+                          info.kind == catalogs::PickerTabKind::controlPanel ? catalogs::appletCatalog()
+                                                                             : catalogs::snapinCatalog());
+    tab.logic->initDialog(*tab.dialog);
+    attachTooltips(start->session->module, window, {info.listId});
+    return TRUE;
+  }
+  auto* tab = reinterpret_cast<Tab*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (tab == nullptr || !tab->logic) return FALSE;
+  switch (message) {
+    case WM_COMMAND: tab->logic->command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code == LVN_ITEMCHANGED) {
+        // Only a row becoming selected counts, not focus moves or the old row's loss.
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+        if ((change->uChanged & LVIF_STATE) != 0 && (change->uNewState & LVIS_SELECTED) != 0 &&
+            (change->uOldState & LVIS_SELECTED) == 0)
+          tab->logic->notify(static_cast<ControlId>(header->idFrom), code::itemChanged);
+      } else if (header->code == NM_DBLCLK) {
+        tab->logic->notify(static_cast<ControlId>(header->idFrom), code::listDoubleClick);
+      }
+      return TRUE;
+    }
+    default: return FALSE;
+  }
+}
+
+void Session::makeTabs() {
+  // The tabs take the hidden placeholder's rectangle.
+  HWND placeholder = GetDlgItem(window, IDC_PICKER_AREA);
+  ShowWindow(placeholder, SW_HIDE);
+  RECT area{};
+  GetWindowRect(placeholder, &area);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&area), 2);
+  tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, area.left,
+                               area.top, area.right - area.left, area.bottom - area.top, window, nullptr, module, nullptr);
+  SendMessageW(tabControl, WM_SETFONT, SendMessageW(window, WM_GETFONT, 0, 0), FALSE);
+  for (std::size_t i = 0; i < tabs.size(); ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(catalogs::pickerTabInfo(i).title);
+    SendMessageW(tabControl, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  RECT page = area;
+  SendMessageW(tabControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+  for (std::size_t i = 0; i < tabs.size(); ++i) {
+    tabs[i].logic = catalogs::makePickerTab(i, memory, *this, services, processes);
+    TabStart start{this, &tabs[i]};
+    HWND child = CreateDialogParamW(module, MAKEINTRESOURCEW(catalogs::pickerTabInfo(i).dialogId), window,
+                                    tabProcedure, reinterpret_cast<LPARAM>(&start));
+    if (child == nullptr) continue;
+    SetWindowPos(child, HWND_TOP, page.left, page.top, page.right - page.left, page.bottom - page.top, 0);
+    const int list = catalogs::pickerTabInfo(i).listId;
+    SetWindowPos(GetDlgItem(child, list), nullptr, 0, 0, page.right - page.left, page.bottom - page.top,
+                 SWP_NOZORDER);
+  }
+  showTab(0);
+}
+
+void Session::showTab(std::size_t index) {
+  for (std::size_t i = 0; i < tabs.size(); ++i)
+    if (tabs[i].window != nullptr) ShowWindow(tabs[i].window, i == index ? SW_SHOW : SW_HIDE);
+  logic.tabChanged(index);
+}
+
+INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* session = reinterpret_cast<Session*>(lParam);
+    SetWindowLongPtrW(window, DWLP_USER, lParam);
+    session->window = window;
+    session->dialog = std::make_unique<WindowDialog>(window);
+    session->makeTabs();
+    session->logic.initDialog(*session->dialog);
+    attachTooltips(session->module, window, {IDC_COMMAND_LINE});
+    return TRUE;
+  }
+  auto* session = reinterpret_cast<Session*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (session == nullptr || !session->dialog) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      session->logic.command(LOWORD(wParam), HIWORD(wParam));
+      session->closeIfDone();
+      return TRUE;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->hwndFrom == session->tabControl && header->code == static_cast<UINT>(TCN_SELCHANGE))
+        session->showTab(static_cast<std::size_t>(SendMessageW(session->tabControl, TCM_GETCURSEL, 0, 0)));
+      return TRUE;
+    }
+    case WM_HELP: session->logic.help(); return TRUE;
+    case catalogs::commandLinePicked:
+    case catalogs::commandLineAccepted:
+      session->logic.message(message);
+      session->closeIfDone();
+      return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace
+
+std::optional<std::wstring> runCommandLineDialog(HINSTANCE module, HWND owner, const std::wstring& line,
+                                                 PageServices& services, catalogs::ProcessSource& processes,
+                                                 catalogs::PickerMemory& memory) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&controls);
+  Session session(module, line, services, processes, memory);
+  const INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_COMMAND_LINE), owner, dialogProcedure,
+                                         reinterpret_cast<LPARAM>(&session));
+  if (result != button::ok) return std::nullopt;
+  return session.logic.line();
+}
+
+}  // namespace ostrel::wizard::win
