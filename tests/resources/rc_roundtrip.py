@@ -36,10 +36,14 @@ KINDS = {
     'notice edit': (EDIT, 0x00200804, 0x00200804),
     # LBS_NOTIFY, LBS_SORT, LBS_NOINTEGRALHEIGHT, LBS_DISABLENOSCROLL, WS_VSCROLL
     'sorted list': (LISTBOX, 0x00201103, 0x00201103),
+    # ES_AUTOHSCROLL
+    'line edit': (EDIT, 0x80, 0x80),
+    # LBS_NOTIFY, LBS_SORT, LBS_NOINTEGRALHEIGHT, WS_VSCROLL
+    'process list': (LISTBOX, 0x00200103, 0x00200103),
     # LVS_REPORT, LVS_SINGLESEL, LVS_SHOWSELALWAYS, and neither sort order
     'list view': ('SysListView32', 0x3F, 0x0D),
 }
-PAGE, POPUP = 'page', 'popup'
+PAGE, POPUP, TAB = 'page', 'popup', 'tab'
 TIP = True  # the control has a tooltip: the string numbered like it
 
 # Dialog: (kind of window, {control id: (kind, has a tooltip)}); unnumbered statics and
@@ -60,6 +64,12 @@ DIALOGS = {
                  1028: ('push', False)}),
     166: (POPUP, {1: ('default', False), 1030: ('notice edit', False),
                   1031: ('check', False)}),
+    # Cancel is control 2, and string 2 exists: it gets that tooltip like any other control.
+    129: (POPUP, {1: ('default', False), 2: ('push', TIP), 9: ('push', False), 1005: ('static', False),
+                  2017: ('line edit', TIP)}),
+    130: (TAB, {2000: ('process list', TIP)}),
+    131: (TAB, {1006: ('list view', TIP)}),
+    138: (TAB, {1009: ('list view', TIP)}),
 }
 
 
@@ -147,6 +157,9 @@ def check_dialog(did, dialog, strings):
             failures.append(f'dialog {did}: style {style:#x} is not a property page\'s')
         if dialog['size'] != (317, 143):
             failures.append(f'dialog {did}: size {dialog["size"]}, expected (317, 143)')
+    elif window == TAB:
+        if style & (WS_CHILD | WS_POPUP) != WS_CHILD:
+            failures.append(f'dialog {did}: style {style:#x} is not a child dialog\'s')
     elif style & (WS_POPUP | WS_CAPTION) != WS_POPUP | WS_CAPTION:
         failures.append(f'dialog {did}: style {style:#x} is not a popup with a caption')
     if dialog['font'] != ('MS Shell Dlg', 8):
