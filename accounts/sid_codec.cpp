@@ -98,8 +98,11 @@ std::optional<Sid> stringSidToSid(std::wstring_view text) {
 }
 
 std::vector<std::uint8_t> sidBytes(const Sid& sid) {
-  std::vector<std::uint8_t> bytes{1, static_cast<std::uint8_t>(sid.subAuthorities.size())};
-  bytes.insert(bytes.end(), sid.authority.begin(), sid.authority.end());
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(8 + 4 * sid.subAuthorities.size());
+  bytes.push_back(1);
+  bytes.push_back(static_cast<std::uint8_t>(sid.subAuthorities.size()));
+  for (std::uint8_t b : sid.authority) bytes.push_back(b);
   for (std::uint32_t sub : sid.subAuthorities)
     for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<std::uint8_t>(sub >> (8 * b)));
   return bytes;

@@ -1,7 +1,7 @@
 #pragma once
 // Owners for Win32 handles: one move-only template and one alias per handle kind. Every
 // RegCloseKey, CloseHandle, FreeLibrary, DeleteObject, DestroyIcon, GlobalFree,
-// UnhookWindowsHookEx and ReleaseStgMedium of the module happens here.
+// UnhookWindowsHookEx, FreeSid, LocalFree and ReleaseStgMedium of the module happens here.
 #include <windows.h>
 #include <ole2.h>
 
@@ -88,6 +88,16 @@ struct Hook {
   static bool isSet(HHOOK h) noexcept { return h != nullptr; }
   static BOOL close(HHOOK h) noexcept { return UnhookWindowsHookEx(h); }
 };
+struct Sid {
+  static PSID empty() noexcept { return nullptr; }
+  static bool isSet(PSID s) noexcept { return s != nullptr; }
+  static bool close(PSID s) noexcept { return FreeSid(s) == nullptr; }
+};
+struct Local {
+  static HLOCAL empty() noexcept { return nullptr; }
+  static bool isSet(HLOCAL l) noexcept { return l != nullptr; }
+  static bool close(HLOCAL l) noexcept { return LocalFree(l) == nullptr; }
+};
 struct StgMedium {
   static STGMEDIUM empty() noexcept { return STGMEDIUM{}; }  // TYMED_NULL
   static bool isSet(const STGMEDIUM& m) noexcept { return m.tymed != TYMED_NULL; }
@@ -112,6 +122,10 @@ using Icon = UniqueHandle<HICON, traits::Icon>;
 using GlobalMemory = UniqueHandle<HGLOBAL, traits::Global>;
 // A hook from SetWindowsHookExW.
 using Hook = UniqueHandle<HHOOK, traits::Hook>;
+// A SID from AllocateAndInitializeSid.
+using AllocatedSid = UniqueHandle<PSID, traits::Sid>;
+// Memory the system allocated with LocalAlloc for the caller (ConvertSidToStringSidW).
+using LocalMemory = UniqueHandle<HLOCAL, traits::Local>;
 // A storage medium filled by IDataObject::GetData.
 using StgMedium = UniqueHandle<STGMEDIUM, traits::StgMedium>;
 
