@@ -1,5 +1,8 @@
 #include "accounts/account_page.h"
 
+#include <cstdio>
+
+#include "platform/registry.h"
 #include "resources/strings.h"
 
 namespace ostrel::accounts {
@@ -18,17 +21,20 @@ const AccountEntry everyone{L"Everyone", L"BUILTIN", L"S-1-1-0", false};
 
 const AccountFamily& privilegedGroupsFamily() {
   static const AccountFamily family{PageKind::privilegedGroups, AccountList::PrivilegedGroups, IDC_PRIVILEGED_GROUPS,
-                                    IDC_ADD_PRIVILEGED_GROUP, IDC_DELETE_PRIVILEGED_GROUP, &administrators, false};
+                                    IDC_ADD_PRIVILEGED_GROUP, IDC_DELETE_PRIVILEGED_GROUP, &administrators, false,
+                                    PickerKind::groups, true};
   return family;
 }
 const AccountFamily& sidsToDeleteFamily() {
   static const AccountFamily family{PageKind::sidsToDelete, AccountList::SidsToDelete, IDC_SIDS_TO_DELETE,
-                                    IDC_ADD_SID_TO_DELETE, IDC_DELETE_SID_TO_DELETE, nullptr, false};
+                                    IDC_ADD_SID_TO_DELETE, IDC_DELETE_SID_TO_DELETE, nullptr, false,
+                                    PickerKind::groups, true};
   return family;
 }
 const AccountFamily& authorizedUsersFamily() {
   static const AccountFamily family{PageKind::authorizedUsers, AccountList::AuthorizedUsers, IDC_AUTHORIZED_USERS,
-                                    IDC_ADD_AUTHORIZED_USER, IDC_DELETE_AUTHORIZED_USER, &everyone, true};
+                                    IDC_ADD_AUTHORIZED_USER, IDC_DELETE_AUTHORIZED_USER, &everyone, true,
+                                    PickerKind::usersAndGroups, false};
   return family;
 }
 
@@ -47,6 +53,56 @@ void AccountListPage::refresh() {
     d.listViewSetText(family_.listView, row, 1, entries_[i].username);
     d.listViewSetText(family_.listView, row, 2, entries_[i].sid);
   }
+}
+
+void AccountListPage::onCommand(wizard::ControlId id, int notification) {
+  if (notification != wizard::code::clicked) return;
+  if (id == family_.addButton) add();
+  else if (id == family_.deleteButton) deleteSelected();
+}
+
+void AccountListPage::add() {
+  if (picker_ == nullptr) return;
+  std::vector<PickedObject> picked;
+  const PickResult result = picker_->pick(dialog().window(), family_.picker, picked);
+  if (result == PickResult::picked) {
+    if (addPickedAccounts(picked)) changed();
+  } else if (result == PickResult::cancelled && family_.traceCancel) {
+    std::fputs("User canceled object picker dialog\n", stdout);
+    std::fflush(stdout);
+  }
+}
+
+bool AccountListPage::addPickedAccounts(std::span<const PickedObject> picked) {
+  bool added = false;
+  auto useAnyway = [this](const std::wstring& question) { return message(question, mb::yesNo) == answer::yes; };
+  for (const PickedObject& object : picked) {
+    std::optional<AccountEntry> entry = resolvePickedObject(object, picker_->lookup(), useAnyway);
+    if (!entry) continue;
+    bool present = false;
+    for (const AccountEntry& e : entries_) present = present || namesEqual(e.sid, entry->sid);
+    if (present) {
+      message(std::wstring(res::string(27)), mb::ok);
+      continue;
+    }
+    entries_.push_back(std::move(*entry));
+    refresh();
+    added = true;
+  }
+  return added;
+}
+
+void AccountListPage::deleteSelected() {
+  const int row = dialog().listViewSelection(family_.listView);
+  if (row < 0 || static_cast<std::size_t>(row) >= entries_.size()) {
+    message(L"Nothing to delete.", mb::ok);
+    return;
+  }
+  const std::wstring username = dialog().listViewText(family_.listView, row, 1);
+  if (message(L"Do you really want to delete: " + username, mb::yesNo) != answer::yes) return;
+  entries_.erase(entries_.begin() + row);
+  refresh();
+  changed();
 }
 
 bool AccountListPage::onNext() {

@@ -1,8 +1,10 @@
 #pragma once
 // Pages 4, 6 and 7: the Rule's Privileged groups, SIDs to delete and Authorized users. One
 // design built three times; AccountFamily holds what differs.
+#include <span>
 #include <vector>
 
+#include "accounts/account_resolution.h"
 #include "rules/rule.h"
 #include "wizard/page.h"
 
@@ -14,6 +16,8 @@ struct AccountFamily {
   wizard::ControlId listView, addButton, deleteButton;
   const AccountEntry* defaultEntry;  // the one row of a new rule, or none
   bool needsOne;                     // Next and Apply refuse an empty list
+  PickerKind picker;
+  bool traceCancel;  // a cancelled picker leaves a line on the standard output
 };
 
 const AccountFamily& privilegedGroupsFamily();
@@ -22,17 +26,26 @@ const AccountFamily& authorizedUsersFamily();
 
 class AccountListPage final : public wizard::Page {
  public:
-  AccountListPage(const AccountFamily& family, std::shared_ptr<wizard::Sheet> sheet)
-      : Page(family.kind, std::move(sheet)), family_(family) {}
+  // Without a picker, Add does nothing.
+  AccountListPage(const AccountFamily& family, std::shared_ptr<wizard::Sheet> sheet, AccountPicker* picker = nullptr)
+      : Page(family.kind, std::move(sheet)), family_(family), picker_(picker) {}
 
   [[nodiscard]] const std::vector<AccountEntry>& entries() const { return entries_; }
+
+  // Resolves the picked objects in order and appends every accepted one whose SID the page
+  // does not list yet; true when any was appended.
+  bool addPickedAccounts(std::span<const PickedObject> picked);
 
  private:
   void onInit() override;
   bool onNext() override;
+  void onCommand(wizard::ControlId id, int notification) override;
   void refresh();
+  void add();
+  void deleteSelected();
 
   const AccountFamily& family_;
+  AccountPicker* const picker_;
   std::vector<AccountEntry> entries_;
 };
 

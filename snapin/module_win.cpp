@@ -5,6 +5,7 @@
 
 #include "platform/win/handles.h"
 #include "platform/win/message_box_prompter.h"
+#include "accounts/win/account_picker_win.h"
 #include "wizard/win/page_services_win.h"
 #include "platform/win/win32_registry.h"
 #include "resources/resource_ids.h"
@@ -65,6 +66,18 @@ HBITMAP largeImageStrip() noexcept { return largeStrip.get(); }
 
 const ClipboardFormats& clipboardFormats() noexcept { return formats; }
 bool ntFamily() noexcept { return ntFamilyFlag; }
+
+accounts::AccountPicker* accountPicker() noexcept {
+  // It holds no state between Add presses: one for the module's life serves every sheet.
+  static const std::unique_ptr<accounts::AccountPicker> picker = [] {
+    try {
+      return accounts::makeWin32AccountPicker();
+    } catch (...) {
+      return std::unique_ptr<accounts::AccountPicker>();
+    }
+  }();
+  return picker.get();
+}
 
 wizard::PageServices& pageServices() noexcept {
   static wizard::win::Win32PageServices services(instance());

@@ -7,6 +7,10 @@
 #include "platform/prompt.h"
 #include "wizard/page.h"
 
+namespace ostrel::accounts {
+class AccountPicker;
+}
+
 namespace ostrel::snapin {
 
 class SnapinData;
@@ -47,6 +51,8 @@ bool ntFamily() noexcept;
 
 // What the wizard's and property sheets' pages ask of the platform.
 wizard::PageServices& pageServices() noexcept;
+// The directory object picker behind the account pages' Add buttons (null if it cannot be made).
+accounts::AccountPicker* accountPicker() noexcept;
 
 // Message boxes of the snap-in (MessageBoxW).
 Prompter& prompter() noexcept;

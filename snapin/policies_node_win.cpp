@@ -113,7 +113,7 @@ HRESULT PoliciesNode::createPropertyPages(IPropertySheetCallback* callback, LONG
   notifyHandle_ = notifyHandle;
   pending_->rule().newId();
   std::vector<std::unique_ptr<wizard::Page>> pages = wizard::makeRulePages(
-      pending_->rule(), wizard::Mode::wizard, this, notifyHandle, module::pageServices());
+      pending_->rule(), wizard::Mode::wizard, this, notifyHandle, module::pageServices(), module::accountPicker());
   wizardSheet_ = pages.front()->sharedSheet();
   return addPages(*callback, pages, pageHandles_.data(), pages_.data());
 }

@@ -76,7 +76,8 @@ HRESULT RuleItem::select(SnapinView*, IConsole* console, bool, bool) {
 HRESULT RuleItem::createPropertyPages(IPropertySheetCallback* callback, LONG_PTR notifyHandle, IDataObject*) {
   if (callback == nullptr) return E_FAIL;
   std::vector<std::unique_ptr<wizard::Page>> pages =
-      wizard::makeRulePages(*rule_, wizard::Mode::properties, this, notifyHandle, module::pageServices());
+      wizard::makeRulePages(*rule_, wizard::Mode::properties, this, notifyHandle, module::pageServices(),
+                            module::accountPicker());
   return addPages(*callback, pages, nullptr, nullptr);
 }
 

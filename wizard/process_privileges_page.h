@@ -22,7 +22,13 @@ class ProcessPrivilegesPage final : public Page {
   void onInit() override;
   bool onNext() override;
   void onCommand(ControlId id, int notification) override;
+  void onNotify(ControlId id, int notification) override;
   void enableLists(bool enabled);
+  void focusFirst(ControlId list);
+  void overrideClicked();
+  void move(ControlId from);
+  void describeSelection(ControlId list);
+  void focused(ControlId list);
 };
 
 }  // namespace ostrel::wizard

@@ -10,18 +10,18 @@
 namespace ostrel::wizard {
 namespace {
 
-std::unique_ptr<Page> makePage(PageKind kind, const std::shared_ptr<Sheet>& sheet) {
+std::unique_ptr<Page> makePage(PageKind kind, const std::shared_ptr<Sheet>& sheet, accounts::AccountPicker* picker) {
   switch (kind) {
     case PageKind::ruleType: return std::make_unique<RuleTypePage>(sheet);
     case PageKind::application: return std::make_unique<ApplicationPage>(sheet);
     case PageKind::commandLines: return std::make_unique<CommandLinesPage>(sheet);
     case PageKind::privilegedGroups:
-      return std::make_unique<accounts::AccountListPage>(accounts::privilegedGroupsFamily(), sheet);
+      return std::make_unique<accounts::AccountListPage>(accounts::privilegedGroupsFamily(), sheet, picker);
     case PageKind::processPrivileges: return std::make_unique<ProcessPrivilegesPage>(sheet);
     case PageKind::sidsToDelete:
-      return std::make_unique<accounts::AccountListPage>(accounts::sidsToDeleteFamily(), sheet);
+      return std::make_unique<accounts::AccountListPage>(accounts::sidsToDeleteFamily(), sheet, picker);
     case PageKind::authorizedUsers:
-      return std::make_unique<accounts::AccountListPage>(accounts::authorizedUsersFamily(), sheet);
+      return std::make_unique<accounts::AccountListPage>(accounts::authorizedUsersFamily(), sheet, picker);
     case PageKind::finish: return std::make_unique<FinishPage>(sheet);
   }
   return nullptr;
@@ -30,12 +30,12 @@ std::unique_ptr<Page> makePage(PageKind kind, const std::shared_ptr<Sheet>& shee
 }  // namespace
 
 std::vector<std::unique_ptr<Page>> makeRulePages(Rule& rule, Mode mode, PageOwner* owner, std::intptr_t notifyHandle,
-                                                 PageServices& services) {
+                                                 PageServices& services, accounts::AccountPicker* picker) {
   auto sheet = std::make_shared<Sheet>(rule, mode, owner, notifyHandle, services);
   const std::size_t count = mode == Mode::wizard ? wizardPageCount : propertyPageCount;
   std::vector<std::unique_ptr<Page>> pages;
   pages.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) pages.push_back(makePage(pageTable[i].kind, sheet));
+  for (std::size_t i = 0; i < count; ++i) pages.push_back(makePage(pageTable[i].kind, sheet, picker));
   return pages;
 }
 

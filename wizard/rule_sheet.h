@@ -6,9 +6,15 @@
 
 #include "wizard/page.h"
 
+namespace ostrel::accounts {
+class AccountPicker;
+}
+
 namespace ostrel::wizard {
 
+// picker: the directory object picker of the account pages' Add buttons; without one, Add
+// does nothing.
 std::vector<std::unique_ptr<Page>> makeRulePages(Rule& rule, Mode mode, PageOwner* owner, std::intptr_t notifyHandle,
-                                                 PageServices& services);
+                                                 PageServices& services, accounts::AccountPicker* picker = nullptr);
 
 }  // namespace ostrel::wizard

@@ -1,7 +1,7 @@
 #pragma once
 // Owners for Win32 handles: one move-only template and one alias per handle kind. Every
 // RegCloseKey, CloseHandle, FreeLibrary, DeleteObject, DestroyIcon, GlobalFree,
-// UnhookWindowsHookEx and ReleaseStgMedium of the module happens here.
+// UnhookWindowsHookEx, FreeSid, LocalFree and ReleaseStgMedium of the module happens here.
 #include <windows.h>
 #include <ole2.h>
 
@@ -93,6 +93,16 @@ struct Window {
   static bool isSet(HWND w) noexcept { return w != nullptr; }
   static BOOL close(HWND w) noexcept { return IsWindow(w) ? DestroyWindow(w) : TRUE; }
 };
+struct Sid {
+  static PSID empty() noexcept { return nullptr; }
+  static bool isSet(PSID s) noexcept { return s != nullptr; }
+  static bool close(PSID s) noexcept { return FreeSid(s) == nullptr; }
+};
+struct Local {
+  static HLOCAL empty() noexcept { return nullptr; }
+  static bool isSet(HLOCAL l) noexcept { return l != nullptr; }
+  static bool close(HLOCAL l) noexcept { return LocalFree(l) == nullptr; }
+};
 struct StgMedium {
   static STGMEDIUM empty() noexcept { return STGMEDIUM{}; }  // TYMED_NULL
   static bool isSet(const STGMEDIUM& m) noexcept { return m.tymed != TYMED_NULL; }
@@ -119,6 +129,10 @@ using GlobalMemory = UniqueHandle<HGLOBAL, traits::Global>;
 using Hook = UniqueHandle<HHOOK, traits::Hook>;
 // A window the module created and destroys itself (one that its owner has not destroyed already).
 using Window = UniqueHandle<HWND, traits::Window>;
+// A SID from AllocateAndInitializeSid.
+using AllocatedSid = UniqueHandle<PSID, traits::Sid>;
+// Memory the system allocated with LocalAlloc for the caller (ConvertSidToStringSidW).
+using LocalMemory = UniqueHandle<HLOCAL, traits::Local>;
 // A storage medium filled by IDataObject::GetData.
 using StgMedium = UniqueHandle<STGMEDIUM, traits::StgMedium>;
 

@@ -83,7 +83,7 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
       {"--gpo", "x", "add-hash", "/bin/sh", "--recursive"},
       {"--gpo", "x", "add-path"},
       {"--gpo", "x", "add-path", "a.exe", "b.exe"},
-      {"--gpo", "x", "add-path", "a.exe", "--user", "Everyone"},
+      {"--gpo", "x", "add-path", "a.exe", "--user", "Nobody"},
       {"--gpo", "x", "add-path", "a.exe", "--group"},
       {"--gpo", "x", "add-path", "a.exe", "--privilege", "SeA", "--privilege", "sea"},
       {"--gpo", "x", "add-path", "a.exe", "--command-line="},
@@ -98,6 +98,19 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
     EXPECT_EQ(2, r.code) << ::testing::PrintToString(args);
     EXPECT_NE(std::string::npos, r.err.find("Try 'ostrel-policy --help'.")) << r.err;
     EXPECT_FALSE(fs::exists(dir_ / "x")) << ::testing::PrintToString(args);
+  }
+}
+
+TEST_F(PolicyTool, PrivilegesOutsideTheCatalogAreRefusedWithTheCloseNames) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"sedebugprivlege", "unknown privilege sedebugprivlege; did you mean SeDebugPrivilege?"},
+      {"SeShutdown", "did you mean SeShutdownPrivilege?"},
+      {"SeFrobnicate", "none of the catalog's 28 names is close to it"},
+  };
+  for (const auto& [name, message] : cases) {
+    Result r = runGpo({"add-path", "a.exe", "--privilege", name});
+    EXPECT_EQ(2, r.code) << name;
+    EXPECT_NE(std::string::npos, r.err.find(message)) << r.err;
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,7 +43,12 @@ class FakeDialog final : public Dialog {
   void setChecked(ControlId id, bool v) override { c(id).checked = v; }
   bool enabled(ControlId id) const override { return at(id).enabled; }
   void enable(ControlId id, bool v) override { c(id).enabled = v; }
-  void focus(ControlId id) override { focused = id; }
+  // A list view tells its page when it gains the focus or its selection changes, as the
+  // control does when the page itself sets either.
+  void focus(ControlId id) override {
+    focused = id;
+    if (!at(id).columns.empty() && notifyPage) notifyPage(id, code::setFocus);
+  }
   void beep() override { ++beeps; }
 
   // Sorted as the system list box sorts.
@@ -65,6 +71,7 @@ class FakeDialog final : public Dialog {
     auto& rows = c(id).rows;
     row = std::min(row, static_cast<int>(rows.size()));
     rows.insert(rows.begin() + row, {std::wstring(t)});
+    if (c(id).selection >= row) ++c(id).selection;  // the selected item moves down
     return row;
   }
   void listViewSetText(ControlId id, int row, int col, std::wstring_view t) override {
@@ -72,15 +79,22 @@ class FakeDialog final : public Dialog {
     if (cells.size() <= static_cast<std::size_t>(col)) cells.resize(static_cast<std::size_t>(col) + 1);
     cells[static_cast<std::size_t>(col)] = t;
   }
-  void listViewDelete(ControlId id, int row) override { c(id).rows.erase(c(id).rows.begin() + row); }
-  void listViewClear(ControlId id) override { c(id).rows.clear(); }
+  void listViewDelete(ControlId id, int row) override {
+    c(id).rows.erase(c(id).rows.begin() + row);
+    int& selection = c(id).selection;
+    selection = selection == row ? -1 : selection > row ? selection - 1 : selection;
+  }
+  void listViewClear(ControlId id) override { c(id).rows.clear(), c(id).selection = -1; }
   int listViewCount(ControlId id) const override { return static_cast<int>(at(id).rows.size()); }
   std::wstring listViewText(ControlId id, int row, int col) const override {
     const auto& cells = at(id).rows.at(static_cast<std::size_t>(row));
     return static_cast<std::size_t>(col) < cells.size() ? cells[static_cast<std::size_t>(col)] : std::wstring();
   }
   int listViewSelection(ControlId id) const override { return at(id).selection; }
-  void listViewSelect(ControlId id, int row) override { c(id).selection = row; }
+  void listViewSelect(ControlId id, int row) override {
+    c(id).selection = row < listViewCount(id) ? row : -1;
+    if (notifyPage) notifyPage(id, code::itemChanged);
+  }
 
   int messageBox(const std::wstring& t, const std::wstring& caption, std::uint32_t style) override {
     boxes.push_back({t, caption, style});
@@ -105,6 +119,7 @@ class FakeDialog final : public Dialog {
   std::uint32_t buttons = 0;
   int changedMarks = 0, beeps = 0;
   ControlId focused = 0;
+  std::function<void(ControlId, int)> notifyPage;  // the dialog procedure's WM_NOTIFY
 };
 
 class FakeServices final : public PageServices {
@@ -154,6 +169,7 @@ class FakeSheet {
     current = index;
     if (!dialogs[index]) {
       dialogs[index] = std::make_unique<FakeDialog>();
+      dialogs[index]->notifyPage = [page = pages[index].get()](ControlId id, int n) { page->notify(id, n); };
       pages[index]->initDialog(*dialogs[index]);
     }
     pages[index]->setActive();

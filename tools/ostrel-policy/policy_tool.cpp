@@ -1,11 +1,14 @@
 #include "tools/ostrel-policy/policy_tool.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwctype>
 #include <filesystem>
 #include <memory>
 #include <set>
 
+#include "accounts/sid_codec.h"
+#include "accounts/well_known_accounts.h"
 #include "catalogs/catalog.h"
 #include "platform/gpo_folder.h"
 #include "platform/text.h"
@@ -15,6 +18,7 @@
 #include "wizard/applet_command_lines.h"
 #include "wizard/list_box_order.h"
 #include "wizard/path_validation.h"
+#include "wizard/process_privileges_page.h"
 
 namespace ostrel::tool {
 namespace {
@@ -51,7 +55,8 @@ const char usageText[] =
     "  --user ACCOUNT             an Authorized user (default: BUILTIN\\Everyone=S-1-1-0)\n"
     "  --privilege NAME           a granted privilege, e.g. SeDebugPrivilege; the granted\n"
     "                             privileges then replace the default ones\n"
-    "  ACCOUNT is [DOMAIN\\]NAME=SID[,domain|,local]: ',domain' marks a domain account.\n"
+    "  ACCOUNT is [DOMAIN\\]NAME=SID[,domain|,local] (',domain' marks a domain account), a\n"
+    "  SID alone, or a well-known name: Administrators, Users, Everyone, Authenticated Users...\n"
     "  '--group none' and '--user none' leave that list empty.\n"
     "\n"
     "Exit status: 0 done, 1 request refused or failed, 2 usage error.\n";
@@ -117,8 +122,42 @@ void addAccount(std::optional<std::vector<AccountEntry>>& list, const std::wstri
   if (text == L"none") return;
   auto account = parseAccount(text);
   if (!account)
-    throw UsageError{"--" + toUtf8(option) + " '" + toUtf8(text) + "' is not of the form [DOMAIN\\]NAME=SID[,domain]"};
+    throw UsageError{"--" + toUtf8(option) + " '" + toUtf8(text) +
+                     "' is neither a well-known account, a SID nor of the form [DOMAIN\\]NAME=SID[,domain]"};
   list->push_back(*account);
+}
+
+// Edit distance without regard to case, to suggest the names a mistyped one was meant to be.
+std::size_t distance(std::wstring_view a, std::wstring_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t substitute = diagonal + (foldCase(a[i - 1]) == foldCase(b[j - 1]) ? 0 : 1);
+      diagonal = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitute});
+    }
+  }
+  return row[b.size()];
+}
+
+// Only the catalog's names reach a rule, spelled exactly as the catalog spells them.
+void checkPrivilege(const std::wstring& name) {
+  std::vector<std::pair<std::size_t, std::wstring>> close;
+  for (const auto& entry : wizard::privilegeCatalog) {
+    if (name == entry.name) return;
+    const std::size_t d = distance(name, entry.name);
+    if (d <= 3 || (name.size() >= 4 && namesEqual(std::wstring_view(entry.name).substr(0, name.size()), name)))
+      close.emplace_back(d, entry.name);
+  }
+  std::sort(close.begin(), close.end());
+  std::string message = "unknown privilege " + toUtf8(name) + "; ";
+  if (close.empty()) throw UsageError{message + "none of the catalog's 28 names is close to it"};
+  message += "did you mean";
+  for (std::size_t i = 0; i < close.size() && i < 5; ++i) message += (i == 0 ? " " : ", ") + toUtf8(close[i].second);
+  throw UsageError{message + "?"};
 }
 
 Options parse(const std::vector<std::wstring>& args) {
@@ -171,6 +210,7 @@ Options parse(const std::vector<std::wstring>& args) {
       o.commandLines.push_back(*value);
     } else if (name == L"privilege") {
       if (value->empty()) throw UsageError{"--privilege needs a privilege name"};
+      checkPrivilege(*value);
       for (const auto& p : o.privileges)
         if (namesEqual(p, *value)) throw UsageError{"privilege " + toUtf8(*value) + " given twice"};
       o.privileges.push_back(*value);
@@ -444,9 +484,37 @@ void jsonString(std::string& out, std::wstring_view text) {
 
 }  // namespace
 
+namespace {
+
+// S-1-<authority>(-<subauthority>)*: digits between dashes, and a SID the lookups can build.
+bool isSidText(const std::wstring& text) {
+  if (text.size() < 5 || (text[0] != L'S' && text[0] != L's') || text[1] != L'-') return false;
+  if (!accounts::stringSidToSid(text)) return false;
+  bool digit = false;
+  for (std::size_t i = 2; i < text.size(); ++i) {
+    if (text[i] == L'-') {
+      if (!digit) return false;
+      digit = false;
+    } else if (text[i] >= L'0' && text[i] <= L'9') {
+      digit = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
+}  // namespace
+
 std::optional<AccountEntry> parseAccount(const std::wstring& text) {
   auto eq = text.find(L'=');
-  if (eq == std::wstring::npos) return std::nullopt;
+  if (eq == std::wstring::npos) {
+    if (const auto* known = accounts::findWellKnownName(text)) return AccountEntry{known->name, known->domain, known->sid, false};
+    // A SID alone: named as the well-known table names it, else by itself.
+    if (!isSidText(text)) return std::nullopt;
+    if (const auto* known = accounts::findWellKnownSid(text)) return AccountEntry{known->name, known->domain, known->sid, false};
+    return AccountEntry{text, L"< UNKNOWN >", text, false};
+  }
   std::wstring who = text.substr(0, eq);
   std::wstring rest = text.substr(eq + 1);
   AccountEntry a;
@@ -463,22 +531,8 @@ std::optional<AccountEntry> parseAccount(const std::wstring& text) {
     a.domain = who.substr(0, slash);
     who = who.substr(slash + 1);
   }
-  if (who.empty()) return std::nullopt;
+  if (who.empty() || !isSidText(rest)) return std::nullopt;
   a.username = who;
-  // S-1-<authority>(-<subauthority>)*: digits between dashes.
-  if (rest.size() < 5 || (rest[0] != L'S' && rest[0] != L's') || rest[1] != L'-') return std::nullopt;
-  bool digit = false;
-  for (std::size_t i = 2; i < rest.size(); ++i) {
-    if (rest[i] == L'-') {
-      if (!digit) return std::nullopt;
-      digit = false;
-    } else if (rest[i] >= L'0' && rest[i] <= L'9') {
-      digit = true;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (!digit) return std::nullopt;
   a.sid = rest;
   return a;
 }

@@ -19,7 +19,8 @@ inline constexpr int usage = 2;
 // to err; returns the exit code.
 int run(const std::vector<std::wstring>& args, std::ostream& out, std::ostream& err);
 
-// "[DOMAIN\]NAME=SID[,domain|,local]"; nullopt when the text does not have that form.
+// "[DOMAIN\]NAME=SID[,domain|,local]", a SID alone or a well-known account's name; nullopt
+// when the text is none of these.
 std::optional<AccountEntry> parseAccount(const std::wstring& text);
 
 // Every field of every rule, as a JSON array.
