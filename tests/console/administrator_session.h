@@ -1,0 +1,257 @@
+#pragma once
+// The administrator's session with the snap-in, played against the console double: the
+// registered module, a scratch policy key, the console and the editor, the answerer of
+// message boxes and dialogs, and the checks the scenarios share; WizardSession adds the real
+// wizard's buttons and controls.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+#include <algorithm>
+#include <cstring>
+#include "platform/group_policy_host.h"
+#include "platform/win/handles.h"
+#include "resources/product_guids.h"
+#include "resources/resource_ids.h"
+#include "rules/policy_store.h"
+#include "wizard/page_notice.h"
+#include "tests/console/console_double.h"
+#include "tests/console/message_box_answerer.h"
+#include "tests/platform/win/scratch_key.h"
+
+namespace ostrel::console {
+
+using Cells = std::vector<std::vector<std::wstring>>;
+inline const std::vector<std::wstring> ruleColumns = {L"0 Application 0 150", L"1 Type 0 50", L"2 Value 0 250",
+                                               L"3 Command Lines 0 100"};
+inline const std::wstring nodeName = L"Application Execution Policies";
+constexpr LPARAM viewRefreshHint = 1000;
+constexpr long wizardCommand = 2;
+
+template <class Fn>
+inline Fn exportOf(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// The copy of osadmmc.dll next to the test program, registered once per process.
+inline HRESULT registerModuleOnce() {
+  static HRESULT result = [] {
+    wchar_t path[MAX_PATH] = {};
+    std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    win::Module module(LoadLibraryW((dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"osadmmc.dll").c_str()));
+    auto registerServer = module ? exportOf<HRESULT(STDAPICALLTYPE*)()>(module.get(), "DllRegisterServer") : nullptr;
+    return registerServer != nullptr ? registerServer() : E_NOTIMPL;
+  }();
+  return result;
+}
+
+// Store calls made while preparing a policy show no boxes.
+struct NoPrompts : Prompter {
+  int messageBox(WindowHandle, const std::wstring& text, const std::wstring&, std::uint32_t) override {
+    ADD_FAILURE() << "a message while writing the policy: " << ::testing::PrintToString(text);
+    return answer::ok;
+  }
+};
+
+inline std::unique_ptr<Rule> rule(RuleType type, const wchar_t* id, const wchar_t* name, std::vector<std::wstring> lines) {
+  auto rule = std::make_unique<Rule>();
+  (void)rule->idFromText(id);
+  rule->setType(type);
+  if (type == RuleType::Hash) rule->setApplicationName(name);
+  else rule->setPathPattern(name);
+  for (auto& line : lines) rule->addCommandLine(std::move(line));
+  return rule;
+}
+
+// The administrator's policy, with fixed ids so that the registry's order is known: two path
+// rules, then one hash rule; with the cells of their rows.
+struct SamplePolicy {
+  SamplePolicy() {
+    rules.push_back(rule(RuleType::Path, pathKeys[0].c_str(), L"%SystemRoot%\\system32\\mmc.exe",
+                         {L"%SystemRoot%\\system32\\mmc.exe gpedit.msc"}));
+    rules.back()->setRecursive(true);
+    rules.back()->setOwnershipCheck(true);
+    rules.push_back(rule(RuleType::Path, pathKeys[1].c_str(), L"C:\\Tools\\netdiag.exe", {}));
+    for (auto& r : rules) {
+      (void)r->encodePath();
+      r->addUser(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+    }
+    const wchar_t* setup = L"C:\\Program Files\\Kelvast\\setup.exe";
+    rules.push_back(rule(RuleType::Hash, hashKeys[0].c_str(), setup,
+                         {L"\"" + std::wstring(setup) + L"\" /quiet", L"\"" + std::wstring(setup) + L"\" /repair"}));
+    rules.back()->setHashFromText("0x0123456789abcdef0123456789abcdef01234567");
+    rules.back()->addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+  }
+  std::vector<std::wstring> pathKeys = {L"{1A1A1A1A-0000-4000-8000-000000000001}",
+                                        L"{2B2B2B2B-0000-4000-8000-000000000002}"};
+  std::vector<std::wstring> hashKeys = {L"{3C3C3C3C-0000-4000-8000-000000000003}"};
+  std::vector<std::unique_ptr<Rule>> rules;
+  Cells cells = {
+      {L"%SystemRoot%\\system32\\mmc.exe", L"Path", L"%SystemRoot%\\system32\\mmc.exe", L"1 command lines"},
+      {L"C:\\Tools\\netdiag.exe", L"Path", L"C:\\Tools\\netdiag.exe", L"0 command lines"},
+      {L"C:\\Program Files\\Kelvast\\setup.exe", L"Hash", L"0x0123456789abcdef0123456789abcdef01234567",
+       L"2 command lines"},
+  };
+};
+
+class AdministratorSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ASSERT_EQ(S_OK, registerModuleOnce()) << "osadmmc.dll next to the test program could not be registered";
+    ASSERT_EQ(status::success, scratch_.status());
+    ASSERT_TRUE(answerer_.installed());
+    problems.clear();
+  }
+
+  void TearDown() override {
+    if (console_ != nullptr) {
+      EXPECT_EQ(S_OK, console_->close());
+      EXPECT_TRUE(console_->referenceProblems().empty()) << ::testing::PrintToString(console_->referenceProblems());
+      console_.reset();
+    }
+    EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+    // With every object released the console may unload the module.
+    auto canUnload = exportOf<HRESULT(STDAPICALLTYPE*)()>(GetModuleHandleW(L"osadmmc.dll"), "DllCanUnloadNow");
+    EXPECT_EQ(S_OK, canUnload != nullptr ? canUnload() : E_NOTIMPL);
+    editor_.reset();
+    EXPECT_EQ(0u, answerer_.unanswered()) << "a scripted answer found no message box";
+    CoUninitialize();
+  }
+
+  // Writes the rules into the policy with the store code, as a finished wizard would.
+  void writePolicy(const std::vector<std::unique_ptr<Rule>>& rules) {
+    RegistryKeyHost host(reg_, scratch_.key());
+    NoPrompts prompter;
+    std::vector<Rule*> live;
+    for (const auto& r : rules) live.push_back(r.get());
+    store::updateStore(&host, prompter, true, live);
+  }
+
+  // The editor opens the policy (or, without one, a console with no IGPEInformation); the
+  // console finds the snap-in among the extensions registered for Computer Configuration and
+  // expands that node; answers the snap-in's one child node.
+  HSCOPEITEM openConsoleAndExpand(bool withPolicy = true, HRESULT registryFailure = S_OK) {
+    editor_ = std::make_unique<EditorNode>(withPolicy ? win::Win32Registry::toHkey(scratch_.key()) : nullptr);
+    editor_->failGetRegistryKey = registryFailure;
+    console_ = std::make_unique<Console>(*editor_);
+    EXPECT_EQ(S_OK, console_->loadNamespaceExtension(ids::nodeIdMachine));
+    EXPECT_EQ(1u, console_->namespaceExtensions.size());
+    EXPECT_TRUE(!console_->namespaceExtensions.empty() &&
+                IsEqualCLSID(ids::toGUID(ostrel::ids::snapinClsid), console_->namespaceExtensions.front()));
+    EXPECT_EQ(S_OK, console_->expandComputerConfiguration());
+    auto children = console_->childrenOf(Console::computerConfiguration);
+    EXPECT_EQ(1u, children.size());
+    return children.empty() ? 0 : children.front()->id;
+  }
+
+  void expectRows(View& view, const Cells& cells) {
+    SCOPED_TRACE("view " + std::to_string(view.number));
+    EXPECT_EQ(ruleColumns, view.columns);
+    ASSERT_EQ(cells.size(), view.rows.size());
+    for (const RESULTDATAITEM& row : view.rows)  // text asked back, image 2, first column, an item
+      EXPECT_EQ(std::tuple(UINT{RDI_STR | RDI_IMAGE | RDI_PARAM}, true, 2, 0, true),
+                std::tuple(row.mask, row.str == callbackText, row.nImage, row.nCol, row.lParam != 0));
+    EXPECT_EQ(cells, view.cells());
+  }
+
+  std::vector<std::wstring> subkeys(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    RegKey key;
+    std::wstring name;
+    if (RegKey::open(reg_, scratch_.key(), path, access::read, key) == status::success)
+      for (std::uint32_t i = 0; reg_.enumKey(key.get(), i, 256, name) == status::success; ++i) names.push_back(name);
+    return names;
+  }
+
+  void expectRuleKeys(const std::vector<std::wstring>& paths, const std::vector<std::wstring>& hashes) {
+    EXPECT_EQ(paths, subkeys(std::wstring(store::productKey) + L"\\Paths"));
+    EXPECT_EQ(hashes, subkeys(std::wstring(store::productKey) + L"\\Hashes"));
+  }
+
+  // A rewrite reached the editor: its four PolicyChanged calls, from call `from` on, carry the
+  // machine flag and the extension and snap-in ids through IGPEInformation. (The rewrite's
+  // registry work, Refresh marker included, is the store's and tested with it.)
+  void expectRewrite(std::size_t from) {
+    const auto& calls = editor_->policyChanges;
+    EXPECT_EQ(from + 4, calls.size()) << "PolicyChanged calls of one rewrite";
+    const GUID product = ids::toGUID(ostrel::ids::productExtension), snapin = ids::toGUID(ostrel::ids::snapinClsid);
+    const std::pair<BOOL, const GUID*> expected[] = {
+        {FALSE, &product}, {FALSE, &ids::registryExtension}, {TRUE, &product}, {TRUE, &ids::registryExtension}};
+    for (std::size_t i = 0; i < 4 && from + i < calls.size(); ++i) {
+      SCOPED_TRACE("PolicyChanged call " + std::to_string(from + i + 1));
+      const PolicyChange& c = calls[from + i];
+      EXPECT_EQ(TRUE, c.machine);
+      EXPECT_EQ(expected[i].first, c.add);
+      EXPECT_TRUE(IsEqualGUID(*expected[i].second, c.extension));
+      EXPECT_TRUE(IsEqualGUID(snapin, c.snapin));
+    }
+  }
+
+  // The message box shown index-th: caption, text, buttons and icon, owner, the button clicked.
+  void expectBox(std::size_t index, const SeenMessageBox& expected) {
+    ASSERT_LT(index, answerer_.seen.size()) << "no message box was shown";
+    const SeenMessageBox& box = answerer_.seen[index];
+    EXPECT_EQ(std::tie(expected.caption, expected.text, expected.style, expected.owner, expected.clicked),
+              std::tie(box.caption, box.text, box.style, box.owner, box.clicked));
+    EXPECT_TRUE(box.scripted);
+  }
+  SeenMessageBox deleteQuestion(int clicked) {
+    return {L"Ostrel Active Directory", L"Do you really want to delete this rule?", MB_YESNO | MB_ICONHAND,
+            console_->mainWindow(), clicked};
+  }
+  // The system's text of a failure, as the "Policy Error" box shows it.
+  static SeenMessageBox policyError(HRESULT hr) {
+    wchar_t text[1024] = {};
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(hr),
+                             MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, 1024, nullptr);
+    return {L"Policy Error", std::wstring(text, n), MB_OK | MB_ICONINFORMATION, nullptr, IDOK};
+  }
+
+  win::Win32Registry reg_;
+  testing::ScratchKey scratch_{reg_};
+  MessageBoxAnswerer answerer_;
+  std::unique_ptr<EditorNode> editor_;
+  std::unique_ptr<Console> console_;
+  SamplePolicy policy_;
+};
+
+// The wizard as the administrator sees it: a real new-style wizard of comctl32 shown by the
+// console's provider, its real controls typed into and clicked, its real buttons pressed,
+// message boxes and the open-file dialog answered by the test.
+class WizardSession : public AdministratorSession {
+ protected:
+  // The node's New command; answers the wizard the console shows.
+  const SheetRequest& openWizard(HSCOPEITEM node) {
+    EXPECT_EQ(S_OK, console_->offerSheetProvider());
+    EXPECT_EQ(S_OK, console_->command(node, wizardCommand));
+    const SheetRequest& sheet = *console_->sheetRequests().back();
+    EXPECT_NE(nullptr, sheet.window) << "the wizard was not shown";
+    return sheet;
+  }
+  static HWND page(const SheetRequest& sheet) { return PropSheet_GetCurrentPageHwnd(sheet.window); }
+  static void click(const SheetRequest& sheet, int id) { SendMessageW(GetDlgItem(page(sheet), id), BM_CLICK, 0, 0); }
+  static void type(const SheetRequest& sheet, int id, const std::wstring& text) {
+    SetDlgItemTextW(page(sheet), id, text.c_str());
+  }
+  static std::wstring text(const SheetRequest& sheet, int id) {
+    wchar_t buffer[512] = {};
+    GetDlgItemTextW(page(sheet), id, buffer, 512);
+    return buffer;
+  }
+  void press(const SheetRequest& sheet, int button) {
+    PropSheet_PressButton(sheet.window, button);
+    console_->pumpMessages();
+  }
+  // The position of the page shown now.
+  static int pageIndex(const SheetRequest& sheet) { return PropSheet_HwndToIndex(sheet.window, page(sheet)); }
+  std::vector<std::unique_ptr<Rule>> storedRules() {
+    std::vector<std::unique_ptr<Rule>> rules;
+    RegistryKeyHost host(reg_, scratch_.key());
+    NoPrompts prompter;
+    store::loadRules(&host, prompter, [&](std::unique_ptr<Rule> r) { rules.push_back(std::move(r)); });
+    return rules;
+  }
+};
+
+}  // namespace ostrel::console
