@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/text.h"
 
@@ -12,6 +13,13 @@ namespace {
 // real hive, and refusing them keeps every later walk of the tree shallow and bounded.
 constexpr std::size_t maxKeyDepth = 512;
 constexpr std::size_t maxValueNameChars = 16383;
+
+struct FoldedHash {
+  std::size_t operator()(const std::wstring& s) const { return MemoryRegistry::nameHash(s); }
+};
+struct FoldedEqual {
+  bool operator()(const std::wstring& a, const std::wstring& b) const { return namesEqual(a, b); }
+};
 
 bool startsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
   if (text.size() < prefix.size()) return false;
@@ -150,6 +158,47 @@ class Parser {
     return status::success;
   }
 
+  // The values the file gives one key, in file order, held here until the whole file is read:
+  // deleting from the middle of the hive's value array would make every deletion cost as much
+  // as the key holds, and directives repeat their names.
+  struct KeyValues {
+    std::shared_ptr<MemoryRegistry::Node> node;  // kept alive, so a deleted key is seen as one
+    std::vector<MemoryRegistry::Value> values;
+    std::vector<bool> erased;
+    std::unordered_map<std::wstring, std::size_t, FoldedHash, FoldedEqual> plain;  // name -> position
+
+    void set(std::wstring name, std::uint32_t type, std::span<const std::uint8_t> data, bool directive) {
+      if (!directive) {
+        auto [it, added] = plain.try_emplace(name, values.size());
+        if (!added) {  // overwriting keeps the value's position and its first spelling
+          values[it->second].type = type;
+          values[it->second].data.assign(data.begin(), data.end());
+          return;
+        }
+      }
+      values.push_back({std::move(name), type, {data.begin(), data.end()}});
+      erased.push_back(false);
+    }
+    void erase(const std::wstring& name) {
+      auto it = plain.find(name);
+      if (it == plain.end()) return;
+      erased[it->second] = true;
+      plain.erase(it);
+    }
+    void eraseAll() {
+      values.clear();
+      erased.clear();
+      plain.clear();
+    }
+  };
+
+  KeyValues& valuesOf(Registry::Key k) {
+    std::shared_ptr<MemoryRegistry::Node> node = hive_.nodeOf(k);
+    KeyValues& kv = staged_[node.get()];
+    if (!kv.node) kv.node = std::move(node);
+    return kv;
+  }
+
   bool apply(std::size_t keyOffset, const std::u16string& key16, const std::u16string& value16,
              std::uint32_t type, std::span<const std::uint8_t> data) {
     std::wstring key = fromUtf16(key16);
@@ -159,7 +208,8 @@ class Parser {
       return fail(keyOffset, "a key path of non-empty names of at most 255 characters each");
     };
 
-    if (value.size() >= 2 && value[0] == L'*' && value[1] == L'*') {
+    const bool directive = value.size() >= 2 && value[0] == L'*' && value[1] == L'*';
+    if (directive) {
       std::wstring_view rest = std::wstring_view(value).substr(2);
       bool deletion = startsWithNoCase(rest, L"delvals") || startsWithNoCase(rest, L"del.") ||
                       namesEqual(rest, L"DeleteValues") || namesEqual(rest, L"DeleteKeys");
@@ -169,34 +219,45 @@ class Parser {
         if (s == status::badPathname || s == status::invalidParameter) return badKey();
         if (s == status::success) {
           if (startsWithNoCase(rest, L"delvals")) {
-            std::vector<std::wstring> names;
-            std::wstring name;
-            std::uint32_t t = 0;
-            std::vector<std::uint8_t> d;
-            for (std::uint32_t i = 0; hive_.enumValue(k, i, name, t, d) == status::success; ++i)
-              names.push_back(name);
-            for (const auto& n : names) (void)hive_.deleteValue(k, n);
+            valuesOf(k).eraseAll();
           } else if (startsWithNoCase(rest, L"del.")) {
-            (void)hive_.deleteValue(k, std::wstring(rest.substr(4)));
+            valuesOf(k).erase(std::wstring(rest.substr(4)));
           } else if (namesEqual(rest, L"DeleteValues")) {
-            for (const auto& n : nameList(data)) (void)hive_.deleteValue(k, n);
+            KeyValues& kv = valuesOf(k);
+            for (const auto& n : nameList(data)) kv.erase(n);
           } else {
             for (const auto& n : nameList(data)) (void)hive_.deleteTree(k, n);
             cached_.reset();  // the cached key may have been below one of them
           }
         }
       }
-      // Every directive is also kept as a value of its key, in file order, so that saving
-      // writes it back: in a policy that holds more than our rules, the deletions and key
-      // settings of other policies must still reach the computers that apply it.
+      // Every directive is also kept as a value of its key, in file order and repeated as
+      // often as the file repeats it, so that saving writes it back: in a policy that holds
+      // more than our rules, the deletions and key settings of other policies must still
+      // reach the computers that apply it.
     }
 
     if (keyFor(key, true, k) != status::success) return badKey();
     if (value.empty() && data.empty()) return true;  // key-only record
-    (void)hive_.setValue(k, value, type, data);
+    valuesOf(k).set(std::move(value), type, data, directive);
     return true;
   }
 
+ public:
+  // Moves the staged values into their keys; keys a later directive deleted are skipped.
+  void commit() {
+    for (auto& [node, kv] : staged_) {
+      if (kv.node->deleted) continue;
+      for (std::size_t i = 0; i < kv.values.size(); ++i) {
+        if (kv.erased[i]) continue;
+        const std::uint64_t fingerprint = MemoryRegistry::nameFingerprint(kv.values[i].name);
+        kv.node->addValue(std::move(kv.values[i]), fingerprint);
+      }
+    }
+    staged_.clear();
+  }
+
+ private:
   std::span<const std::uint8_t> file_;
   MemoryRegistry& hive_;
   ReadError& error_;
@@ -204,6 +265,7 @@ class Parser {
   RegKey cached_;
   std::wstring cachedPath_;
   std::size_t pos_ = 0;
+  std::unordered_map<const MemoryRegistry::Node*, KeyValues> staged_;
 };
 
 void putUnit(std::vector<std::uint8_t>& out, char16_t c) {
@@ -265,6 +327,7 @@ bool read(std::span<const std::uint8_t> file, MemoryRegistry& hive, ReadError& e
   {
     Parser parser(file, fresh, error);
     if (!parser.run()) return false;
+    parser.commit();
   }
   hive.replaceContent(fresh.takeContent());
   return true;
