@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 
 #include "platform/gpo_folder.h"
 #include "platform/preg/preg_codec.h"
@@ -95,6 +96,54 @@ TEST(GpoFolder, FailureBeforeTheRenameLeavesTheOldFilesByteForByte) {
   EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
 }
 
+// Fails the second rename: Registry.pol is already replaced when gpt.ini cannot be.
+class FailingSecondRename : public platform::FileSystem {
+ public:
+  bool replace(const fs::path& from, const fs::path& to, std::string& error) override {
+    if (++renames_ == 2) {
+      error = "injected";
+      return false;
+    }
+    return FileSystem::replace(from, to, error);
+  }
+
+ private:
+  int renames_ = 0;
+};
+
+TEST(GpoFolder, FailureBetweenTheTwoRenamesPutsTheOldRegistryPolBack) {
+  TempDir dir;
+  std::string error;
+  {
+    GpoFolder folder(dir.path);
+    ASSERT_TRUE(folder.load(error));
+    putValue(folder.hive(), L"K", L"old", 1);
+    ASSERT_TRUE(folder.save(error)) << error;
+  }
+  const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
+  const std::string oldIni = slurp(dir.path / "gpt.ini");
+  FailingSecondRename failing;
+  GpoFolder folder(dir.path, failing);
+  ASSERT_TRUE(folder.load(error)) << error;
+  putValue(folder.hive(), L"K", L"new", 2);
+  EXPECT_FALSE(folder.save(error));
+  EXPECT_NE(std::string::npos, error.find("was put back as it was: nothing changed")) << error;
+  EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
+  EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
+}
+
+TEST(GpoFolder, TheLockIsExclusiveUntilItsHolderIsGone) {
+  TempDir dir;
+  std::string error;
+  auto first = std::make_unique<GpoFolder>(dir.path);
+  ASSERT_TRUE(first->lock(std::chrono::milliseconds(0), error)) << error;
+  GpoFolder second(dir.path);
+  EXPECT_FALSE(second.lock(std::chrono::milliseconds(30), error));
+  EXPECT_NE(std::string::npos, error.find("another writer holds the lock")) << error;
+  first.reset();
+  EXPECT_TRUE(second.lock(std::chrono::milliseconds(0), error)) << error;
+}
+
 TEST(GptIni, VersionRaisesOnlyTheMachineWord) {
   struct Case {
     std::uint32_t before, after;
@@ -134,6 +183,16 @@ TEST(GptIni, KeepsOtherLinesAndRewritesItsOwn) {
     EXPECT_EQ(c.version, ini.version());
     EXPECT_EQ(c.after, ini.text());
   }
+  // A UTF-16 file (as Windows' profile functions write it) is read and written back as UTF-16.
+  const std::string utf16("\xFF\xFE[\0G\0e\0n\0e\0r\0a\0l\0]\0\r\0\n\0V\0e\0r\0s\0i\0o\0n\0=\0005\0\r\0\n\0", 46);
+  GptIni ini;
+  ini.parse(utf16);
+  EXPECT_EQ(5u, ini.version());
+  ini.bumpMachineVersion();
+  std::string expected = utf16;
+  expected[40] = '6';
+  const std::vector<std::uint8_t> written = ini.bytes();
+  EXPECT_EQ(expected, std::string(written.begin(), written.end()));
 }
 
 TEST(GptIni, ExtensionPairsMergeSortedWithoutDuplicatesAndRemoveCleanly) {
