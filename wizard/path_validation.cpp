@@ -1,6 +1,7 @@
 #include "wizard/path_validation.h"
 
 #include <array>
+#include <cstdint>
 #include <cwctype>
 
 #include "resources/strings.h"
@@ -41,7 +42,10 @@ bool validatePathRule(std::wstring& path, bool& ownershipCheck, WindowHandle own
   path.erase(0, start);
 
   if (path.empty()) return refuse(pathmsg::empty);
-  if (path.size() > maxPathPatternChars) return refuse(pathmsg::tooLong);
+  // Counted in UTF-16 units, as Windows counts a path: a character beyond the basic plane is two.
+  std::size_t units = path.size();
+  for (wchar_t c : path) units += static_cast<std::uint32_t>(c) > 0xFFFF ? 1 : 0;
+  if (units > maxPathPatternChars) return refuse(pathmsg::tooLong);
 
   // Wildcards may stand in the file name and in the first directory component only.
   const std::size_t firstBackslash = path.find(L'\\');
