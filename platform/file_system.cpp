@@ -21,6 +21,7 @@ std::string failure(const char* what, const fs::path& path, const std::error_cod
 }  // namespace
 
 bool FileSystem::exists(const fs::path& path, std::string& error) {
+  error.clear();
   std::error_code ec;
   fs::file_status st = fs::status(path, ec);
   if (st.type() == fs::file_type::not_found) return false;

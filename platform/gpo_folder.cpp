@@ -315,9 +315,9 @@ bool GpoFolder::save(std::string& error) {
   GptIni ini = ini_;
   ini.bumpMachineVersion();
   const std::vector<std::uint8_t> iniBytes = ini.bytes();
+  std::vector<std::uint8_t> polBytes = preg::write(hive_);
   platform::PendingReplacement polFile(files_, polTarget), iniFile(files_, iniTarget);
-  if (!polFile.write(preg::write(hive_), error) || !iniFile.write(iniBytes, error) || !polFile.commit(error))
-    return false;
+  if (!polFile.write(polBytes, error) || !iniFile.write(iniBytes, error) || !polFile.commit(error)) return false;
   if (!iniFile.commit(error)) {
     // Put the old Registry.pol back, so that a retry starts from where this one did.
     std::string undo;
@@ -337,7 +337,7 @@ bool GpoFolder::save(std::string& error) {
     return false;
   }
   ini_ = std::move(ini);
-  loadedPol_ = preg::write(hive_);
+  loadedPol_ = std::move(polBytes);
   return true;
 }
 
