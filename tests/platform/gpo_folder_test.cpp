@@ -61,46 +61,13 @@ TEST(GpoFolder, MissingFolderLoadsAsEmptyAndTheFirstSaveCreatesTheFiles) {
   EXPECT_EQ(before, testing::dump(again.hive()));
 }
 
-// Fails the rename, i.e. after the temporary file is written and flushed.
+// Fails the nth rename: the first is Registry.pol's, after both temporary files are written
+// and flushed; the second is gpt.ini's, after Registry.pol was replaced.
 class FailingRename : public platform::FileSystem {
  public:
-  bool replace(const fs::path&, const fs::path&, std::string& error) override {
-    error = "injected";
-    return false;
-  }
-};
-
-TEST(GpoFolder, FailureBeforeTheRenameLeavesTheOldFilesByteForByte) {
-  TempDir dir;
-  std::string error;
-  {
-    GpoFolder folder(dir.path);
-    ASSERT_TRUE(folder.load(error));
-    putValue(folder.hive(), L"K", L"old", 1);
-    ASSERT_TRUE(folder.save(error)) << error;
-  }
-  const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
-  const std::string oldIni = slurp(dir.path / "gpt.ini");
-
-  FailingRename failing;
-  GpoFolder folder(dir.path, failing);
-  ASSERT_TRUE(folder.load(error)) << error;
-  putValue(folder.hive(), L"K", L"new", 2);
-  EXPECT_FALSE(folder.save(error));
-  EXPECT_EQ("injected", error);
-  EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
-  EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
-  for (const auto& sub : {dir.path, dir.path / "Machine"})
-    for (const auto& entry : fs::directory_iterator(sub))
-      EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
-  EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
-}
-
-// Fails the second rename: Registry.pol is already replaced when gpt.ini cannot be.
-class FailingSecondRename : public platform::FileSystem {
- public:
+  explicit FailingRename(int n) : n_(n) {}
   bool replace(const fs::path& from, const fs::path& to, std::string& error) override {
-    if (++renames_ == 2) {
+    if (++renames_ == n_) {
       error = "injected";
       return false;
     }
@@ -108,28 +75,38 @@ class FailingSecondRename : public platform::FileSystem {
   }
 
  private:
-  int renames_ = 0;
+  int n_, renames_ = 0;
 };
 
-TEST(GpoFolder, FailureBetweenTheTwoRenamesPutsTheOldRegistryPolBack) {
-  TempDir dir;
-  std::string error;
-  {
-    GpoFolder folder(dir.path);
-    ASSERT_TRUE(folder.load(error));
-    putValue(folder.hive(), L"K", L"old", 1);
-    ASSERT_TRUE(folder.save(error)) << error;
+TEST(GpoFolder, AFailedSaveLeavesTheOldFilesByteForByte) {
+  for (int n : {1, 2}) {
+    SCOPED_TRACE(n);
+    TempDir dir;
+    std::string error;
+    {
+      GpoFolder folder(dir.path);
+      ASSERT_TRUE(folder.load(error));
+      putValue(folder.hive(), L"K", L"old", 1);
+      ASSERT_TRUE(folder.save(error)) << error;
+    }
+    const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
+    const std::string oldIni = slurp(dir.path / "gpt.ini");
+
+    FailingRename failing(n);
+    GpoFolder folder(dir.path, failing);
+    ASSERT_TRUE(folder.load(error)) << error;
+    putValue(folder.hive(), L"K", L"new", 2);
+    EXPECT_FALSE(folder.save(error));
+    EXPECT_EQ(n == 1 ? "injected" : "injected; " + folder.registryPolPath().string() +
+                                        " was put back as it was: nothing changed",
+              error);
+    EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
+    EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
+    for (const auto& sub : {dir.path, dir.path / "Machine"})
+      for (const auto& entry : fs::directory_iterator(sub))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
+    EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
   }
-  const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
-  const std::string oldIni = slurp(dir.path / "gpt.ini");
-  FailingSecondRename failing;
-  GpoFolder folder(dir.path, failing);
-  ASSERT_TRUE(folder.load(error)) << error;
-  putValue(folder.hive(), L"K", L"new", 2);
-  EXPECT_FALSE(folder.save(error));
-  EXPECT_NE(std::string::npos, error.find("was put back as it was: nothing changed")) << error;
-  EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
-  EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
 }
 
 TEST(GpoFolder, TheLockIsExclusiveUntilItsHolderIsGone) {

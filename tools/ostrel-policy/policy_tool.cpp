@@ -81,31 +81,37 @@ void hexEscape(std::string& out, const char* format, unsigned value) {
   out += buf;
 }
 
-// JSON text of a string, walked in UTF-16 units: a lone surrogate, which has no UTF-8 form,
-// is written as its \u escape.
-void jsonString(std::string& out, std::wstring_view text) {
-  out += '"';
+// text in UTF-8, walked in UTF-16 units: each unit that escape writes is replaced by what it
+// wrote; a lone surrogate, which has no UTF-8 form, must be among them.
+template <class Escape>
+void escaped(std::string& out, std::wstring_view text, Escape escape) {
   const std::u16string u = toUtf16(text);
   for (std::size_t i = 0; i < u.size(); ++i) {
-    char16_t c = u[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000) {
-      out += toUtf8(fromUtf16(u.substr(i, 2)));
-      ++i;
-      continue;
-    }
-    switch (c) {
-      case u'"': out += "\\\""; break;
-      case u'\\': out += "\\\\"; break;
-      case u'\n': out += "\\n"; break;
-      case u'\r': out += "\\r"; break;
-      case u'\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || (c >= 0xD800 && c < 0xE000))
-          hexEscape(out, "\\u%04x", c);
-        else
-          out += toUtf8(fromUtf16(std::u16string_view(&u[i], 1)));
-    }
+    const char16_t c = u[i];
+    const bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000;
+    if (!pair && escape(out, c)) continue;
+    out += toUtf8(fromUtf16(u.substr(i, pair ? 2 : 1)));
+    if (pair) ++i;
   }
+}
+
+bool isSurrogate(char16_t c) { return c >= 0xD800 && c < 0xE000; }
+
+void jsonString(std::string& out, std::wstring_view text) {
+  out += '"';
+  escaped(out, text, [](std::string& o, char16_t c) {
+    switch (c) {
+      case u'"': o += "\\\""; return true;
+      case u'\\': o += "\\\\"; return true;
+      case u'\n': o += "\\n"; return true;
+      case u'\r': o += "\\r"; return true;
+      case u'\t': o += "\\t"; return true;
+      default:
+        if (c >= 0x20 && !isSurrogate(c)) return false;
+        hexEscape(o, "\\u%04x", c);
+        return true;
+    }
+  });
   out += '"';
 }
 
@@ -113,20 +119,15 @@ void jsonString(std::string& out, std::wstring_view text) {
 // terminal's state or start a forged row) and lone surrogates are shown as escapes.
 std::string cellText(std::wstring_view text) {
   std::string out;
-  const std::u16string u = toUtf16(text);
-  for (std::size_t i = 0; i < u.size(); ++i) {
-    char16_t c = u[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000) {
-      out += toUtf8(fromUtf16(u.substr(i, 2)));
-      ++i;
-    } else if (c < 0x20 || c == 0x7F) {
-      hexEscape(out, "\\x%02x", c);
-    } else if ((c >= 0x80 && c < 0xA0) || (c >= 0xD800 && c < 0xE000)) {
-      hexEscape(out, "\\u%04x", c);
-    } else {
-      out += toUtf8(fromUtf16(std::u16string_view(&u[i], 1)));
-    }
-  }
+  escaped(out, text, [](std::string& o, char16_t c) {
+    if (c < 0x20 || c == 0x7F)
+      hexEscape(o, "\\x%02x", c);
+    else if ((c >= 0x80 && c < 0xA0) || isSurrogate(c))
+      hexEscape(o, "\\u%04x", c);
+    else
+      return false;
+    return true;
+  });
   return out;
 }
 
