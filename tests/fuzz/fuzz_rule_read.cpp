@@ -1,7 +1,6 @@
-// libFuzzer target for the Rule reader over a hive built from the input (read as a
-// Registry.pol file). For every key: no crash, work bounded by the values the key holds, and a
-// rule once read writes back values that read back to the same rule.
-#include <cstdint>
+// libFuzzer target for the Rule reader: every key of a hive read from the input (as a
+// Registry.pol file) is read as a rule. No crash, registry calls bounded by the values the key
+// holds, and a rule once read writes values that read back to the same rule.
 #include <cstdlib>
 
 #include "platform/faulty_registry.h"
@@ -14,50 +13,36 @@ namespace {
 
 const std::wstring keyPath = L"fuzz\\";
 
-// The values the writer leaves in a fresh key for rule.
-std::vector<MemoryRegistry::Value> written(Rule& rule) {
-  MemoryRegistry out;
-  RegKey root(out, out.openRoot()), key;
-  if (RegKey::create(out, root.get(), L"K", access::all, key) != status::success) std::abort();
-  rule.setStoreKey(out, key.get(), &keyPath);
-  if (rule.write() != 1) std::abort();
-  return out.rootNode().subkeys.begin()->second->values;
-}
-
-bool sameValues(const std::vector<MemoryRegistry::Value>& a, const std::vector<MemoryRegistry::Value>& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data) return false;
-  return true;
-}
-
-void check(MemoryRegistry& hive, const std::wstring& path, std::size_t valueCount) {
+// Reads (when read is set) or writes rule through a fresh key of hive, first filled with values.
+std::vector<MemoryRegistry::Value> through(Rule& rule, bool read, const std::vector<MemoryRegistry::Value>& values) {
+  MemoryRegistry hive;
   RegKey root(hive, hive.openRoot()), key;
-  if (RegKey::open(hive, root.get(), path, access::read, key) != status::success) return;
-  FaultyRegistry counting(hive);
-  Rule first;
-  first.setStoreKey(counting, key.get(), &keyPath);
-  const int status = first.read();
-  // One lookup per value name the layout can form, a few per value present.
-  if (counting.calls() > 100 + 16 * static_cast<long>(valueCount)) std::abort();
-  // A rule without a known Type is written as "< ERROR >", which reads back as nothing more.
-  if (status == -4 || first.type() == RuleType::None) return;
-  const auto once = written(first);
-  MemoryRegistry again;
-  RegKey againRoot(again, again.openRoot()), againKey;
-  if (RegKey::create(again, againRoot.get(), L"K", access::all, againKey) != status::success) std::abort();
-  for (const auto& v : once) (void)again.setValue(againKey.get(), v.name, v.type, v.data);
-  Rule second;
-  second.setStoreKey(again, againKey.get(), &keyPath);
-  if (second.read() != 1) std::abort();
-  if (!sameValues(once, written(second))) std::abort();
+  if (RegKey::create(hive, root.get(), L"K", access::all, key) != status::success) std::abort();
+  for (const auto& v : values) (void)hive.setValue(key.get(), v.name, v.type, v.data);
+  rule.setStoreKey(hive, key.get(), &keyPath);
+  if ((read ? rule.read() : rule.write()) != 1) std::abort();
+  return hive.rootNode().subkeys.begin()->second->values;
 }
 
 void walk(MemoryRegistry& hive, const MemoryRegistry::Node& node, const std::wstring& path) {
   for (const auto& [name, child] : node.subkeys) {
     const std::wstring childPath = path.empty() ? child->name : path + L"\\" + child->name;
-    check(hive, childPath, child->values.size());
     walk(hive, *child, childPath);
+    RegKey root(hive, hive.openRoot()), key;
+    if (RegKey::open(hive, root.get(), childPath, access::read, key) != status::success) std::abort();
+    FaultyRegistry counting(hive);
+    Rule first, second;
+    first.setStoreKey(counting, key.get(), &keyPath);
+    const int status = first.read();
+    if (counting.calls() > 100 + 16 * static_cast<long>(child->values.size())) std::abort();
+    // A rule without a known Type is written as "< ERROR >", which reads back as nothing more.
+    if (status == -4 || first.type() == RuleType::None) continue;
+    const auto once = through(first, false, {});
+    (void)through(second, true, once);
+    const auto twice = through(second, false, {});
+    if (once.size() != twice.size()) std::abort();
+    for (std::size_t i = 0; i < once.size(); ++i)
+      if (once[i].name != twice[i].name || once[i].type != twice[i].type || once[i].data != twice[i].data) std::abort();
   }
 }
 
@@ -66,7 +51,6 @@ void walk(MemoryRegistry& hive, const MemoryRegistry::Node& node, const std::wst
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   MemoryRegistry hive;
   preg::ReadError error;
-  if (!preg::read(std::span(data, size), hive, error)) return 0;
-  walk(hive, hive.rootNode(), L"");
+  if (preg::read(std::span(data, size), hive, error)) walk(hive, hive.rootNode(), L"");
   return 0;
 }

@@ -246,9 +246,9 @@ TEST_F(RuleKeyTest, MissingCommandLinesAreSkippedButMissingAccountFieldsEndTheLi
 }
 
 TEST_F(RuleKeyTest, StringsReadAsTheRegistryHandsThemOutWithinTheirBuffers) {
-  auto units = [](std::size_t n, std::uint8_t c) {
-    std::vector<std::uint8_t> b;
-    for (std::size_t i = 0; i < n; ++i) b.insert(b.end(), {c, 0});
+  auto unterminated = [](std::size_t n, wchar_t c) {
+    auto b = regSzBytes(std::wstring(n, c));
+    b.resize(2 * n);
     return b;
   };
   setText(L"Type", L"Path");
@@ -258,8 +258,8 @@ TEST_F(RuleKeyTest, StringsReadAsTheRegistryHandsThemOutWithinTheirBuffers) {
   setRaw(L"CommandLine3", regtype::expandSz, regSzBytes(L"x"));  // wrong type: skipped
   setText(L"CommandLine4", std::wstring(1023, L'x'));          // fits 1,024 with its NUL
   setText(L"CommandLine5", std::wstring(1024, L'y'));          // does not: skipped
-  setRaw(L"CommandLine6", SZ, units(1023, 'u'));                // no NUL, room left for one
-  setRaw(L"CommandLine7", SZ, units(1024, 'w'));                // no room for the NUL: skipped
+  setRaw(L"CommandLine6", SZ, unterminated(1023, L'u'));       // no NUL, room left for one
+  setRaw(L"CommandLine7", SZ, unterminated(1024, L'w'));       // no room for the NUL: skipped
   setText(L"CommandLine8", L"");
   setRaw(L"CommandLine9", SZ, {'c', 0, 'd'});                   // odd and unterminated
   setRaw(L"Value", SZ, {'?', 0, 'r', 0, 'C', 0});               // the stored path, unterminated
