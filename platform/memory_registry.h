@@ -53,6 +53,11 @@ class MemoryRegistry final : public Registry {
     [[nodiscard]] std::ptrdiff_t findValue(std::wstring_view name, std::uint64_t fingerprint) const;
     void addValue(Value v, std::uint64_t fingerprint);
     void eraseValue(std::size_t pos);
+    // Deletion in bulk, for a reader that deletes many values of one key: markErased hides a
+    // value from every lookup at once (no value name holds a NUL), dropErased then removes
+    // the hidden values in one pass.
+    void markErased(std::size_t pos);
+    void dropErased();
   };
 
   MemoryRegistry();

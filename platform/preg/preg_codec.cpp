@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/text.h"
 
@@ -13,13 +13,6 @@ namespace {
 // real hive, and refusing them keeps every later walk of the tree shallow and bounded.
 constexpr std::size_t maxKeyDepth = 512;
 constexpr std::size_t maxValueNameChars = 16383;
-
-struct FoldedHash {
-  std::size_t operator()(const std::wstring& s) const { return MemoryRegistry::nameHash(s); }
-};
-struct FoldedEqual {
-  bool operator()(const std::wstring& a, const std::wstring& b) const { return namesEqual(a, b); }
-};
 
 bool startsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
   if (text.size() < prefix.size()) return false;
@@ -158,45 +151,18 @@ class Parser {
     return status::success;
   }
 
-  // The values the file gives one key, in file order, held here until the whole file is read:
-  // deleting from the middle of the hive's value array would make every deletion cost as much
-  // as the key holds, and directives repeat their names.
-  struct KeyValues {
-    std::shared_ptr<MemoryRegistry::Node> node;  // kept alive, so a deleted key is seen as one
-    std::vector<MemoryRegistry::Value> values;
-    std::vector<bool> erased;
-    std::unordered_map<std::wstring, std::size_t, FoldedHash, FoldedEqual> plain;  // name -> position
-
-    void set(std::wstring name, std::uint32_t type, std::span<const std::uint8_t> data, bool directive) {
-      if (!directive) {
-        auto [it, added] = plain.try_emplace(name, values.size());
-        if (!added) {  // overwriting keeps the value's position and its first spelling
-          values[it->second].type = type;
-          values[it->second].data.assign(data.begin(), data.end());
-          return;
-        }
-      }
-      values.push_back({std::move(name), type, {data.begin(), data.end()}});
-      erased.push_back(false);
-    }
-    void erase(const std::wstring& name) {
-      auto it = plain.find(name);
-      if (it == plain.end()) return;
-      erased[it->second] = true;
-      plain.erase(it);
-    }
-    void eraseAll() {
-      values.clear();
-      erased.clear();
-      plain.clear();
-    }
-  };
-
-  KeyValues& valuesOf(Registry::Key k) {
+  // The node of a key, for the deletions and directives that bypass the registry calls.
+  MemoryRegistry::Node& nodeOf(Registry::Key k) {
     std::shared_ptr<MemoryRegistry::Node> node = hive_.nodeOf(k);
-    KeyValues& kv = staged_[node.get()];
-    if (!kv.node) kv.node = std::move(node);
-    return kv;
+    MemoryRegistry::Node& n = *node;
+    if (touched_.insert(&n).second) held_.push_back(std::move(node));
+    return n;
+  }
+  // A deletion only hides the value; hidden values are dropped once the file is read, so that
+  // each deletion costs one lookup instead of shifting and re-indexing the key's values.
+  void erase(Registry::Key k, const std::wstring& name) {
+    MemoryRegistry::Node& n = nodeOf(k);
+    if (std::ptrdiff_t pos = n.findValue(name); pos >= 0) n.markErased(static_cast<std::size_t>(pos));
   }
 
   bool apply(std::size_t keyOffset, const std::u16string& key16, const std::u16string& value16,
@@ -219,12 +185,14 @@ class Parser {
         if (s == status::badPathname || s == status::invalidParameter) return badKey();
         if (s == status::success) {
           if (startsWithNoCase(rest, L"delvals")) {
-            valuesOf(k).eraseAll();
+            MemoryRegistry::Node& n = nodeOf(k);
+            n.values.clear();
+            n.valueHashes.clear();
+            n.valueIndex.clear();
           } else if (startsWithNoCase(rest, L"del.")) {
-            valuesOf(k).erase(std::wstring(rest.substr(4)));
+            erase(k, std::wstring(rest.substr(4)));
           } else if (namesEqual(rest, L"DeleteValues")) {
-            KeyValues& kv = valuesOf(k);
-            for (const auto& n : nameList(data)) kv.erase(n);
+            for (const auto& n : nameList(data)) erase(k, n);
           } else {
             for (const auto& n : nameList(data)) (void)hive_.deleteTree(k, n);
             cached_.reset();  // the cached key may have been below one of them
@@ -239,22 +207,22 @@ class Parser {
 
     if (keyFor(key, true, k) != status::success) return badKey();
     if (value.empty() && data.empty()) return true;  // key-only record
-    valuesOf(k).set(std::move(value), type, data, directive);
+    if (directive) {
+      // Appended even when the key has one of that name already: a repeated directive stays.
+      const std::uint64_t fingerprint = MemoryRegistry::nameFingerprint(value);
+      nodeOf(k).addValue({std::move(value), type, {data.begin(), data.end()}}, fingerprint);
+    } else {
+      (void)hive_.setValue(k, value, type, data);
+    }
     return true;
   }
 
  public:
-  // Moves the staged values into their keys; keys a later directive deleted are skipped.
+  // Drops the values that deletions hid.
   void commit() {
-    for (auto& [node, kv] : staged_) {
-      if (kv.node->deleted) continue;
-      for (std::size_t i = 0; i < kv.values.size(); ++i) {
-        if (kv.erased[i]) continue;
-        const std::uint64_t fingerprint = MemoryRegistry::nameFingerprint(kv.values[i].name);
-        kv.node->addValue(std::move(kv.values[i]), fingerprint);
-      }
-    }
-    staged_.clear();
+    for (const auto& node : held_) node->dropErased();
+    held_.clear();
+    touched_.clear();
   }
 
  private:
@@ -265,7 +233,8 @@ class Parser {
   RegKey cached_;
   std::wstring cachedPath_;
   std::size_t pos_ = 0;
-  std::unordered_map<const MemoryRegistry::Node*, KeyValues> staged_;
+  std::unordered_set<const MemoryRegistry::Node*> touched_;
+  std::vector<std::shared_ptr<MemoryRegistry::Node>> held_;  // kept alive until commit
 };
 
 void putUnit(std::vector<std::uint8_t>& out, char16_t c) {
