@@ -104,6 +104,16 @@ bool isValidUtf8(std::string_view s) {
   return true;
 }
 
+bool isValidUtf16(std::wstring_view text) {
+  const std::u16string u = toUtf16(text);
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    if (u[i] < 0xD800 || u[i] >= 0xE000) continue;
+    if (u[i] >= 0xDC00 || i + 1 == u.size() || u[i + 1] < 0xDC00 || u[i + 1] >= 0xE000) return false;
+    ++i;
+  }
+  return true;
+}
+
 std::wstring fromUtf8(std::string_view s) {
   std::u16string u;
   u.reserve(s.size());

@@ -14,6 +14,8 @@ std::wstring fromUtf8(std::string_view bytes);
 // True when every byte belongs to a well-formed UTF-8 sequence (no overlong forms, no
 // encoded surrogates).
 bool isValidUtf8(std::string_view bytes);
+// True when the text has no lone surrogate (as UTF-16 it is well formed).
+bool isValidUtf16(std::wstring_view text);
 
 // swprintf into a buffer of bufferChars characters (terminator included); the text is cut
 // to fit, as a fixed Win32 buffer would cut it.
