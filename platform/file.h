@@ -15,7 +15,8 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
   ~InputFile();
-  // Opens for sequential reading, sharing read access; null when the file cannot be opened.
+  // Opens for sequential reading, sharing read access; null when the file cannot be opened or
+  // is not a regular file.
   static std::unique_ptr<InputFile> open(const std::wstring& path);
   // Reads up to buffer.size() bytes; false on a read error. got == 0 means end of file.
   [[nodiscard]] bool read(std::span<std::uint8_t> buffer, std::size_t& got);

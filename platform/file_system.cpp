@@ -8,12 +8,37 @@ namespace ostrel::platform {
 
 namespace fs = std::filesystem;
 
-bool FileSystem::exists(const fs::path& path) {
+namespace {
+
+// Temporary files are the target's name plus this marker and a random suffix, so that a later
+// save can tell a killed save's leftovers from any other file.
+constexpr char tempMarker[] = ".ostrel-tmp-";
+
+std::string failure(const char* what, const fs::path& path, const std::error_code& ec) {
+  return std::string(what) + " " + path.string() + ": " + ec.message();
+}
+
+}  // namespace
+
+bool FileSystem::exists(const fs::path& path, std::string& error) {
+  error.clear();
   std::error_code ec;
-  return fs::exists(path, ec);
+  fs::file_status st = fs::status(path, ec);
+  if (st.type() == fs::file_type::not_found) return false;
+  if (ec) {
+    error = failure("cannot reach", path, ec);
+    return false;
+  }
+  return true;
 }
 
 bool FileSystem::readAll(const fs::path& path, std::vector<std::uint8_t>& out, std::string& error) {
+  // Checked before opening: opening a FIFO would wait for a writer, reading a device forever.
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) {
+    error = ec ? failure("cannot read", path, ec) : path.string() + " is not a regular file";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot open " + path.string();
@@ -38,14 +63,15 @@ bool FileSystem::createDirectories(const fs::path& path, std::string& error) {
   std::error_code ec;
   fs::create_directories(path, ec);
   if (ec) {
-    error = "cannot create " + path.string() + ": " + ec.message();
+    error = failure("cannot create", path, ec);
     return false;
   }
   return true;
 }
 
-bool FileSystem::writeFlushed(const fs::path& path, std::span<const std::uint8_t> bytes, std::string& error) {
-  return writeFileFlushed(path, bytes, error);
+bool FileSystem::writeFlushed(const fs::path& path, std::span<const std::uint8_t> bytes, const fs::path& keepModeOf,
+                              std::string& error) {
+  return writeFileFlushed(path, bytes, keepModeOf, error);
 }
 
 bool FileSystem::replace(const fs::path& from, const fs::path& to, std::string& error) {
@@ -62,20 +88,61 @@ FileSystem& realFileSystem() {
   return files;
 }
 
-bool replaceFileAtomically(FileSystem& files, const fs::path& target, std::span<const std::uint8_t> bytes,
-                           std::string& error) {
+bool replacementTarget(const fs::path& path, fs::path& target, std::string& error) {
+  std::error_code ec;
+  target = path;
+  if (fs::is_symlink(fs::symlink_status(path, ec))) {
+    // Replacing the link itself would leave its target stale for whoever else reads it.
+    target = fs::canonical(path, ec);
+    if (ec) {
+      error = path.string() + " is a symbolic link that leads to no file (" + ec.message() + ")";
+      return false;
+    }
+  }
+  fs::file_status st = fs::status(target, ec);
+  if (st.type() == fs::file_type::not_found || st.type() == fs::file_type::regular) return true;
+  error = ec ? failure("cannot reach", target, ec) : target.string() + " is not a regular file; it is left as it is";
+  return false;
+}
+
+PendingReplacement::PendingReplacement(FileSystem& files, fs::path target)
+    : files_(files), target_(std::move(target)) {}
+
+PendingReplacement::~PendingReplacement() {
+  if (!temp_.empty()) files_.remove(temp_);
+}
+
+bool PendingReplacement::write(std::span<const std::uint8_t> bytes, std::string& error) {
   // Same folder as the target, so that the rename never crosses a file system; a random
   // suffix keeps two writers from sharing a temporary file.
   std::random_device random;
-  char suffix[16];
-  std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-  fs::path temp = target;
-  temp += std::string(".tmp-") + suffix;
-  if (!files.writeFlushed(temp, bytes, error) || !files.replace(temp, target, error)) {
-    files.remove(temp);
-    return false;
-  }
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, "%08x%08x", static_cast<unsigned>(random()), static_cast<unsigned>(random()));
+  temp_ = target_;
+  temp_ += std::string(tempMarker) + suffix;
+  return files_.writeFlushed(temp_, bytes, target_, error);
+}
+
+bool PendingReplacement::commit(std::string& error) {
+  if (!files_.replace(temp_, target_, error)) return false;
+  temp_.clear();
   return true;
+}
+
+bool replaceFileAtomically(FileSystem& files, const fs::path& target, std::span<const std::uint8_t> bytes,
+                           std::string& error) {
+  PendingReplacement file(files, target);
+  return file.write(bytes, error) && file.commit(error);
+}
+
+void removeStaleTemporaries(FileSystem& files, const fs::path& target) {
+  const std::string prefix = target.filename().string() + tempMarker;
+  std::error_code ec;
+  fs::directory_iterator it(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0) files.remove(it->path());
+  }
 }
 
 }  // namespace ostrel::platform

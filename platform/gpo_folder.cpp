@@ -91,6 +91,18 @@ void GptIni::parse(std::string_view text) {
   version_ = 0;
   extensions_.clear();
   hadExtensionLine_ = false;
+  // Windows' own profile functions write UTF-16 with a byte-order mark; such a file is read
+  // as text and written back in the same encoding.
+  utf16_ = text.starts_with("\xFF\xFE");
+  std::string decoded;
+  if (utf16_) {
+    std::u16string units;
+    for (std::size_t i = 2; i + 1 < text.size(); i += 2)
+      units.push_back(static_cast<char16_t>(static_cast<unsigned char>(text[i]) |
+                                            static_cast<unsigned char>(text[i + 1]) << 8));
+    decoded = toUtf8(fromUtf16(units));
+    text = decoded;
+  }
   // A UTF-8 byte-order mark from a text editor would hide the first section header.
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::size_t start = 0;
@@ -190,6 +202,17 @@ std::string GptIni::text() const {
   return text;
 }
 
+std::vector<std::uint8_t> GptIni::bytes() const {
+  const std::string utf8 = text();
+  if (!utf16_) return {utf8.begin(), utf8.end()};
+  std::vector<std::uint8_t> out{0xFF, 0xFE};
+  for (char16_t c : toUtf16(fromUtf8(utf8))) {
+    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return out;
+}
+
 void GptIni::bumpMachineVersion() {
   std::uint32_t machine = (version_ + 1) & 0xFFFFu;
   if (machine == 0) machine = 1;
@@ -213,17 +236,59 @@ void GptIni::removeMachineExtension(const std::string& extension, const std::str
 
 GpoFolder::GpoFolder(std::filesystem::path dir, platform::FileSystem& files) : dir_(std::move(dir)), files_(files) {}
 
+namespace {
+// A folder of the GPO: true when it exists and can be read, false when it is missing; an
+// error for anything else, which must not pass for an empty policy.
+bool folderPresent(platform::FileSystem& files, const std::filesystem::path& dir, std::string& error) {
+  error.clear();
+  if (!files.exists(dir, error)) return false;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) {
+    error = ec ? "cannot reach " + dir.string() + ": " + ec.message() : dir.string() + " is not a folder";
+    return false;
+  }
+  std::filesystem::directory_iterator list(dir, ec);
+  if (ec) {
+    error = "cannot read the folder " + dir.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+// Reads the file when it is there; a missing file leaves bytes empty and present false.
+bool readIfPresent(platform::FileSystem& files, const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   bool& present, std::string& error) {
+  bytes.clear();
+  present = files.exists(path, error);
+  if (!present) return error.empty();
+  return files.readAll(path, bytes, error);
+}
+}  // namespace
+
+bool GpoFolder::lock(std::chrono::milliseconds timeout, std::string& error) {
+  if (!files_.createDirectories(dir_, error)) return false;
+  lock_ = platform::FileLock::acquire(dir_ / lockFileName, timeout, error);
+  return lock_ != nullptr;
+}
+
 bool GpoFolder::load(std::string& error) {
   GptIni ini;
-  std::vector<std::uint8_t> bytes;
-  if (files_.exists(gptIniPath())) {
-    if (!files_.readAll(gptIniPath(), bytes, error)) return false;
-    ini.parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::vector<std::uint8_t> bytes, pol;
+  bool present = false, polPresent = false;
+  if (folderPresent(files_, dir_, error)) {
+    if (!readIfPresent(files_, gptIniPath(), bytes, present, error)) return false;
+    if (present) ini.parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (folderPresent(files_, registryPolPath().parent_path(), error)) {
+      if (!readIfPresent(files_, registryPolPath(), pol, polPresent, error)) return false;
+    } else if (!error.empty()) {
+      return false;
+    }
+  } else if (!error.empty()) {
+    return false;
   }
-  if (files_.exists(registryPolPath())) {
-    if (!files_.readAll(registryPolPath(), bytes, error)) return false;
+  if (polPresent) {
     preg::ReadError readError;
-    if (!preg::read(bytes, hive_, readError)) {
+    if (!preg::read(pol, hive_, readError)) {
       error = registryPolPath().string() + ": " + readError.message();
       return false;
     }
@@ -231,21 +296,48 @@ bool GpoFolder::load(std::string& error) {
     hive_.replaceContent(std::make_shared<MemoryRegistry::Node>());
   }
   ini_ = std::move(ini);
+  loadedPol_ = polPresent ? std::optional(std::move(pol)) : std::nullopt;
   return true;
 }
 
 bool GpoFolder::save(std::string& error) {
   if (!files_.createDirectories(registryPolPath().parent_path(), error)) return false;
-  std::vector<std::uint8_t> pol = preg::write(hive_);
-  if (!platform::replaceFileAtomically(files_, registryPolPath(), pol, error)) return false;
+  // Both targets are checked and both new files written before the first rename, so that
+  // the only step that can leave the pair half done is the second rename.
+  std::filesystem::path polTarget, iniTarget;
+  if (!platform::replacementTarget(registryPolPath(), polTarget, error) ||
+      !platform::replacementTarget(gptIniPath(), iniTarget, error))
+    return false;
+  if (lock_) {
+    platform::removeStaleTemporaries(files_, polTarget);
+    platform::removeStaleTemporaries(files_, iniTarget);
+  }
   GptIni ini = ini_;
   ini.bumpMachineVersion();
-  std::string text = ini.text();
-  if (!platform::replaceFileAtomically(files_, gptIniPath(),
-                                       std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-                                       error))
+  const std::vector<std::uint8_t> iniBytes = ini.bytes();
+  std::vector<std::uint8_t> polBytes = preg::write(hive_);
+  platform::PendingReplacement polFile(files_, polTarget), iniFile(files_, iniTarget);
+  if (!polFile.write(polBytes, error) || !iniFile.write(iniBytes, error) || !polFile.commit(error)) return false;
+  if (!iniFile.commit(error)) {
+    // Put the old Registry.pol back, so that a retry starts from where this one did.
+    std::string undo;
+    bool restored = false;
+    if (loadedPol_) {
+      restored = platform::replaceFileAtomically(files_, polTarget, *loadedPol_, undo);
+    } else {
+      files_.remove(polTarget);
+      std::string missing;
+      restored = !files_.exists(polTarget, missing) && missing.empty();
+    }
+    error = restored ? error + "; " + registryPolPath().string() + " was put back as it was: nothing changed"
+                     : error + "; " + registryPolPath().string() + " holds the change but " + gptIniPath().string() +
+                           " still has Version=" + std::to_string(ini_.version()) +
+                           " (putting the old Registry.pol back failed too: " + undo +
+                           "); computers will not apply the change until the version goes up";
     return false;
+  }
   ini_ = std::move(ini);
+  loadedPol_ = std::move(polBytes);
   return true;
 }
 

@@ -4,7 +4,10 @@
 //   DIR/Machine/Registry.pol    the machine section's registry settings
 // The machine section is loaded into an in-memory hive that the store operations work on,
 // and saved back by replacing the files atomically.
+#include <chrono>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +20,11 @@ namespace ostrel::gpo {
 // gpt.ini: every line kept as read except the two entries of [General] this code owns.
 class GptIni {
  public:
+  // The file's bytes: UTF-8 (a byte-order mark is dropped) or UTF-16LE with its mark.
   void parse(std::string_view text);
   [[nodiscard]] std::string text() const;
+  // The file to write: text() in the encoding the parsed file had.
+  [[nodiscard]] std::vector<std::uint8_t> bytes() const;
 
   [[nodiscard]] std::uint32_t version() const { return version_; }
   void setVersion(std::uint32_t v) { version_ = v; }
@@ -41,22 +47,32 @@ class GptIni {
   std::uint32_t version_ = 0;
   Groups extensions_;
   bool hadExtensionLine_ = false;
+  bool utf16_ = false;
 };
 
 class GpoFolder {
  public:
+  static constexpr char lockFileName[] = ".ostrel-policy.lock";
+
   explicit GpoFolder(std::filesystem::path dir, platform::FileSystem& files = platform::realFileSystem());
 
   [[nodiscard]] const std::filesystem::path& dir() const { return dir_; }
   [[nodiscard]] std::filesystem::path registryPolPath() const { return dir_ / "Machine" / "Registry.pol"; }
   [[nodiscard]] std::filesystem::path gptIniPath() const { return dir_ / "gpt.ini"; }
 
+  // Takes the folder's lock (creating the folder), held until the GpoFolder is destroyed. A
+  // writer takes it before load and keeps it through save, so that no other writer's change
+  // is lost between the two.
+  [[nodiscard]] bool lock(std::chrono::milliseconds timeout, std::string& error);
   // Reads Registry.pol and gpt.ini; a missing folder or file reads as empty. On failure
-  // (unreadable or malformed file) nothing is changed and error says why.
+  // (a path that is not a folder, an unreadable folder or file, a malformed file) nothing is
+  // changed and error says why.
   [[nodiscard]] bool load(std::string& error);
   // Writes Registry.pol, then gpt.ini with the machine version raised by one, each replaced
   // atomically; creates the folder and files that are missing. Registry.pol goes first so
-  // that a client never sees the new version number with the old settings.
+  // that a client never sees the new version number with the old settings; if gpt.ini then
+  // cannot be replaced, the old Registry.pol is put back. A symbolic link is written through
+  // to its target; only regular files are replaced.
   [[nodiscard]] bool save(std::string& error);
 
   MemoryRegistry& hive() { return hive_; }
@@ -67,6 +83,8 @@ class GpoFolder {
   platform::FileSystem& files_;
   MemoryRegistry hive_;
   GptIni ini_;
+  std::optional<std::vector<std::uint8_t>> loadedPol_;  // Registry.pol as load found it
+  std::unique_ptr<platform::FileLock> lock_;
 };
 
 // The editor's side for a GPO folder. PolicyChanged records the extension pair in gpt.ini's

@@ -71,6 +71,32 @@ void MemoryRegistry::Node::eraseValue(std::size_t pos) {
     for (std::size_t i = 0; i < values.size(); ++i) valueIndex.emplace(nameHash(values[i].name), i);
 }
 
+namespace {
+const std::wstring erasedName(1, L'\0');
+}
+
+void MemoryRegistry::Node::markErased(std::size_t pos) {
+  values[pos].name = erasedName;
+  valueHashes[pos] = nameFingerprint(erasedName);
+}
+
+void MemoryRegistry::Node::dropErased() {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (values[i].name == erasedName) continue;
+    if (kept != i) {
+      values[kept] = std::move(values[i]);
+      valueHashes[kept] = valueHashes[i];
+    }
+    ++kept;
+  }
+  values.resize(kept);
+  valueHashes.resize(kept);
+  valueIndex.clear();
+  if (values.size() > linearSearchLimit)
+    for (std::size_t i = 0; i < values.size(); ++i) valueIndex.emplace(nameHash(values[i].name), i);
+}
+
 MemoryRegistry::MemoryRegistry() : root_(std::make_shared<Node>()) {}
 MemoryRegistry::~MemoryRegistry() = default;
 

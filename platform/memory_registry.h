@@ -53,6 +53,11 @@ class MemoryRegistry final : public Registry {
     [[nodiscard]] std::ptrdiff_t findValue(std::wstring_view name, std::uint64_t fingerprint) const;
     void addValue(Value v, std::uint64_t fingerprint);
     void eraseValue(std::size_t pos);
+    // Deletion in bulk, for a reader that deletes many values of one key: markErased hides a
+    // value from every lookup at once (no value name holds a NUL), dropErased then removes
+    // the hidden values in one pass.
+    void markErased(std::size_t pos);
+    void dropErased();
   };
 
   MemoryRegistry();
@@ -64,6 +69,11 @@ class MemoryRegistry final : public Registry {
   [[nodiscard]] std::size_t openHandles() const { return handles_.size(); }
   // The root node, for code that walks the whole hive (file codecs, tests).
   [[nodiscard]] const Node& rootNode() const { return *root_; }
+  // The node a handle names (null for an unknown handle), for code that fills a hive in bulk.
+  [[nodiscard]] std::shared_ptr<Node> nodeOf(Key key) const {
+    auto it = handles_.find(key);
+    return it == handles_.end() ? nullptr : it->second.node;
+  }
   // Replaces the whole content with that of another hive (handles stay open on the old tree).
   void replaceContent(std::shared_ptr<Node> newRoot);
   [[nodiscard]] std::shared_ptr<Node> cloneContent() const;

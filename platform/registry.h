@@ -121,7 +121,8 @@ class RegKey {
 std::vector<std::uint8_t> regSzBytes(std::wstring_view text);
 // The same into out, reusing its storage.
 void regSzBytes(std::wstring_view text, std::vector<std::uint8_t>& out);
-// Text of REG_SZ data; nullopt-like false when the bytes are of odd length or lack the terminating NUL.
+// Text of REG_SZ data up to its first NUL or the end of the data (an odd last byte ignored), as
+// the registry hands such data out; true when a NUL ended it.
 bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text);
 std::vector<std::uint8_t> regDwordBytes(std::uint32_t value);
 

@@ -46,11 +46,9 @@ void regSzBytes(std::wstring_view text, std::vector<std::uint8_t>& bytes) {
 }
 
 bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text) {
-  if (data.size() < 2 || data.size() % 2 != 0) return false;
   std::size_t units = 0;
-  const std::size_t total = data.size() / 2;
+  const std::size_t total = data.size() / 2;  // an odd last byte is no character
   while (units < total && (data[2 * units] | data[2 * units + 1]) != 0) ++units;
-  if (units == total) return false;  // no terminating NUL
   text.resize(units);
   bool surrogates = false;
   for (std::size_t i = 0; i < units; ++i) {
@@ -60,7 +58,7 @@ bool textFromRegSz(std::span<const std::uint8_t> data, std::wstring& text) {
   }
   // Where wchar_t is UTF-32, pairs of surrogates become one character.
   if (sizeof(wchar_t) != 2 && surrogates) text = fromUtf16(toUtf16(text));
-  return true;
+  return units < total;
 }
 
 std::vector<std::uint8_t> regDwordBytes(std::uint32_t v) {

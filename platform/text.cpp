@@ -74,19 +74,56 @@ std::string toUtf8(std::wstring_view text) {
   return out;
 }
 
+namespace {
+// The code point of the well-formed UTF-8 sequence at s[i] and its length, or length 0:
+// overlong forms (such as C0 80 for NUL), encoded surrogates and values past U+10FFFF are
+// not well formed.
+std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
+  auto b = static_cast<unsigned char>(s[i]);
+  std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+  if (len == 0 || i + len > s.size()) return 0;
+  c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+  for (std::size_t k = 1; k < len; ++k) {
+    auto t = static_cast<unsigned char>(s[i + k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (t & 0x3F);
+  }
+  static constexpr char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < least[len] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return 0;
+  return len;
+}
+}  // namespace
+
+bool isValidUtf8(std::string_view s) {
+  char32_t c = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t len = decodeUtf8(s, i, c);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+bool isValidUtf16(std::wstring_view text) {
+  const std::u16string u = toUtf16(text);
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    if (u[i] < 0xD800 || u[i] >= 0xE000) continue;
+    if (u[i] >= 0xDC00 || i + 1 == u.size() || u[i + 1] < 0xDC00 || u[i + 1] >= 0xE000) return false;
+    ++i;
+  }
+  return true;
+}
+
 std::wstring fromUtf8(std::string_view s) {
   std::u16string u;
   u.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
-    auto b = static_cast<unsigned char>(s[i]);
     char32_t c = 0xFFFD;
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) {
-      ++i;
-    } else {
-      c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-      for (std::size_t k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    if (std::size_t len = decodeUtf8(s, i, c); len != 0) {
       i += len;
+    } else {
+      c = 0xFFFD;
+      ++i;
     }
     if (c >= 0x10000) {
       c -= 0x10000;

@@ -89,16 +89,18 @@ void Rule::setHashFromText(std::string_view text) {
 
 void Rule::newId() {
   id_ = platform::newRuleGuid();
+  keyName_.clear();
   platform::debugOutput(idText());
 }
 
 bool Rule::idFromText(const std::wstring& keyName) {
-  if (keyName.size() >= 2 && parseUuid(std::wstring_view(keyName).substr(1, keyName.size() - 2), id_))
-    return true;
-  // A key name that is not a braced GUID still gets an id of its own, so that two such
-  // rules cannot collide in one key when the store is written again.
-  id_ = platform::newRuleGuid();
-  return false;
+  keyName_.clear();
+  bool parsed = keyName.size() >= 2 && parseUuid(std::wstring_view(keyName).substr(1, keyName.size() - 2), id_);
+  if (!parsed) id_ = Guid{};
+  // A key whose name is not the id's own text keeps that name: written under any other name,
+  // every save would add one more copy of the rule.
+  if (!parsed || !namesEqual(guidText(id_), keyName)) keyName_ = keyName;
+  return parsed;
 }
 
 std::wstring Rule::commandLine(std::size_t index) const {

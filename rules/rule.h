@@ -64,10 +64,11 @@ class Rule {
 
   // A new id from the platform's UUID generator; its text goes to the debug output.
   void newId();
-  // The id from a key name "{...}"; true when it parsed.
+  // The id from a key name "{...}"; true when it parsed. A key name that does not parse
+  // stays the Rule's id text, so that the Rule is written back to the key it came from.
   bool idFromText(const std::wstring& keyName);
   [[nodiscard]] const Guid& id() const { return id_; }
-  [[nodiscard]] std::wstring idText() const { return guidText(id_); }
+  [[nodiscard]] std::wstring idText() const { return keyName_.empty() ? guidText(id_) : keyName_; }
 
   [[nodiscard]] std::size_t commandLineCount() const { return commandLines_.size(); }
   [[nodiscard]] std::wstring commandLine(std::size_t index) const;
@@ -130,6 +131,7 @@ class Rule {
   Digest digest_{};
   bool hashValid_ = false;
   Guid id_{};
+  std::wstring keyName_;  // set only when the key name is not a braced GUID
   bool overridePrivileges_ = false;
   std::vector<std::wstring> commandLines_;
   std::array<std::vector<AccountEntry>, 3> lists_;

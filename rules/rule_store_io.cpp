@@ -80,20 +80,21 @@ class KeyReader : public ValueNames {
  public:
   KeyReader(Registry& reg, Registry::Key key) : reg_(reg), key_(key) {}
 
-  // A REG_SZ value that fits a buffer of bufferChars characters and ends with its NUL.
+  // A REG_SZ value that fits a buffer of bufferChars characters: its text runs to the first
+  // NUL or the end of the data, and must leave room for the terminator the buffer holds.
   bool text(const std::wstring& name, std::size_t bufferChars, std::wstring& out) {
     std::uint32_t type = 0, size = 0;
     std::span<std::uint8_t> buffer(scratch_.data(), std::min(bufferChars * 2, scratch_.size()));
     if (reg_.queryValue(key_, name, type, buffer, size) != status::success || type != regtype::sz)
       return false;
-    return textFromRegSz(buffer.first(size), out);
+    return textFromRegSz(buffer.first(size), out) || size / 2 < bufferChars;
   }
-  // A 32-bit number; missing or not four bytes long counts as 0. Like a 4-byte read, the
-  // type is not tested, so a count stored as four bytes of another type still counts.
+  // A 32-bit number; missing counts as 0, and a shorter value as the bytes it holds. Like a
+  // 4-byte read, the type is not tested, so a count stored under another type still counts.
   std::uint32_t number(const std::wstring& name) {
     std::uint32_t type = 0, size = 0;
     std::uint8_t b[4] = {};
-    if (reg_.queryValue(key_, name, type, b, size) != status::success || size != 4) return 0;
+    if (reg_.queryValue(key_, name, type, b, size) != status::success || size > 4) return 0;
     return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
            (std::uint32_t{b[3]} << 24);
   }

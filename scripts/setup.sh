@@ -21,16 +21,56 @@ for p in "${want[@]}"; do
 done
 
 # The Windows build compiles Crypto++ from Debian's source package, so apt needs a deb-src entry.
+# It repeats the machine's own entries of this release (URIs, suites, components, keys), so the
+# set-up works behind whatever mirror the machine uses.
 src_list=/etc/apt/sources.list.d/ostrel-deb-src.sources
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+src_entries() {
+  # deb822 stanzas with Types: deb, as deb-src.
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && [ "$f" != "$src_list" ] || continue
+    awk -v rel="$codename" '
+      function flush() {
+        if (deb && on && suites ~ ("(^| )" rel "([- ]|$)")) { print "Types: deb-src"; printf "%s", body; print "" }
+        deb = 0; on = 1; suites = ""; body = ""
+      }
+      BEGIN { on = 1 }
+      /^[ \t]*$/ { flush(); next }
+      /^#/ { next }
+      /^Types:/ { if ($0 ~ /[: ]deb( |$)/) deb = 1; next }
+      /^Enabled:/ { if (tolower($2) == "no") on = 0 }
+      /^Suites:/ { suites = $0; sub(/^Suites:[ \t]*/, "", suites) }
+      { body = body $0 "\n" }
+      END { flush() }' "$f"
+  done
+  # One-line entries, as deb822 stanzas.
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    awk -v rel="$codename" '
+      $1 == "deb" {
+        opts = ""; i = 2
+        if ($2 ~ /^\[/) { while (i <= NF && $i !~ /\]$/) { opts = opts " " $i; i++ } opts = opts " " $i; i++ }
+        if ($(i + 1) !~ ("^" rel "([-/]|$)")) next
+        print "Types: deb-src"; print "URIs: " $i; print "Suites: " $(i + 1)
+        comps = ""; for (k = i + 2; k <= NF; k++) comps = comps (comps ? " " : "") $k
+        print "Components: " comps
+        if (match(opts, /signed-by=[^ \]]+/)) print "Signed-By: " substr(opts, RSTART + 10, RLENGTH - 10)
+        print ""
+      }' "$f"
+  done
+}
 need_update=0
-if [ ! -f "$src_list" ]; then
-  cat > "$src_list" <<'SRC'
-Types: deb-src
+entries=$(src_entries)
+if [ -z "$entries" ]; then
+  # No entry of this release to follow: Debian's own archive.
+  entries="Types: deb-src
 URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
+Suites: $codename $codename-updates
 Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
+fi
+if [ ! -f "$src_list" ] || [ "$(cat "$src_list")" != "$entries" ]; then
+  printf '%s\n' "$entries" > "$src_list"
   need_update=1
 fi
 # The entry alone is not enough when apt's source index is missing (lists cleaned or never fetched).

@@ -1,6 +1,7 @@
 #include "wizard/path_validation.h"
 
 #include <array>
+#include <cstdint>
 #include <cwctype>
 
 #include "platform/registry.h"  // namesEqual, the one case-insensitive comparison
@@ -34,7 +35,10 @@ bool validatePathRule(std::wstring& path, bool& ownershipCheck, WindowHandle own
   path.erase(0, start);
 
   if (path.empty()) return refuse(IDS_PATH_EMPTY);
-  if (path.size() > maxPathPatternChars) return refuse(IDS_PATH_TOO_LONG);
+  // Counted in UTF-16 units, as Windows counts a path: a character beyond the basic plane is two.
+  std::size_t units = path.size();
+  for (wchar_t c : path) units += static_cast<std::uint32_t>(c) > 0xFFFF ? 1 : 0;
+  if (units > maxPathPatternChars) return refuse(IDS_PATH_TOO_LONG);
 
   // Wildcards may stand in the file name and in the first directory component only.
   const std::size_t firstBackslash = path.find(L'\\');

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 #include "platform/text.h"
 
@@ -150,6 +151,20 @@ class Parser {
     return status::success;
   }
 
+  // The node of a key, for the deletions and directives that bypass the registry calls.
+  MemoryRegistry::Node& nodeOf(Registry::Key k) {
+    std::shared_ptr<MemoryRegistry::Node> node = hive_.nodeOf(k);
+    MemoryRegistry::Node& n = *node;
+    if (touched_.insert(&n).second) held_.push_back(std::move(node));
+    return n;
+  }
+  // A deletion only hides the value; hidden values are dropped once the file is read, so that
+  // each deletion costs one lookup instead of shifting and re-indexing the key's values.
+  void erase(Registry::Key k, const std::wstring& name) {
+    MemoryRegistry::Node& n = nodeOf(k);
+    if (std::ptrdiff_t pos = n.findValue(name); pos >= 0) n.markErased(static_cast<std::size_t>(pos));
+  }
+
   bool apply(std::size_t keyOffset, const std::u16string& key16, const std::u16string& value16,
              std::uint32_t type, std::span<const std::uint8_t> data) {
     std::wstring key = fromUtf16(key16);
@@ -159,7 +174,8 @@ class Parser {
       return fail(keyOffset, "a key path of non-empty names of at most 255 characters each");
     };
 
-    if (value.size() >= 2 && value[0] == L'*' && value[1] == L'*') {
+    const bool directive = value.size() >= 2 && value[0] == L'*' && value[1] == L'*';
+    if (directive) {
       std::wstring_view rest = std::wstring_view(value).substr(2);
       bool deletion = startsWithNoCase(rest, L"delvals") || startsWithNoCase(rest, L"del.") ||
                       namesEqual(rest, L"DeleteValues") || namesEqual(rest, L"DeleteKeys");
@@ -169,34 +185,47 @@ class Parser {
         if (s == status::badPathname || s == status::invalidParameter) return badKey();
         if (s == status::success) {
           if (startsWithNoCase(rest, L"delvals")) {
-            std::vector<std::wstring> names;
-            std::wstring name;
-            std::uint32_t t = 0;
-            std::vector<std::uint8_t> d;
-            for (std::uint32_t i = 0; hive_.enumValue(k, i, name, t, d) == status::success; ++i)
-              names.push_back(name);
-            for (const auto& n : names) (void)hive_.deleteValue(k, n);
+            MemoryRegistry::Node& n = nodeOf(k);
+            n.values.clear();
+            n.valueHashes.clear();
+            n.valueIndex.clear();
           } else if (startsWithNoCase(rest, L"del.")) {
-            (void)hive_.deleteValue(k, std::wstring(rest.substr(4)));
+            erase(k, std::wstring(rest.substr(4)));
           } else if (namesEqual(rest, L"DeleteValues")) {
-            for (const auto& n : nameList(data)) (void)hive_.deleteValue(k, n);
+            for (const auto& n : nameList(data)) erase(k, n);
           } else {
             for (const auto& n : nameList(data)) (void)hive_.deleteTree(k, n);
             cached_.reset();  // the cached key may have been below one of them
           }
         }
       }
-      // Every directive is also kept as a value of its key, in file order, so that saving
-      // writes it back: in a policy that holds more than our rules, the deletions and key
-      // settings of other policies must still reach the computers that apply it.
+      // Every directive is also kept as a value of its key, in file order and repeated as
+      // often as the file repeats it, so that saving writes it back: in a policy that holds
+      // more than our rules, the deletions and key settings of other policies must still
+      // reach the computers that apply it.
     }
 
     if (keyFor(key, true, k) != status::success) return badKey();
     if (value.empty() && data.empty()) return true;  // key-only record
-    (void)hive_.setValue(k, value, type, data);
+    if (directive) {
+      // Appended even when the key has one of that name already: a repeated directive stays.
+      const std::uint64_t fingerprint = MemoryRegistry::nameFingerprint(value);
+      nodeOf(k).addValue({std::move(value), type, {data.begin(), data.end()}}, fingerprint);
+    } else {
+      (void)hive_.setValue(k, value, type, data);
+    }
     return true;
   }
 
+ public:
+  // Drops the values that deletions hid.
+  void commit() {
+    for (const auto& node : held_) node->dropErased();
+    held_.clear();
+    touched_.clear();
+  }
+
+ private:
   std::span<const std::uint8_t> file_;
   MemoryRegistry& hive_;
   ReadError& error_;
@@ -204,6 +233,8 @@ class Parser {
   RegKey cached_;
   std::wstring cachedPath_;
   std::size_t pos_ = 0;
+  std::unordered_set<const MemoryRegistry::Node*> touched_;
+  std::vector<std::shared_ptr<MemoryRegistry::Node>> held_;  // kept alive until commit
 };
 
 void putUnit(std::vector<std::uint8_t>& out, char16_t c) {
@@ -265,6 +296,7 @@ bool read(std::span<const std::uint8_t> file, MemoryRegistry& hive, ReadError& e
   {
     Parser parser(file, fresh, error);
     if (!parser.run()) return false;
+    parser.commit();
   }
   hive.replaceContent(fresh.takeContent());
   return true;

@@ -16,7 +16,8 @@ InputFile::~InputFile() { win::Handle owned(asHandle(handle_)); }
 std::unique_ptr<InputFile> InputFile::open(const std::wstring& path) {
   win::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return nullptr;
+  // Files on a disk only: a device or a pipe may never end.
+  if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
   auto opened = std::make_unique<InputFile>(Opened{}, reinterpret_cast<std::intptr_t>(file.get()));
   (void)file.release();  // now owned by the InputFile
   return opened;

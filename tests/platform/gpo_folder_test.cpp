@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 
 #include "platform/gpo_folder.h"
 #include "platform/preg/preg_codec.h"
@@ -60,39 +61,64 @@ TEST(GpoFolder, MissingFolderLoadsAsEmptyAndTheFirstSaveCreatesTheFiles) {
   EXPECT_EQ(before, testing::dump(again.hive()));
 }
 
-// Fails the rename, i.e. after the temporary file is written and flushed.
+// Fails the nth rename: the first is Registry.pol's, after both temporary files are written
+// and flushed; the second is gpt.ini's, after Registry.pol was replaced.
 class FailingRename : public platform::FileSystem {
  public:
-  bool replace(const fs::path&, const fs::path&, std::string& error) override {
-    error = "injected";
-    return false;
+  explicit FailingRename(int n) : n_(n) {}
+  bool replace(const fs::path& from, const fs::path& to, std::string& error) override {
+    if (++renames_ == n_) {
+      error = "injected";
+      return false;
+    }
+    return FileSystem::replace(from, to, error);
   }
+
+ private:
+  int n_, renames_ = 0;
 };
 
-TEST(GpoFolder, FailureBeforeTheRenameLeavesTheOldFilesByteForByte) {
+TEST(GpoFolder, AFailedSaveLeavesTheOldFilesByteForByte) {
+  for (int n : {1, 2}) {
+    SCOPED_TRACE(n);
+    TempDir dir;
+    std::string error;
+    {
+      GpoFolder folder(dir.path);
+      ASSERT_TRUE(folder.load(error));
+      putValue(folder.hive(), L"K", L"old", 1);
+      ASSERT_TRUE(folder.save(error)) << error;
+    }
+    const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
+    const std::string oldIni = slurp(dir.path / "gpt.ini");
+
+    FailingRename failing(n);
+    GpoFolder folder(dir.path, failing);
+    ASSERT_TRUE(folder.load(error)) << error;
+    putValue(folder.hive(), L"K", L"new", 2);
+    EXPECT_FALSE(folder.save(error));
+    EXPECT_EQ(n == 1 ? "injected" : "injected; " + folder.registryPolPath().string() +
+                                        " was put back as it was: nothing changed",
+              error);
+    EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
+    EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
+    for (const auto& sub : {dir.path, dir.path / "Machine"})
+      for (const auto& entry : fs::directory_iterator(sub))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
+    EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
+  }
+}
+
+TEST(GpoFolder, TheLockIsExclusiveUntilItsHolderIsGone) {
   TempDir dir;
   std::string error;
-  {
-    GpoFolder folder(dir.path);
-    ASSERT_TRUE(folder.load(error));
-    putValue(folder.hive(), L"K", L"old", 1);
-    ASSERT_TRUE(folder.save(error)) << error;
-  }
-  const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
-  const std::string oldIni = slurp(dir.path / "gpt.ini");
-
-  FailingRename failing;
-  GpoFolder folder(dir.path, failing);
-  ASSERT_TRUE(folder.load(error)) << error;
-  putValue(folder.hive(), L"K", L"new", 2);
-  EXPECT_FALSE(folder.save(error));
-  EXPECT_EQ("injected", error);
-  EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
-  EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
-  for (const auto& sub : {dir.path, dir.path / "Machine"})
-    for (const auto& entry : fs::directory_iterator(sub))
-      EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
-  EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
+  auto first = std::make_unique<GpoFolder>(dir.path);
+  ASSERT_TRUE(first->lock(std::chrono::milliseconds(0), error)) << error;
+  GpoFolder second(dir.path);
+  EXPECT_FALSE(second.lock(std::chrono::milliseconds(30), error));
+  EXPECT_NE(std::string::npos, error.find("another writer holds the lock")) << error;
+  first.reset();
+  EXPECT_TRUE(second.lock(std::chrono::milliseconds(0), error)) << error;
 }
 
 TEST(GptIni, VersionRaisesOnlyTheMachineWord) {
@@ -134,6 +160,16 @@ TEST(GptIni, KeepsOtherLinesAndRewritesItsOwn) {
     EXPECT_EQ(c.version, ini.version());
     EXPECT_EQ(c.after, ini.text());
   }
+  // A UTF-16 file (as Windows' profile functions write it) is read and written back as UTF-16.
+  const std::string utf16("\xFF\xFE[\0G\0e\0n\0e\0r\0a\0l\0]\0\r\0\n\0V\0e\0r\0s\0i\0o\0n\0=\0005\0\r\0\n\0", 46);
+  GptIni ini;
+  ini.parse(utf16);
+  EXPECT_EQ(5u, ini.version());
+  ini.bumpMachineVersion();
+  std::string expected = utf16;
+  expected[40] = '6';
+  const std::vector<std::uint8_t> written = ini.bytes();
+  EXPECT_EQ(expected, std::string(written.begin(), written.end()));
 }
 
 TEST(GptIni, ExtensionPairsMergeSortedWithoutDuplicatesAndRemoveCleanly) {

@@ -59,7 +59,7 @@ TEST(PregRoundTrip, EveryValueKindAndKeySurvives) {
 
   // Other policies' directives come back out as they went in.
   auto directives = pol().sz(u"K", u"**delvals.", u" ").sz(u"K", u"a", u"1").sz(u"K", u"**del.b", u"")
-                        .record(u"S", u"**SecureKey", 4, {1, 0, 0, 0}).b;
+                        .sz(u"K", u"**del.b", u"").record(u"S", u"**SecureKey", 4, {1, 0, 0, 0}).b;
   MemoryRegistry withDirectives;
   ASSERT_TRUE(preg::read(directives, withDirectives, error)) << error.message();
   EXPECT_EQ(directives, preg::write(withDirectives));
@@ -112,6 +112,12 @@ TEST(PregRead, AcceptsWhatEditorsWrite) {
       {"**soft. values are kept as they are: the computers decide whether they apply",
        pol().sz(u"K", u"a", u"1").sz(u"K", u"**soft.a", u"2").b,
        {L"K", L"K|a|1|31000000", L"K|**soft.a|1|32000000"}},
+      {"a directive repeated on one key is kept each time, in file order",
+       pol().keyOnly(u"K\\x").keyOnly(u"K\\y").sz(u"K", u"a", u"1").sz(u"K", u"b", u"2")
+           .sz(u"K", u"**DeleteKeys", u"x").sz(u"K", u"**DeleteValues", u"a").sz(u"K", u"**soft.c", u"3")
+           .sz(u"K", u"**DeleteKeys", u"y").sz(u"K", u"**DeleteValues", u"b").sz(u"K", u"**soft.c", u"4").b,
+       {L"K", L"K|**DeleteKeys|1|78000000", L"K|**DeleteValues|1|61000000", L"K|**soft.c|1|33000000",
+        L"K|**DeleteKeys|1|79000000", L"K|**DeleteValues|1|62000000", L"K|**soft.c|1|34000000"}},
       {"data may hold brackets and semicolons", pol().sz(u"K", u"v", u"];[").b, {L"K", L"K|v|1|5d003b005b000000"}},
   };
   for (const auto& c : cases) {

@@ -245,26 +245,44 @@ TEST_F(RuleKeyTest, MissingCommandLinesAreSkippedButMissingAccountFieldsEndTheLi
   EXPECT_TRUE(r.overridePrivileges());
 }
 
-TEST_F(RuleKeyTest, UnreadableStringsCountAsMissing) {
+TEST_F(RuleKeyTest, StringsReadAsTheRegistryHandsThemOutWithinTheirBuffers) {
+  auto unterminated = [](std::size_t n, wchar_t c) {
+    auto b = regSzBytes(std::wstring(n, c));
+    b.resize(2 * n);
+    return b;
+  };
   setText(L"Type", L"Path");
-  setNumber(L"CommandLines", 7);
-  setRaw(L"CommandLine1", SZ, {'a', 0, 'b', 0});              // no terminator
-  setRaw(L"CommandLine2", SZ, {'a', 0, 0, 0, 0});             // odd length
-  setRaw(L"CommandLine3", regtype::expandSz, regSzBytes(L"x"));  // wrong type
-  setText(L"CommandLine4", std::wstring(1023, L'x'));        // fits 1,024 with its NUL
-  setText(L"CommandLine5", std::wstring(1024, L'y'));        // does not
-  setText(L"CommandLine6", L"");
-  setText(L"Value", std::wstring(512, L'v'));                // longer than its 512 buffer
+  setNumber(L"CommandLines", 9);
+  setRaw(L"CommandLine1", SZ, {'a', 0, 'b', 0});                // no terminator
+  setRaw(L"CommandLine2", SZ, {'a', 0, 0, 0, 0});               // odd length
+  setRaw(L"CommandLine3", regtype::expandSz, regSzBytes(L"x"));  // wrong type: skipped
+  setText(L"CommandLine4", std::wstring(1023, L'x'));          // fits 1,024 with its NUL
+  setText(L"CommandLine5", std::wstring(1024, L'y'));          // does not: skipped
+  setRaw(L"CommandLine6", SZ, unterminated(1023, L'u'));       // no NUL, room left for one
+  setRaw(L"CommandLine7", SZ, unterminated(1024, L'w'));       // no room for the NUL: skipped
+  setText(L"CommandLine8", L"");
+  setRaw(L"CommandLine9", SZ, {'c', 0, 'd'});                   // odd and unterminated
+  setRaw(L"Value", SZ, {'?', 0, 'r', 0, 'C', 0});               // the stored path, unterminated
   setNumber(L"Privileges", 2);
-  setText(L"Privilege1", std::wstring(127, L'p'));           // fits 128
-  setText(L"Privilege2", std::wstring(128, L'p'));           // does not, and ends the list
+  setText(L"Privilege1", std::wstring(127, L'p'));             // fits 128
+  setText(L"Privilege2", std::wstring(128, L'p'));             // does not, and ends the list
+  setRaw(L"PrivilegedGroups", regtype::binary, {1});            // a short count: the bytes there
+  setRaw(L"PrivilegedGroup1_username", SZ, {'g', 0});
+  setText(L"PrivilegedGroup1_userSID", L"S-1-5-32-544");
+  setRaw(L"PrivilegedGroup1_userdomain", SZ, {'D', 0, 0});
   Rule r;
   EXPECT_EQ(1, read(r));
-  ASSERT_EQ(2u, r.commandLineCount());
-  EXPECT_EQ(1023u, r.commandLine(0).size());
-  EXPECT_EQ(L"", r.commandLine(1));
-  EXPECT_EQ(L"", r.storedPath());
+  std::vector<std::wstring> lines;
+  for (std::size_t i = 0; i < r.commandLineCount(); ++i) lines.push_back(r.commandLine(i));
+  EXPECT_EQ((std::vector<std::wstring>{L"ab", L"a", std::wstring(1023, L'x'), std::wstring(1023, L'u'), L"",
+                                       L"c"}),
+            lines);
+  EXPECT_TRUE(r.recursive());
+  EXPECT_EQ(L"?rC", r.storedPath());
   EXPECT_EQ(1u, r.privilegeCount());
+  ASSERT_EQ(1u, r.groupCount());
+  EXPECT_EQ(L"g", r.accounts(AccountList::PrivilegedGroups)[0].username);
+  EXPECT_EQ(L"D", r.accounts(AccountList::PrivilegedGroups)[0].domain);
 }
 
 TEST_F(RuleKeyTest, HugeCountsAreBoundedByTheValuesTheKeyHolds) {
@@ -289,7 +307,7 @@ TEST_F(RuleKeyTest, HugeCountsAreBoundedByTheValuesTheKeyHolds) {
   EXPECT_LT(counting.calls(), 100) << "the reader's work follows the values present, not the counts";
 }
 
-TEST_F(RuleKeyTest, CountsOfAnotherSizeCountAsMissing) {
+TEST_F(RuleKeyTest, CountsLongerThanFourBytesCountAsMissing) {
   setText(L"Type", L"Path");
   setRaw(L"CommandLines", regtype::binary, {2, 0, 0, 0});  // four bytes: still a count
   setRaw(L"Privileges", regtype::qword, {1, 0, 0, 0, 0, 0, 0, 0});

@@ -1,7 +1,10 @@
 // The built ostrel-policy program end to end on a temporary GPO folder: exit codes, output,
 // messages, and gpt.ini.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+
+#include <algorithm>
 
 #include <cstdlib>
 #include <fstream>
@@ -255,6 +258,83 @@ TEST_F(PolicyTool, CommandLinesAsTheWizardKeepsThemAndTheCatalogs) {
   EXPECT_EQ(9, std::count(c.out.begin(), c.out.end(), '\n'));
   EXPECT_EQ(0u, c.out.find("0\tAuthorization Manager\tSet role-based permissions (if enabled)\t"
                            "\"%SystemRoot%\\system32\\mmc.exe\" \"%SystemRoot%\\system32\\azman.msc\" /s\n"));
+}
+
+// What a hostile folder, file or argument gets: a refusal naming the reason, never a hang,
+// an empty listing or a change elsewhere.
+TEST_F(PolicyTool, HostileFoldersFilesAndArgumentsAreRefusedWithTheReason) {
+  const fs::path file = dir_ / "file", loop = dir_ / "loop", fifoGpo = dir_ / "fifo";
+  std::ofstream(file) << "x";
+  fs::create_symlink(loop, loop);
+  fs::create_directories(fifoGpo / "Machine");
+  ASSERT_EQ(0, ::mkfifo((fifoGpo / "Machine" / "Registry.pol").c_str(), 0644));
+  ASSERT_EQ(0, ::mkfifo((fifoGpo / "gpt.ini").c_str(), 0644));
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    std::string message;
+  } cases[] = {
+      {{"--gpo", file.string(), "list"}, 1, "is not a folder"},
+      {{"--gpo", loop.string(), "list"}, 1, "cannot reach"},
+      {{"--gpo", fifoGpo.string(), "list"}, 1, "is not a regular file"},
+      {{"--gpo", fifoGpo.string(), "add-path", "a.exe"}, 1, "is not a regular file"},
+      {{"--gpo", gpo_.string(), "add-hash", "/dev/zero"}, 1, "cannot read /dev/zero"},
+      {{"--gpo", gpo_.string() + "\xff", "list"}, 2, "argument 2 is not valid UTF-8"},
+      {{"--gpo", gpo_.string(), "add-path", "C:\\Temp\\\xc0\x80"}, 2, "is not valid UTF-8"},  // overlong NUL
+      {{"--gpo", gpo_.string(), "add-path", "C:\\\xed\xa0\x80.exe"}, 2, "is not valid UTF-8"},  // a surrogate
+      {{"--gpo", gpo_.string(), "add-path", "a.exe", "--user", std::string(1024, 'u') + "=S-1-1-0"}, 1,
+       "an account name is longer than 1023 characters"},
+      // A privilege must be one of the catalog's names, so no privilege name reaches its limit.
+      {{"--gpo", gpo_.string(), "add-path", "a.exe", "--privilege", std::string(128, 'p')}, 2, "unknown privilege"},
+  };
+  for (const auto& c : cases) {
+    Result r = run(c.args);
+    EXPECT_EQ(c.code, r.code) << ::testing::PrintToString(c.args);
+    EXPECT_NE(std::string::npos, r.err.find(c.message)) << r.err;
+    EXPECT_EQ("", r.out);
+  }
+  EXPECT_FALSE(fs::exists(gpo_ / "Machine" / "Registry.pol"));
+}
+
+TEST_F(PolicyTool, ParallelWritersKeepEveryRule) {
+  std::string script;
+  for (int w = 0; w < 8; ++w) {
+    script += "(";
+    for (int k = 0; k < 3; ++k)
+      script += quote(OSTREL_POLICY_EXE) + " --gpo " + quote(gpo_.string()) + " add-path 'C:\\w" +
+                std::to_string(w) + "_" + std::to_string(k) + ".exe' >/dev/null || echo failed; ";
+    script += ") & ";
+  }
+  script += "wait";
+  ASSERT_EQ(0, std::system(("sh -c " + quote(script) + " >" + quote((dir_ / "out").string())).c_str()));
+  EXPECT_EQ("", slurp(dir_ / "out"));
+  const std::string listing = runGpo({"list"}).out;
+  EXPECT_EQ(25, std::count(listing.begin(), listing.end(), '\n')) << listing;
+  EXPECT_NE(std::string::npos, slurp(gpo_ / "gpt.ini").find("Version=24\r\n"));
+}
+
+// A save keeps the file's mode, writes through a symbolic link to its target, and removes
+// the temporary files of a save that was killed.
+TEST_F(PolicyTool, SavesKeepModeLinksAndCleanUpAfterKilledSaves) {
+  ASSERT_EQ(0, runGpo({"add-path", "C:\\first.exe"}).code);
+  const fs::path pol = gpo_ / "Machine" / "Registry.pol", realIni = dir_ / "real.ini";
+  fs::permissions(pol, fs::perms::owner_read | fs::perms::owner_write);
+  fs::rename(gpo_ / "gpt.ini", realIni);
+  fs::create_symlink(realIni, gpo_ / "gpt.ini");
+  std::ofstream(pol.string() + ".ostrel-tmp-0123456789abcdef") << "left by a killed save";
+  ASSERT_EQ(0, runGpo({"add-path", "C:\\second.exe"}).code);
+  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, fs::status(pol).permissions() & fs::perms::all);
+  EXPECT_TRUE(fs::is_symlink(gpo_ / "gpt.ini"));
+  EXPECT_NE(std::string::npos, slurp(realIni).find("Version=2\r\n"));
+  for (const auto& entry : fs::directory_iterator(gpo_ / "Machine"))
+    EXPECT_EQ("Registry.pol", entry.path().filename().string());
+}
+
+// Texts from the file are shown, not obeyed: control characters come out escaped.
+TEST_F(PolicyTool, ListingsEscapeControlCharacters) {
+  ASSERT_EQ(0, runGpo({"add-path", "C:\\\x1b]0;owned\x07\nforged\trow.exe"}).code);
+  EXPECT_NE(std::string::npos, runGpo({"list"}).out.find("C:\\\\x1b]0;owned\\x07\\x0aforged\\x09row.exe\tPath"));
+  EXPECT_NE(std::string::npos, runGpo({"list", "--json"}).out.find("C:\\\\\\u001b]0;owned\\u0007\\nforged\\trow.exe"));
 }
 
 }  // namespace

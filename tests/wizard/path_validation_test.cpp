@@ -52,7 +52,12 @@ struct Case {
 TEST(ValidatePathRule, ExamplesAndBoundaries) {
   const std::wstring len256 = L"C:\\" + std::wstring(249, L'a') + L".exe";
   const std::wstring share = L"\\\\server\\share\\app.exe";
+  std::wstring astral256 = L"C:\\";  // 126 characters of two UTF-16 units each
+  for (int i = 0; i < 126; ++i) astral256 += L"\U0001F600";
+  astral256 += L"x";
   const Case cases[] = {
+      {astral256, {}, true},
+      {astral256 + L"y", {IDS_PATH_TOO_LONG}, false},
       {L"   C:\\Tools\\app.exe  ", {}, true, L"C:\\Tools\\app.exe"},
       {L"\t\r\n C:\\x.exe\n", {}, true, L"C:\\x.exe"},
       {L"   ", {IDS_PATH_EMPTY}, false, L""},

@@ -7,12 +7,26 @@
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::wstring> args(argv + 1, argv + argc);
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    // A lone surrogate would reach the file as text no reader can show.
+    if (!ostrel::isValidUtf16(args[i])) {
+      std::cerr << "ostrel-policy: argument " << i + 1 << " is not valid UTF-16\nTry 'ostrel-policy --help'.\n";
+      return ostrel::tool::exitcode::usage;
+    }
+  }
   return ostrel::tool::run(args, std::cout, std::cerr);
 }
 #else
 int main(int argc, char** argv) {
   std::vector<std::wstring> args;
-  for (int i = 1; i < argc; ++i) args.push_back(ostrel::fromUtf8(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    // A replaced byte would name another folder or file than the one given.
+    if (!ostrel::isValidUtf8(argv[i])) {
+      std::cerr << "ostrel-policy: argument " << i << " is not valid UTF-8\nTry 'ostrel-policy --help'.\n";
+      return ostrel::tool::exitcode::usage;
+    }
+    args.push_back(ostrel::fromUtf8(argv[i]));
+  }
   return ostrel::tool::run(args, std::cout, std::cerr);
 }
 #endif

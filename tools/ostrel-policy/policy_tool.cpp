@@ -1,6 +1,7 @@
 #include "tools/ostrel-policy/policy_tool.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cwctype>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "resources/strings.h"
 #include "rules/policy_store.h"
 #include "rules/rule_columns.h"
+#include "rules/rule_layout.h"
 #include "wizard/applet_command_lines.h"
 #include "wizard/list_box_order.h"
 #include "wizard/path_validation.h"
@@ -80,6 +82,62 @@ fs::path pathOf(const std::wstring& w) {
 std::string line(std::wstring_view text) {
   while (!text.empty() && std::iswspace(static_cast<wint_t>(text.back()))) text.remove_suffix(1);
   return toUtf8(text);
+}
+
+void hexEscape(std::string& out, const char* format, unsigned value) {
+  char buf[12];
+  std::snprintf(buf, sizeof buf, format, value);
+  out += buf;
+}
+
+// text in UTF-8, walked in UTF-16 units: each unit that escape writes is replaced by what it
+// wrote; a lone surrogate, which has no UTF-8 form, must be among them.
+template <class Escape>
+void escaped(std::string& out, std::wstring_view text, Escape escape) {
+  const std::u16string u = toUtf16(text);
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    const char16_t c = u[i];
+    const bool pair = c >= 0xD800 && c < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000;
+    if (!pair && escape(out, c)) continue;
+    out += toUtf8(fromUtf16(u.substr(i, pair ? 2 : 1)));
+    if (pair) ++i;
+  }
+}
+
+bool isSurrogate(char16_t c) { return c >= 0xD800 && c < 0xE000; }
+
+void jsonString(std::string& out, std::wstring_view text) {
+  out += '"';
+  escaped(out, text, [](std::string& o, char16_t c) {
+    switch (c) {
+      case u'"': o += "\\\""; return true;
+      case u'\\': o += "\\\\"; return true;
+      case u'\n': o += "\\n"; return true;
+      case u'\r': o += "\\r"; return true;
+      case u'\t': o += "\\t"; return true;
+      default:
+        if (c >= 0x20 && !isSurrogate(c)) return false;
+        hexEscape(o, "\\u%04x", c);
+        return true;
+    }
+  });
+  out += '"';
+}
+
+// A cell of the plain listing: control characters (which could move the cursor, set the
+// terminal's state or start a forged row) and lone surrogates are shown as escapes.
+std::string cellText(std::wstring_view text) {
+  std::string out;
+  escaped(out, text, [](std::string& o, char16_t c) {
+    if (c < 0x20 || c == 0x7F)
+      hexEscape(o, "\\x%02x", c);
+    else if ((c >= 0x80 && c < 0xA0) || isSurrogate(c))
+      hexEscape(o, "\\u%04x", c);
+    else
+      return false;
+    return true;
+  });
+  return out;
 }
 
 // The message boxes of the shared checks, on the console: texts to standard error, questions
@@ -300,6 +358,27 @@ int catalog(const Options& o, std::ostream& out) {
   return exitcode::success;
 }
 
+// A text the rule reader can read back: it fits the reader's buffer of bufferChars UTF-16 units
+// with its terminator. Empty when it fits, else the refusal naming the limit.
+std::string overLimit(const char* what, std::wstring_view text, std::size_t bufferChars) {
+  if (toUtf16(text).size() < bufferChars) return {};
+  return std::string(what) + " is longer than " + std::to_string(bufferChars - 1) +
+         " characters (UTF-16 units), more than a rule can hold: " + toUtf8(text.substr(0, 40)) + "...";
+}
+
+std::string checkLimits(const Options& o) {
+  for (const auto* list : {&o.groups, &o.users, &o.sidsToDelete}) {
+    if (!*list) continue;
+    for (const auto& a : **list)
+      for (const auto& [what, text] : {std::pair{"an account name", &a.username}, std::pair{"a domain", &a.domain},
+                                       std::pair{"a SID", &a.sid}})
+        if (auto e = overLimit(what, *text, layout::accountFieldChars); !e.empty()) return e;
+  }
+  for (const auto& p : o.privileges)
+    if (auto e = overLimit("a privilege name", p, layout::privilegeChars); !e.empty()) return e;
+  return {};
+}
+
 // The parts every new rule shares: a new id, command lines, accounts (the wizard's defaults
 // where none were given) and privileges.
 void fillCommon(Rule& rule, const Options& o) {
@@ -328,9 +407,13 @@ struct Session {
   explicit Session(const fs::path& dir) : folder(dir), host(folder) {}
 };
 
-bool open(Session& s, Prompter& prompter, std::ostream& err) {
+// How long a change waits for another one to finish before giving up.
+constexpr std::chrono::seconds lockTimeout{30};
+
+// Loads the folder; a change first takes the folder's lock and holds it until its save is done.
+bool open(Session& s, Prompter& prompter, std::ostream& err, bool toChange) {
   std::string error;
-  if (!s.folder.load(error)) {
+  if ((toChange && !s.folder.lock(lockTimeout, error)) || !s.folder.load(error)) {
     err << "ostrel-policy: " << error << '\n';
     return false;
   }
@@ -350,21 +433,21 @@ bool save(Session& s, std::ostream& err) {
 int list(const Options& o, std::ostream& out, std::ostream& err) {
   ConsolePrompter prompter(err, false);
   Session s(pathOf(*o.gpo));
-  if (!open(s, prompter, err)) return exitcode::refused;
+  if (!open(s, prompter, err, false)) return exitcode::refused;
   if (o.json) {
     std::vector<const Rule*> rules;
     for (const auto& r : s.rules) rules.push_back(r.get());
     out << rulesJson(rules);
     return exitcode::success;
   }
-  std::wstring text;
-  for (const auto& c : ruleColumns) text += std::wstring(c.title) + L'\t';
-  text += L"Id\n";
+  std::string text;
+  for (const auto& c : ruleColumns) text += toUtf8(c.title) + '\t';
+  text += "Id\n";
   for (const auto& r : s.rules) {
-    for (int c = 0; c < ruleColumnCount; ++c) text += ruleColumnText(*r, c) + L'\t';
-    text += r->idText() + L'\n';
+    for (int c = 0; c < ruleColumnCount; ++c) text += cellText(ruleColumnText(*r, c)) + '\t';
+    text += cellText(r->idText()) + '\n';
   }
-  out << toUtf8(text);
+  out << text;
   return exitcode::success;
 }
 
@@ -372,7 +455,7 @@ int list(const Options& o, std::ostream& out, std::ostream& err) {
 // the snap-in's wizard finish does, then saves the folder once.
 int addRules(const Options& o, std::vector<std::unique_ptr<Rule>> added, Prompter& prompter, std::ostream& err) {
   Session s(pathOf(*o.gpo));
-  if (!open(s, prompter, err)) return exitcode::refused;
+  if (!open(s, prompter, err, true)) return exitcode::refused;
   for (auto& r : added) s.rules.push_back(std::move(r));
   std::vector<Rule*> live;
   for (const auto& r : s.rules) live.push_back(r.get());
@@ -381,15 +464,31 @@ int addRules(const Options& o, std::vector<std::unique_ptr<Rule>> added, Prompte
   return exitcode::success;
 }
 
-int addHash(const Options& o, std::ostream& out, std::ostream& err) {
+// The checks of the account pages and the limits of the rule reader, before anything is read.
+bool checkAddOptions(const Options& o, std::ostream& err) {
   if (unsigned id = checkAccounts(o)) {
     err << line(res::string(id)) << '\n';
-    return exitcode::refused;
+    return false;
   }
+  if (std::string e = checkLimits(o); !e.empty()) {
+    err << "ostrel-policy: " << e << '\n';
+    return false;
+  }
+  return true;
+}
+
+int addHash(const Options& o, std::ostream& out, std::ostream& err) {
+  if (!checkAddOptions(o, err)) return exitcode::refused;
   std::vector<std::unique_ptr<Rule>> added;
   for (const auto& file : o.operands) {
     std::error_code ec;
     fs::path full = fs::absolute(pathOf(file), ec).lexically_normal();
+    if (!ec) {
+      if (std::string e = overLimit("the file's full path", widen(full), layout::typeNameValueChars); !e.empty()) {
+        err << "ostrel-policy: " << e << '\n';
+        return exitcode::refused;
+      }
+    }
     auto rule = std::make_unique<Rule>();
     if (ec || fs::is_directory(full, ec) || !rule->computeHashFromFile(widen(full))) {
       err << "ostrel-policy: cannot read " << toUtf8(file) << '\n';
@@ -410,10 +509,7 @@ int addHash(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 int addPath(const Options& o, std::ostream& out, std::ostream& err) {
-  if (unsigned id = checkAccounts(o)) {
-    err << line(res::string(id)) << '\n';
-    return exitcode::refused;
-  }
+  if (!checkAddOptions(o, err)) return exitcode::refused;
   ConsolePrompter prompter(err, o.yes);
   std::wstring pattern = o.operands.front();
   bool ownership = o.ownershipCheck;
@@ -436,15 +532,17 @@ int addPath(const Options& o, std::ostream& out, std::ostream& err) {
 // Removes the rule as the result pane's deletion does: the store is rewritten with every
 // other rule.
 int remove(const Options& o, std::ostream& out, std::ostream& err) {
-  std::wstring id = o.operands.front();
-  if (!id.empty() && id.front() != L'{') id = L"{" + id + L"}";
+  const std::wstring& given = o.operands.front();
+  std::wstring id = given;
   ConsolePrompter prompter(err, false);
   Session s(pathOf(*o.gpo));
-  if (!open(s, prompter, err)) return exitcode::refused;
+  if (!open(s, prompter, err, true)) return exitcode::refused;
   std::vector<Rule*> live;
   std::size_t removed = 0;
   for (const auto& r : s.rules) {
-    if (namesEqual(r->idText(), id)) {
+    // The id as listed, or a GUID without its braces.
+    if (namesEqual(r->idText(), given) || namesEqual(r->idText(), L"{" + given + L"}")) {
+      id = r->idText();
       ++removed;
     } else {
       live.push_back(r.get());
@@ -456,30 +554,8 @@ int remove(const Options& o, std::ostream& out, std::ostream& err) {
   }
   store::rewriteStore(&s.host, prompter, live);
   if (!save(s, err)) return exitcode::refused;
-  out << "deleted " << toUtf8(id) << '\n';
+  out << "deleted " << cellText(id) << '\n';
   return exitcode::success;
-}
-
-void jsonString(std::string& out, std::wstring_view text) {
-  out += '"';
-  for (char c : toUtf8(text)) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
-          out += buf;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
 }
 
 }  // namespace
