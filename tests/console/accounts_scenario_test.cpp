@@ -1,0 +1,129 @@
+// The administrator decides who a new rule is for and what its process may do: groups picked
+// in the directory object picker (served by the double), one of them unknown to this machine
+// and kept anyway, a duplicate refused, one deleted; a privilege granted. The stored rule must
+// hold exactly what the pages showed, in their order.
+#include "tests/console/administrator_session.h"
+#include "tests/console/object_picker.h"
+
+namespace ostrel::console {
+namespace {
+
+// Every row of a report list view, each cell of its three columns (or one, for the privileges).
+Cells listRows(HWND page, int id, int columns) {
+  const HWND list = GetDlgItem(page, id);
+  Cells rows(static_cast<std::size_t>(ListView_GetItemCount(list)));
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (int c = 0; c < columns; ++c) {
+      wchar_t cell[256] = {};
+      ListView_GetItemText(list, static_cast<int>(r), c, cell, 256);
+      rows[r].emplace_back(cell);
+    }
+  return rows;
+}
+
+// The administrator clicks one row: every other row loses the selection.
+void selectRow(HWND page, int id, int row) {
+  const HWND list = GetDlgItem(page, id);
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+TEST_F(WizardSession, AnAdministratorPicksGroupsDeletesOneAndGrantsAPrivilege) {
+  // A built-in group by name, a domain group by SID (S-1-5-21-1111-2222-3333-512, unknown
+  // here) and Administrators again, which the page already lists.
+  ObjectPicker picker({{L"Users", L"WinNT://BUILTIN/Users", L"group"},
+                       {L"Domain Admins", L"LDAP://<SID=01050000000000051500000057040000ae080000050d000000020000>",
+                        L"group"},
+                       {L"Administrators", L"WinNT://BUILTIN/Administrators", L"group"}});
+  ASSERT_EQ(S_OK, picker.offer());
+  HSCOPEITEM node = openConsoleAndExpand();
+  View& view = console_->openView();
+  ASSERT_EQ(S_OK, view.select(node));
+  const SheetRequest& sheet = openWizard(node);
+  click(sheet, IDC_PATH_RULE);
+  press(sheet, PSBTN_NEXT);
+  type(sheet, IDC_APPLICATION, L"C:\\Tools\\app.exe");
+  press(sheet, PSBTN_NEXT);
+  press(sheet, PSBTN_NEXT);
+  ASSERT_EQ(3, pageIndex(sheet));
+
+  const std::vector<std::wstring> administrators{L"BUILTIN", L"Administrators", L"S-1-5-32-544"},
+      users{L"BUILTIN", L"Users", L"S-1-5-32-545"},
+      domainAdmins{L"< UNKNOWN >", L"Domain Admins", L"S-1-5-21-1111-2222-3333-512"};
+  EXPECT_EQ(Cells{administrators}, listRows(page(sheet), IDC_PRIVILEGED_GROUPS, 3));
+  answerer_.answerNext(IDYES);  // keep the SID nobody here can name
+  answerer_.answerNext(IDOK);   // the duplicate
+  click(sheet, IDC_ADD_PRIVILEGED_GROUP);
+  EXPECT_EQ((Cells{administrators, users, domainAdmins}), listRows(page(sheet), IDC_PRIVILEGED_GROUPS, 3));
+  const std::wstring caption = L"Ostrel Active Directory";
+  expectBox(0, {caption,
+                L"Could not map the security ID to the account name but Ostrel can still make use of the SID. Do "
+                L"you want to use it anyway?",
+                MB_YESNO, sheet.window, IDYES});
+  expectBox(1, {caption, L"The SID you are trying to add is already present in the list and it cannot be added.",
+                MB_OK, sheet.window, IDOK});
+
+  // The picker was opened once, over the sheet, for groups only: one scope, every flag as the
+  // directory expects them, the structures at their x64 sizes.
+  ASSERT_EQ(1u, picker.initializations.size());
+  EXPECT_EQ(std::vector<HWND>{sheet.window}, picker.owners);
+  const PickerInitialization& init = picker.initializations[0];
+  EXPECT_EQ(std::tuple(ULONG{48}, ULONG{1}, ULONG{DSOP_FLAG_SKIP_TARGET_COMPUTER_DC_CHECK}, ULONG{0}),
+            std::tuple(init.init.cbSize, init.init.cDsScopeInfos, init.init.flOptions, init.init.cAttributesToFetch));
+  ASSERT_EQ(1u, init.scopes.size());
+  const DSOP_SCOPE_INIT_INFO& scope = init.scopes[0];
+  EXPECT_EQ(std::tuple(ULONG{56}, ULONG{0x119}, ULONG{0xB5}, ULONG{0x2A4}, ULONG{0x80000016}, ULONG{0}, ULONG{0}),
+            std::tuple(scope.cbSize, scope.flType, scope.flScope, scope.FilterFlags.Uplevel.flBothModes,
+                       scope.FilterFlags.flDownlevel, scope.FilterFlags.Uplevel.flNativeModeOnly,
+                       scope.FilterFlags.Uplevel.flMixedModeOnly));
+
+  // Delete Users: No keeps it, Yes takes it away.
+  selectRow(page(sheet), IDC_PRIVILEGED_GROUPS, 1);
+  answerer_.answerNext(IDNO);
+  click(sheet, IDC_DELETE_PRIVILEGED_GROUP);
+  EXPECT_EQ(3u, listRows(page(sheet), IDC_PRIVILEGED_GROUPS, 3).size());
+  answerer_.answerNext(IDYES);
+  click(sheet, IDC_DELETE_PRIVILEGED_GROUP);
+  expectBox(3, {caption, L"Do you really want to delete: Users", MB_YESNO, sheet.window, IDYES});
+  EXPECT_EQ((Cells{administrators, domainAdmins}), listRows(page(sheet), IDC_PRIVILEGED_GROUPS, 3));
+
+  // Process privileges: the override box, then SeDebugPrivilege selected and added.
+  press(sheet, PSBTN_NEXT);
+  ASSERT_EQ(4, pageIndex(sheet));
+  click(sheet, IDC_OVERRIDE_PRIVILEGES);
+  LVFINDINFOW find{LVFI_STRING, L"SeDebugPrivilege", 0, {}, 0};
+  const int debug = ListView_FindItem(GetDlgItem(page(sheet), IDC_AVAILABLE_PRIVILEGES), -1, &find);
+  ASSERT_GE(debug, 0);
+  selectRow(page(sheet), IDC_AVAILABLE_PRIVILEGES, debug);
+  click(sheet, IDC_ADD_PRIVILEGE);
+  EXPECT_EQ(Cells{{L"SeDebugPrivilege"}}, listRows(page(sheet), IDC_GRANTED_PRIVILEGES, 1));
+  EXPECT_EQ(-1, ListView_FindItem(GetDlgItem(page(sheet), IDC_AVAILABLE_PRIVILEGES), -1, &find));
+
+  // SIDs to delete starts empty, Authorized users with Everyone; Finish stores the rule.
+  press(sheet, PSBTN_NEXT);
+  EXPECT_EQ(Cells{}, listRows(page(sheet), IDC_SIDS_TO_DELETE, 3));
+  press(sheet, PSBTN_NEXT);
+  EXPECT_EQ((Cells{{L"BUILTIN", L"Everyone", L"S-1-1-0"}}), listRows(page(sheet), IDC_AUTHORIZED_USERS, 3));
+  press(sheet, PSBTN_NEXT);
+  ASSERT_EQ(7, pageIndex(sheet));
+  press(sheet, PSBTN_FINISH);
+  EXPECT_TRUE(sheet.closed);
+  EXPECT_EQ(4u, answerer_.seen.size()) << "no other message box";
+
+  auto rules = storedRules();
+  ASSERT_EQ(1u, rules.size());
+  const Rule& stored = *rules[0];
+  EXPECT_EQ((std::vector<AccountEntry>{{L"Administrators", L"BUILTIN", L"S-1-5-32-544", false},
+                                       {L"Domain Admins", L"< UNKNOWN >", L"S-1-5-21-1111-2222-3333-512", false}}),
+            stored.accounts(AccountList::PrivilegedGroups));
+  EXPECT_EQ(std::vector<AccountEntry>{}, stored.accounts(AccountList::SidsToDelete));
+  EXPECT_EQ((std::vector<AccountEntry>{{L"Everyone", L"BUILTIN", L"S-1-1-0", false}}),
+            stored.accounts(AccountList::AuthorizedUsers));
+  EXPECT_TRUE(stored.overridePrivileges());
+  ASSERT_EQ(1u, stored.privilegeCount());
+  EXPECT_EQ(L"SeDebugPrivilege", stored.privilege(0));
+  EXPECT_TRUE(picker.referenceProblems().empty()) << ::testing::PrintToString(picker.referenceProblems());
+}
+
+}  // namespace
+}  // namespace ostrel::console
