@@ -1,6 +1,6 @@
 #include "accounts/well_known_accounts.h"
 
-#include <cwctype>
+#include "platform/registry.h"  // namesEqual, the one case-insensitive comparison
 
 namespace ostrel::accounts {
 namespace {
@@ -36,26 +36,19 @@ constexpr WellKnownAccount accounts[] = {
     {L"NETWORK SERVICE", L"NT AUTHORITY", L"S-1-5-20"},
 };
 
-bool equalFolded(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) return false;
-  return true;
-}
-
 }  // namespace
 
 std::span<const WellKnownAccount> wellKnownAccounts() { return accounts; }
 
 const WellKnownAccount* findWellKnownName(std::wstring_view name) {
   for (const WellKnownAccount& a : accounts)
-    if (equalFolded(a.name, name)) return &a;
+    if (namesEqual(a.name, name)) return &a;
   return nullptr;
 }
 
 const WellKnownAccount* findWellKnownSid(std::wstring_view sid) {
   for (const WellKnownAccount& a : accounts)
-    if (equalFolded(a.sid, sid)) return &a;
+    if (namesEqual(a.sid, sid)) return &a;
   return nullptr;
 }
 

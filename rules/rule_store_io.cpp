@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "platform/registry.h"  // namesEqual, the one case-insensitive comparison
 #include "platform/text.h"
 #include "rules/path_keywords.h"
 #include "rules/rule.h"
@@ -115,19 +116,12 @@ class KeyReader : public ValueNames {
   std::array<std::uint8_t, 2 * layout::commandLineChars> scratch_;
 };
 
-bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
-  return true;
-}
-
 // Entry number of a value name "CommandLine<k>" (any letter case, k written without leading
 // zeros, as the numbered names are), or 0.
 std::uint64_t commandLineNumber(const std::wstring& valueName) {
   constexpr std::wstring_view prefix = layout::commandLine;
   if (valueName.size() <= prefix.size() || valueName.size() > prefix.size() + 10) return 0;
-  if (!equalsIgnoringCase(std::wstring_view(valueName).substr(0, prefix.size()), prefix)) return 0;
+  if (!namesEqual(std::wstring_view(valueName).substr(0, prefix.size()), prefix)) return 0;
   if (valueName[prefix.size()] == L'0') return 0;
   std::uint64_t k = 0;
   for (std::size_t i = prefix.size(); i < valueName.size(); ++i) {
@@ -225,9 +219,9 @@ int Rule::read() {
 
   std::wstring text;
   if (in.text(layout::type, layout::typeNameValueChars, text)) {
-    if (equalsIgnoringCase(text, layout::typePath))
+    if (namesEqual(text, layout::typePath))
       type_ = RuleType::Path;
-    else if (equalsIgnoringCase(text, layout::typeHash))
+    else if (namesEqual(text, layout::typeHash))
       type_ = RuleType::Hash;
     else
       return -4;
