@@ -163,6 +163,10 @@ class Tour {
     shoot(*sheet, L"wizard-2-application");
     next(*sheet, 2);
     shoot(*sheet, L"wizard-3-command-lines");
+    // Add opens the Get Command Line dialog: each of its three tabs is photographed, then the
+    // dialog is cancelled.
+    answerer_.answerDialog(IDC_COMMAND_LINE, [this](HWND dialog) { commandLineDialogShown(dialog); });
+    click(*sheet, IDC_ADD_COMMAND_LINE);
     next(*sheet, 3);
     shoot(*sheet, L"wizard-4-privileged-groups");
     next(*sheet, 4);
@@ -189,6 +193,31 @@ class Tour {
       if (Tour* self = current(); self != nullptr) self->shootNotice(window);
       PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
+  }
+  // The modal Get Command Line dialog: one picture per tab, a timer tick apart so that each
+  // tab has been drawn, then Cancel.
+  void commandLineDialogShown(HWND dialog) {
+    commandLineTab() = 0;
+    SetTimer(dialog, 2, 400, [](HWND window, UINT, UINT_PTR id, DWORD) {
+      static const wchar_t* const names[] = {L"command-line-processes", L"command-line-applets",
+                                             L"command-line-consoles"};
+      Tour* self = current();
+      int& tab = commandLineTab();
+      if (self != nullptr && !capture(window, self->folder_ + L"\\" + names[tab] + L".bmp")) ++self->failures_;
+      if (++tab == 3) {
+        KillTimer(window, id);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return;
+      }
+      HWND tabs = FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr);
+      SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+      NMHDR change{tabs, 0, static_cast<UINT>(TCN_SELCHANGE)};
+      SendMessageW(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
+    });
+  }
+  static int& commandLineTab() {
+    static int tab = 0;
+    return tab;
   }
   void shootNotice(HWND window) {
     if (!capture(window, folder_ + L"\\notice-ownership-check.bmp")) ++failures_;
