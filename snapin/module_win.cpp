@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/win/system_version.h"
 #include "platform/win/handles.h"
 #include "platform/win/message_box_prompter.h"
 #include "accounts/win/account_picker_win.h"
@@ -25,15 +26,6 @@ LONG locks = 0;
 win::Bitmap smallStrip;
 win::Bitmap largeStrip;
 
-bool isNtFamily() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!GetVersionExW(&info)) return true;
-#pragma GCC diagnostic pop
-  return info.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS;
-}
 
 // Prepared by the runtime's initialisation when the module is loaded.
 const ClipboardFormats formats{
@@ -43,7 +35,7 @@ const ClipboardFormats formats{
     static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_SNAPIN_CLASSID)),
     static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"{2479DB32-5276-11d2-94F5-00C04FB92EC2}")),
 };
-const bool ntFamilyFlag = isNtFamily();
+const bool ntFamilyFlag = win::ntFamily();
 
 }  // namespace
 

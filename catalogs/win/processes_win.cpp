@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/win/handles.h"
+#include "platform/win/system_version.h"
 
 namespace ostrel::catalogs::win {
 namespace {
@@ -112,12 +113,8 @@ bool EnableNamedPrivilege(const wchar_t* name) {
 }
 
 bool EnumerateProcesses(ProcessCallback callback, LPARAM value) {
-  OSVERSIONINFOW version{};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!GetVersionExW(&version)) return false;
-#pragma GCC diagnostic pop
+  if (!ostrel::win::systemVersion()) return false;
+  const OSVERSIONINFOW& version = *ostrel::win::systemVersion();
   const bool nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
   if (nt && version.dwMajorVersion == 4) return enumerateWithPsapi(callback, value);
   if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS || (nt && version.dwMajorVersion > 4))

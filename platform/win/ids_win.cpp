@@ -4,30 +4,16 @@
 
 #include <cstring>
 
+#include "platform/win/system_version.h"
 #include "platform/guid.h"
 #include "platform/trace.h"
 
 namespace ostrel::platform {
 
-namespace {
-// True when GetVersionExW reports a platform other than VER_PLATFORM_WIN32_WINDOWS; decided
-// once per process, as the module does when it is loaded.
-bool ntFamily() {
-  static const bool nt = [] {
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-    if (!GetVersionExW(&info)) return true;  // the platform id stays 0, which is not 1
-    return info.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS;
-  }();
-  return nt;
-}
-
-}  // namespace
-
 Guid newRuleGuid() {
   UUID u{};
   // Both report success or a local-only id (no network address), which is still a valid id.
-  if (ntFamily())
+  if (win::ntFamily())
     (void)UuidCreateSequential(&u);
   else
     (void)UuidCreate(&u);

@@ -36,14 +36,7 @@ TEST_F(WizardSession, AnAdministratorPicksGroupsDeletesOneAndGrantsAPrivilege) {
                         L"group"},
                        {L"Administrators", L"WinNT://BUILTIN/Administrators", L"group"}});
   ASSERT_EQ(S_OK, picker.offer());
-  HSCOPEITEM node = openConsoleAndExpand();
-  View& view = console_->openView();
-  ASSERT_EQ(S_OK, view.select(node));
-  const SheetRequest& sheet = openWizard(node);
-  click(sheet, IDC_PATH_RULE);
-  press(sheet, PSBTN_NEXT);
-  type(sheet, IDC_APPLICATION, L"C:\\Tools\\app.exe");
-  press(sheet, PSBTN_NEXT);
+  const SheetRequest& sheet = pathRuleAtCommandLines(L"C:\\Tools\\app.exe");
   press(sheet, PSBTN_NEXT);
   ASSERT_EQ(3, pageIndex(sheet));
 

@@ -229,6 +229,19 @@ class WizardSession : public AdministratorSession {
     EXPECT_NE(nullptr, sheet.window) << "the wizard was not shown";
     return sheet;
   }
+  // The console opened on the node in one view, and a new path rule for path in the wizard,
+  // standing on its command lines page.
+  const SheetRequest& pathRuleAtCommandLines(const std::wstring& path) {
+    HSCOPEITEM node = openConsoleAndExpand();
+    EXPECT_EQ(S_OK, console_->openView().select(node));
+    const SheetRequest& sheet = openWizard(node);
+    click(sheet, IDC_PATH_RULE);
+    press(sheet, PSBTN_NEXT);
+    type(sheet, IDC_APPLICATION, path);
+    press(sheet, PSBTN_NEXT);
+    EXPECT_EQ(2, pageIndex(sheet));
+    return sheet;
+  }
   static HWND page(const SheetRequest& sheet) { return PropSheet_GetCurrentPageHwnd(sheet.window); }
   static void click(const SheetRequest& sheet, int id) { SendMessageW(GetDlgItem(page(sheet), id), BM_CLICK, 0, 0); }
   static void type(const SheetRequest& sheet, int id, const std::wstring& text) {

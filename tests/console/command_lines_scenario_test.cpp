@@ -107,15 +107,7 @@ TEST_F(WizardSession, AnAdministratorGivesAPathRuleTypedPickedAndRunningCommandL
   } endChild{child.hProcess};
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready.get(), 20000));
 
-  HSCOPEITEM node = openConsoleAndExpand();
-  View& view = console_->openView();
-  ASSERT_EQ(S_OK, view.select(node));
-  const SheetRequest& sheet = openWizard(node);
-  click(sheet, IDC_PATH_RULE);
-  press(sheet, PSBTN_NEXT);
-  type(sheet, IDC_APPLICATION, L"%SystemRoot%\\system32\\mmc.exe");
-  press(sheet, PSBTN_NEXT);
-  ASSERT_EQ(2, pageIndex(sheet));
+  const SheetRequest& sheet = pathRuleAtCommandLines(L"%SystemRoot%\\system32\\mmc.exe");
 
   // Each Add opens the dialog modally; its answer drives it from the steps' window.
   auto add = [&](std::function<void(HWND)> inDialog) {

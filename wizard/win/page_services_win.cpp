@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "catalogs/win/notice_dialog_win.h"
+#include "platform/win/system_version.h"
 #include "catalogs/win/processes.h"
 #include "wizard/win/command_line_dialog_win.h"
 
@@ -14,13 +15,9 @@ UINT_PTR CALLBACK openFileHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 // The full OPENFILENAMEW from system version 5 (and 4.90) on, the shorter older one before.
 DWORD openFileNameSize() {
-  OSVERSIONINFOW version{};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!GetVersionExW(&version)) return sizeof(OPENFILENAMEW);
-#pragma GCC diagnostic pop
-  const bool full = version.dwMajorVersion >= 5 || (version.dwMajorVersion == 4 && version.dwMinorVersion >= 90);
+  const auto& version = ostrel::win::systemVersion();
+  if (!version) return sizeof(OPENFILENAMEW);
+  const bool full = version->dwMajorVersion >= 5 || (version->dwMajorVersion == 4 && version->dwMinorVersion >= 90);
   return full ? sizeof(OPENFILENAMEW) : OPENFILENAME_SIZE_VERSION_400W;
 }
 
