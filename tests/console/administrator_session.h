@@ -9,6 +9,8 @@
 #include <prsht.h>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include "platform/group_policy_host.h"
 #include "platform/win/handles.h"
 #include "resources/product_guids.h"
@@ -105,11 +107,7 @@ class AdministratorSession : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (console_ != nullptr) {
-      EXPECT_EQ(S_OK, console_->close());
-      EXPECT_TRUE(console_->referenceProblems().empty()) << ::testing::PrintToString(console_->referenceProblems());
-      console_.reset();
-    }
+    closeConsole();
     EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
     // With every object released the console may unload the module.
     auto canUnload = exportOf<HRESULT(STDAPICALLTYPE*)()>(GetModuleHandleW(L"osadmmc.dll"), "DllCanUnloadNow");
@@ -143,6 +141,20 @@ class AdministratorSession : public ::testing::Test {
     auto children = console_->childrenOf(Console::computerConfiguration);
     EXPECT_EQ(1u, children.size());
     return children.empty() ? 0 : children.front()->id;
+  }
+
+  // The console closes and must have been given back everything it handed out.
+  void closeConsole() {
+    if (console_ == nullptr) return;
+    EXPECT_EQ(S_OK, console_->close());
+    EXPECT_TRUE(console_->referenceProblems().empty()) << ::testing::PrintToString(console_->referenceProblems());
+    console_.reset();
+  }
+  View& openView() {
+    HRESULT hr = E_FAIL;
+    View& view = console_->openView(&hr);
+    EXPECT_EQ(S_OK, hr);
+    return view;
   }
 
   void expectRows(View& view, const Cells& cells) {
@@ -233,7 +245,7 @@ class WizardSession : public AdministratorSession {
   // standing on its command lines page.
   const SheetRequest& pathRuleAtCommandLines(const std::wstring& path) {
     HSCOPEITEM node = openConsoleAndExpand();
-    EXPECT_EQ(S_OK, console_->openView().select(node));
+    EXPECT_EQ(S_OK, openView().select(node));
     const SheetRequest& sheet = openWizard(node);
     click(sheet, IDC_PATH_RULE);
     press(sheet, PSBTN_NEXT);
@@ -258,6 +270,29 @@ class WizardSession : public AdministratorSession {
   }
   // The position of the page shown now.
   static int pageIndex(const SheetRequest& sheet) { return PropSheet_HwndToIndex(sheet.window, page(sheet)); }
+  // Next up to the finish page, then Finish, which closes the wizard.
+  void finish(const SheetRequest& sheet) {
+    for (int i = pageIndex(sheet); i < 7; ++i) press(sheet, PSBTN_NEXT);
+    EXPECT_EQ(7, pageIndex(sheet));
+    press(sheet, PSBTN_FINISH);
+    EXPECT_TRUE(sheet.closed);
+  }
+  // The next notice is closed with OK, with "Do not show this message again" ticked first if silence.
+  void answerNotice(bool silence) {
+    answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [silence](HWND notice) {
+      if (silence) PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
+      PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    });
+  }
+  // The REG_DWORD that silenced notice n in the user's record (0 for none), removed.
+  static DWORD takeNoticeRecord(int n) {
+    const wchar_t* messages = L"SOFTWARE\\Kelvast\\Ostrel\\Messages";
+    const std::wstring name = L"msg" + std::to_wstring(n);
+    DWORD data = 0, size = sizeof data;
+    if (RegGetValueW(HKEY_CURRENT_USER, messages, name.c_str(), RRF_RT_REG_DWORD, nullptr, &data, &size) != 0) data = 0;
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, messages, name.c_str());
+    return data;
+  }
   std::vector<std::unique_ptr<Rule>> storedRules() {
     std::vector<std::unique_ptr<Rule>> rules;
     RegistryKeyHost host(reg_, scratch_.key());

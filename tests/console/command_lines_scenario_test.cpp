@@ -4,57 +4,23 @@
 // notice about it), and the command line of a process running now. After Finish the store
 // holds exactly the page's list, in the list box's order.
 #include <functional>
-#include <deque>
+#include <utility>
 
 #include "tests/console/administrator_session.h"
 
 namespace ostrel::console {
 namespace {
 
-constexpr wchar_t sleeperArgument[] = L"--sleep-until-killed=";
-
-// The child started by the scenario: it signals the event named after its argument and sleeps
-// until the scenario ends it, so that its command line is there to be picked.
-[[maybe_unused]] const bool sleeper = [] {
-  const wchar_t* at = wcsstr(GetCommandLineW(), sleeperArgument);
-  if (at == nullptr) return false;
-  if (HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, at + wcslen(sleeperArgument)); ready != nullptr)
-    SetEvent(ready);
-  Sleep(120000);
-  ExitProcess(0);
-}();
-
-// Work run from whichever message loop is running on the thread: a dialog opened inside a
-// click is driven from here, not from inside the activation hook that found it.
-class Steps {
- public:
-  Steps() {
-    WNDCLASSW type{};
-    type.lpfnWndProc = procedure;
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.lpszClassName = L"ScenarioSteps";
-    RegisterClassW(&type);  // a second registration in the process fails harmlessly
-    window_ = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, type.hInstance, nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~Steps() { DestroyWindow(window_); }
-  void post(std::function<void()> step) {
-    queue_.push_back(std::move(step));
-    PostMessageW(window_, WM_APP, 0, 0);
-  }
-
- private:
-  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Steps*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message != WM_APP || self == nullptr || self->queue_.empty()) return DefWindowProcW(window, message, wParam, lParam);
-    auto step = std::move(self->queue_.front());
-    self->queue_.pop_front();
-    step();
-    return 0;
-  }
-  HWND window_ = nullptr;
-  std::deque<std::function<void()>> queue_;
-};
+// Runs step from the message loop running then (the modal dialog's), not from inside the
+// activation hook that found the dialog.
+void later(std::function<void()> step) {
+  static std::function<void()> pending;
+  pending = std::move(step);
+  SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::exchange(pending, nullptr)();
+  });
+}
 
 // The Get Command Line dialog's parts: the tab page holding a list, the tab control.
 HWND tabPage(HWND dialog, int listId) {
@@ -81,37 +47,26 @@ void doubleClick(HWND dialog, int listId) {
 }
 void clickOk(HWND dialog) { PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); }
 
-const wchar_t messagesKey[] = L"SOFTWARE\\Kelvast\\Ostrel\\Messages";
-
 TEST_F(WizardSession, AnAdministratorGivesAPathRuleTypedPickedAndRunningCommandLines) {
-  RegDeleteKeyValueW(HKEY_CURRENT_USER, messagesKey, L"msg30");
-  Steps steps;
-  // A child with a command line known to the test, running before the dialog lists processes.
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::wstring event = L"ostrel-scenario-child-" + std::to_wstring(GetCurrentProcessId());
-  const win::Handle ready(CreateEventW(nullptr, TRUE, FALSE, event.c_str()));
-  const std::wstring childLine = L"console_scenario_tests.exe " + std::wstring(sleeperArgument) + event;
-  std::wstring mutableLine = childLine;
+  (void)takeNoticeRecord(30);
+  // A suspended child: its command line is there to be picked until the test ends it.
+  std::wstring childLine = L"cmd.exe /k rem ostrel-scenario-child-" + std::to_wstring(GetCurrentProcessId());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION child{};
-  ASSERT_TRUE(CreateProcessW(self, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+  ASSERT_TRUE(CreateProcessW(nullptr, childLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &startup, &child));
   const win::Handle childProcess(child.hProcess), childThread(child.hThread);
   struct EndChild {
     HANDLE process;
-    ~EndChild() {
-      TerminateProcess(process, 0);
-      WaitForSingleObject(process, 5000);
-    }
+    ~EndChild() { TerminateProcess(process, 0); }
   } endChild{child.hProcess};
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready.get(), 20000));
 
   const SheetRequest& sheet = pathRuleAtCommandLines(L"%SystemRoot%\\system32\\mmc.exe");
 
-  // Each Add opens the dialog modally; its answer drives it from the steps' window.
+  // Each Add opens the dialog modally; its answer drives it from the dialog's own loop.
   auto add = [&](std::function<void(HWND)> inDialog) {
-    answerer_.answerDialog(IDC_COMMAND_LINE, [&steps, inDialog](HWND dialog) { steps.post([=] { inDialog(dialog); }); });
+    answerer_.answerDialog(IDC_COMMAND_LINE, [inDialog](HWND dialog) { later([=] { inDialog(dialog); }); });
     click(sheet, IDC_ADD_COMMAND_LINE);
     EXPECT_EQ(0u, answerer_.dialogsUnanswered()) << "the Get Command Line dialog was shown and answered";
   };
@@ -124,23 +79,18 @@ TEST_F(WizardSession, AnAdministratorGivesAPathRuleTypedPickedAndRunningCommandL
   // Consoles: the first pick shows notice 30, silenced there; the second pick shows nothing.
   add([&](HWND dialog) {
     showTab(dialog, 2);
-    answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [](HWND notice) {
-      PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
-      PostMessageW(notice, WM_COMMAND, IDOK, 0);
-    });
+    answerNotice(true);
     selectRow(dialog, IDC_MMC_LIST, 2);  // Computer Management
     EXPECT_EQ(0u, answerer_.dialogsUnanswered()) << "notice 30 was shown";
     selectRow(dialog, IDC_MMC_LIST, 8);  // Services
     doubleClick(dialog, IDC_MMC_LIST);
   });
-  DWORD data = 0, size = sizeof data;
-  EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, messagesKey, L"msg30", RRF_RT_REG_DWORD, nullptr, &data, &size));
-  RegDeleteKeyValueW(HKEY_CURRENT_USER, messagesKey, L"msg30");
+  EXPECT_EQ(30u, takeNoticeRecord(30));
 
   // Display: once the dialog has closed the page adds the applet's full shell32.dll spelling
   // and shows notice 15.
   add([&](HWND dialog) {
-    answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [](HWND notice) { PostMessageW(notice, WM_COMMAND, IDOK, 0); });
+    answerNotice(false);
     showTab(dialog, 1);
     selectRow(dialog, IDC_CONTROL_PANEL_LIST, 5);
     clickOk(dialog);
@@ -177,10 +127,7 @@ TEST_F(WizardSession, AnAdministratorGivesAPathRuleTypedPickedAndRunningCommandL
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(expected, sorted);
 
-  for (int i = 2; i < 7; ++i) press(sheet, PSBTN_NEXT);
-  ASSERT_EQ(7, pageIndex(sheet));
-  press(sheet, PSBTN_FINISH);
-  EXPECT_TRUE(sheet.closed);
+  finish(sheet);
   const auto rules = storedRules();
   ASSERT_EQ(1u, rules.size());
   std::vector<std::wstring> stored;

@@ -281,9 +281,8 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
     ++request.showCalls;
     request.showWindow = window;
     request.showPage = page;
-    request.discarded = window == -1;
     dataObject.Reset();
-    if (request.discarded || sheet.facet.pages.empty()) {
+    if (window == -1 || sheet.facet.pages.empty()) {
       sheet.facet.discard();
       return S_OK;
     }
@@ -333,7 +332,6 @@ struct ConsoleObjects {
   ConsoleObject scope;
   Object<ImageListFacet> scopeImages;
   std::vector<std::unique_ptr<Object<MenuFacet>>> menus;
-  std::vector<std::unique_ptr<Object<SheetFacet>>> sheets;
   Object<FactoryFacet> nodeManager;
   DWORD nodeManagerCookie = 0;
   std::vector<std::unique_ptr<Object<ProviderFacet>>> providers;
@@ -363,8 +361,8 @@ HRESULT STDMETHODCALLTYPE ProviderFacet::AddPrimaryPages(IUnknown* unknown, BOOL
   // result pane reports to the view that opened it.
   route.window = console.mainWindow();
   if (!scopePane) (void)unknown->QueryInterface(ids::component, reinterpret_cast<void**>(component.GetAddressOf()));
-  r.notifyHandle = createHandle ? reinterpret_cast<LONG_PTR>(&route) : 0;
-  hr = extend->CreatePropertyPages(sheet.facet.get(), r.notifyHandle, dataObject.Get());
+  hr = extend->CreatePropertyPages(sheet.facet.get(), createHandle ? reinterpret_cast<LONG_PTR>(&route) : 0,
+                                   dataObject.Get());
   r.pages = sheet.facet.pages.size();
   return hr;
 }
@@ -494,7 +492,7 @@ LRESULT CALLBACK Console::windowProc(HWND window, UINT message, WPARAM wParam, L
       hr = console->componentData_->Notify(nullptr, MMCN_PROPERTY_CHANGE, TRUE, lParam);
     else if (!scopePane && provider.component != nullptr)
       hr = provider.component->Notify(nullptr, MMCN_PROPERTY_CHANGE, FALSE, lParam);
-    console->propertyChanges.push_back({scopePane, lParam, hr});
+    if (FAILED(hr)) problems.push_back("MMCN_PROPERTY_CHANGE failed");
     return 0;
   }
   problems.push_back("MMCPropertyChangeNotify with a handle the console never gave");
@@ -520,18 +518,27 @@ HRESULT View::properties(std::size_t row) {
   if (row >= rows.size() || component_ == nullptr) return E_UNEXPECTED;
   ComPtr<IDataObject> data;
   HRESULT hr = component_->QueryDataObject(rows[row].lParam, CCT_RESULT, data.GetAddressOf());
-  if (FAILED(hr)) return hr;
+  return FAILED(hr) ? hr : console_.showProperties(component_.Get(), data.Get(), rows[row].lParam, FALSE);
+}
+
+HRESULT Console::properties(HSCOPEITEM item) {
+  ComPtr<IDataObject> data = scopeDataObject(item);
+  return data == nullptr ? E_UNEXPECTED
+                         : showProperties(componentData_.Get(), data.Get(), scopeItem(item)->inserted.lParam, TRUE);
+}
+
+HRESULT Console::showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE cookie, BOOL scopePane) {
   ComPtr<IExtendPropertySheet2> extend;
-  hr = component_->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
-  if (FAILED(hr) || (hr = extend->QueryPagesFor(data.Get())) != S_OK) return hr;
+  HRESULT hr = owner->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
+  if (FAILED(hr) || (hr = extend->QueryPagesFor(data)) != S_OK) return hr;
   ComPtr<IPropertySheetProvider> provider;
-  hr = console_.objects_->nodeManager.facet.get()->CreateInstance(nullptr, ids::propertySheetProvider,
-                                                                  reinterpret_cast<void**>(provider.GetAddressOf()));
+  hr = objects_->nodeManager.facet.get()->CreateInstance(nullptr, ids::propertySheetProvider,
+                                                         reinterpret_cast<void**>(provider.GetAddressOf()));
   if (FAILED(hr)) return hr;
-  hr = provider->CreatePropertySheet(L"Rule Properties", TRUE, rows[row].lParam, data.Get(), 0);
-  if (SUCCEEDED(hr)) hr = provider->AddPrimaryPages(component_.Get(), TRUE, nullptr, FALSE);
-  const HRESULT shown = provider->Show(SUCCEEDED(hr) ? reinterpret_cast<LONG_PTR>(console_.mainWindow()) : -1, 0);
-  return FAILED(hr) ? hr : shown;
+  hr = provider->CreatePropertySheet(L"Properties", TRUE, cookie, data, 0);
+  if (SUCCEEDED(hr)) hr = provider->AddPrimaryPages(owner, TRUE, nullptr, scopePane);
+  const HRESULT shown = provider->Show(SUCCEEDED(hr) ? reinterpret_cast<LONG_PTR>(mainWindow_) : -1, 0);
+  return hr != S_OK ? hr : shown;
 }
 
 HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
@@ -640,21 +647,6 @@ HRESULT Console::command(HSCOPEITEM item, long commandId) {
   return data != nullptr && extend != nullptr ? extend->Command(commandId, data.Get()) : E_UNEXPECTED;
 }
 
-Console::PageRequest Console::requestPropertyPages(HSCOPEITEM item) {
-  PageRequest request;
-  auto& sheets = objects_->sheets;
-  sheets.push_back(std::make_unique<Object<SheetFacet>>(
-      ids::propertySheetCallback, "property sheet " + std::to_string(sheets.size() + 1) + " IPropertySheetCallback"));
-  ComPtr<IDataObject> data = scopeDataObject(item);
-  auto extend = extension<IExtendPropertySheet2>(ids::extendPropertySheet2);
-  if (data == nullptr || extend == nullptr) return request;
-  request.queryPagesFor = extend->QueryPagesFor(data.Get());
-  // The handle the console would give for MMCPropertyChangeNotify; never used by a sheet not shown.
-  request.createPropertyPages = extend->CreatePropertyPages(sheets.back()->facet.get(), 0x0C0FFEE0, data.Get());
-  request.pagesAdded = sheets.back()->facet.pages.size();
-  return request;
-}
-
 HRESULT Console::offerSheetProvider() {
   if (objects_->nodeManagerCookie != 0) return S_OK;
   return CoRegisterClassObject(ids::nodeManager, objects_->nodeManager.facet.get(), CLSCTX_INPROC_SERVER,
@@ -703,19 +695,8 @@ std::vector<std::string> Console::referenceProblems() const {
   for (const auto& v : views_)
     objects.insert(objects.end(), {&v->objects_->object, &v->objects_->verbs, &v->objects_->images});
   for (const auto& m : objects_->menus) objects.push_back(m.get());
-  for (const auto& s : objects_->sheets) objects.push_back(s.get());
   for (const auto& p : objects_->providers) objects.insert(objects.end(), {p.get(), &p->facet.sheet});
-  std::vector<std::string> out;
-  for (const ComIdentity* o : objects) {
-    for (const auto& [iid, facet] : o->facets()) {
-      if (facet->references() != 0)
-        out.push_back(facet->name() + ": " + std::to_string(facet->references()) + " reference(s) never released");
-      if (facet->doubleReleases() != 0)
-        out.push_back(facet->name() + ": released " + std::to_string(facet->doubleReleases()) +
-                      " time(s) more than referenced");
-    }
-  }
-  return out;
+  return console::referenceProblems(objects);
 }
 
 }  // namespace ostrel::console

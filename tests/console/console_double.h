@@ -54,8 +54,8 @@ class EditorNode : public ComIdentity {
   bool offered(const IID& iid) const override { return machineRoot_ != nullptr || !IsEqualIID(iid, ids::gpeInformation); }
 
  private:
-  struct Data : Counted<IDataObject> {
-    explicit Data(EditorNode& n) : Counted(n, "editor IDataObject"), node(n) {}
+  struct Data : DataObjectStubs {
+    explicit Data(EditorNode& n) : DataObjectStubs(n, "editor IDataObject"), node(n) {}
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override {
       if (format == nullptr || medium == nullptr) return E_POINTER;
       wchar_t name[256] = {};
@@ -66,14 +66,6 @@ class EditorNode : public ComIdentity {
       GlobalUnlock(medium->hGlobal);
       return S_OK;
     }
-    OSTREL_STUB(GetData, (FORMATETC*, STGMEDIUM*))
-    OSTREL_STUB(QueryGetData, (FORMATETC*))
-    OSTREL_STUB(GetCanonicalFormatEtc, (FORMATETC*, FORMATETC*))
-    OSTREL_STUB(SetData, (FORMATETC*, STGMEDIUM*, BOOL))
-    OSTREL_STUB(EnumFormatEtc, (DWORD, IEnumFORMATETC**))
-    OSTREL_STUB(DAdvise, (FORMATETC*, DWORD, IAdviseSink*, DWORD*))
-    OSTREL_STUB(DUnadvise, (DWORD))
-    OSTREL_STUB(EnumDAdvise, (IEnumSTATDATA**))
     EditorNode& node;
   };
 
@@ -140,19 +132,16 @@ struct SheetRequest {
   MMC_COOKIE cookie = 0;
   DWORD options = 0;
   // AddPrimaryPages: whether its unknown is the snap-in's IComponentData, its arguments,
-  // GetWatermarks (asked for new-style wizards), the handle given to CreatePropertyPages (0
-  // without bCreateHandle) and the pages added.
+  // GetWatermarks (asked for new-style wizards) and the pages added.
   bool fromComponentData = false;
   BOOL createHandle = FALSE, scopePane = FALSE, stretch = TRUE;
   HWND notifyWindow = nullptr;
   HRESULT watermarks = E_FAIL;
   HBITMAP watermark = nullptr, header = nullptr;
-  LONG_PTR notifyHandle = 0;
   std::size_t pages = 0;
-  // Show; discarded for Show(-1), which throws the sheet begun away.
+  // Show (a window of -1 throws the sheet begun away).
   int showCalls = 0, showPage = -1;
   LONG_PTR showWindow = 0;
-  bool discarded = false;
   // The real modeless sheet Show made from the pages (comctl32), until it closes.
   HWND window = nullptr;
   bool closed = false;
@@ -160,7 +149,7 @@ struct SheetRequest {
 
 class Console;
 struct ViewObjects;     // the console objects one view hands to its IComponent
-struct ConsoleObjects;  // the scope pane's, the menus', the sheets' and the sheet providers'
+struct ConsoleObjects;  // the scope pane's, the menus', the node manager's and its sheet providers'
 
 // One console view (an IComponent of the snap-in) with its result pane.
 class View {
@@ -238,27 +227,16 @@ class Console {
   std::vector<MenuItem> contextMenu(HSCOPEITEM item, LONG allowed, HRESULT* result = nullptr);
   // The administrator chooses a context-menu command of a scope item.
   HRESULT command(HSCOPEITEM item, long commandId);
-  // The Properties request for a scope item: QueryPagesFor, then CreatePropertyPages.
-  struct PageRequest {
-    HRESULT queryPagesFor = E_FAIL;
-    HRESULT createPropertyPages = E_FAIL;
-    std::size_t pagesAdded = 0;
-  };
-  PageRequest requestPropertyPages(HSCOPEITEM item);
-  // Registers the console's property-sheet provider (CLSID_NodeManager) in this process; without
-  // it, creating one fails as under plain Wine. It gathers pages and records Show, showing nothing.
+  // The Properties verb on a scope item, as View::properties on a row.
+  HRESULT properties(HSCOPEITEM item);
+  // Registers the console's property-sheet provider (CLSID_NodeManager) in this process, for
+  // the snap-in's own requests; without it, creating one fails as under plain Wine.
   HRESULT offerSheetProvider();
   [[nodiscard]] std::vector<const SheetRequest*> sheetRequests() const;
 
-  // Page notices posted to the console's window, delivered by pumpMessages() with
-  // MMCN_PROPERTY_CHANGE to IComponentData (scope-pane sheets) or the sheet's IComponent.
-  // The loop also destroys a modeless sheet once it has closed (no current page left).
-  struct PropertyChange {
-    bool scopePane;
-    LPARAM param;
-    HRESULT result;
-  };
-  std::vector<PropertyChange> propertyChanges;
+  // Delivers page notices posted to the console's window with MMCN_PROPERTY_CHANGE to
+  // IComponentData (scope-pane sheets) or the sheet's IComponent (a failure is a problem), and
+  // destroys a modeless sheet once it has closed (no current page left).
   void pumpMessages();
 
   // Every IComponent::Destroy and final Release, then IComponentData's. Answers the first failure.
@@ -278,6 +256,9 @@ class Console {
   ComPtr<IDataObject> scopeDataObject(HSCOPEITEM item);
   template <class Extension>
   ComPtr<Extension> extension(const IID& iid);
+  // QueryPagesFor of owner; if S_OK, a sheet of the provider with owner's pages, shown. Answers
+  // the first answer that is not S_OK.
+  HRESULT showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE cookie, BOOL scopePane);
 
   EditorNode& editor_;
   HWND mainWindow_ = nullptr;

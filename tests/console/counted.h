@@ -84,6 +84,35 @@ class Counted : public I, public Facet {
   ComIdentity& owner_;
 };
 
+// An IDataObject whose methods are reported stubs but for those a facet overrides.
+struct DataObjectStubs : Counted<IDataObject> {
+  using Counted::Counted;
+  OSTREL_STUB(GetData, (FORMATETC*, STGMEDIUM*))
+  OSTREL_STUB(GetDataHere, (FORMATETC*, STGMEDIUM*))
+  OSTREL_STUB(QueryGetData, (FORMATETC*))
+  OSTREL_STUB(GetCanonicalFormatEtc, (FORMATETC*, FORMATETC*))
+  OSTREL_STUB(SetData, (FORMATETC*, STGMEDIUM*, BOOL))
+  OSTREL_STUB(EnumFormatEtc, (DWORD, IEnumFORMATETC**))
+  OSTREL_STUB(DAdvise, (FORMATETC*, DWORD, IAdviseSink*, DWORD*))
+  OSTREL_STUB(DUnadvise, (DWORD))
+  OSTREL_STUB(EnumDAdvise, (IEnumSTATDATA**))
+};
+
+// Interfaces of the objects still referenced or released more often than referenced.
+inline std::vector<std::string> referenceProblems(const std::vector<const ComIdentity*>& objects) {
+  std::vector<std::string> out;
+  for (const ComIdentity* o : objects) {
+    for (const auto& [iid, facet] : o->facets()) {
+      if (facet->references() != 0)
+        out.push_back(facet->name() + ": " + std::to_string(facet->references()) + " reference(s) never released");
+      if (facet->doubleReleases() != 0)
+        out.push_back(facet->name() + ": released " + std::to_string(facet->doubleReleases()) +
+                      " time(s) more than referenced");
+    }
+  }
+  return out;
+}
+
 // An object with one counted interface, implemented by facet class F.
 template <class F>
 struct Object : ComIdentity {

@@ -33,8 +33,8 @@ HGLOBAL selectionBlock(const std::vector<PickedEntry>& entries) {
   return block;
 }
 
-struct DataFacet : Counted<IDataObject> {
-  DataFacet(ComIdentity& o, std::string name, ObjectPicker& p) : Counted(o, std::move(name)), picker(p) {}
+struct DataFacet : DataObjectStubs {
+  DataFacet(ComIdentity& o, std::string name, ObjectPicker& p) : DataObjectStubs(o, std::move(name)), picker(p) {}
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
     if (format == nullptr || medium == nullptr) return E_POINTER;
     if (format->cfFormat != RegisterClipboardFormatW(CFSTR_DSOP_DS_SELECTION_LIST) || !(format->tymed & TYMED_HGLOBAL))
@@ -44,14 +44,6 @@ struct DataFacet : Counted<IDataObject> {
     medium->hGlobal = selectionBlock(picker.selection);
     return medium->hGlobal != nullptr ? S_OK : E_OUTOFMEMORY;
   }
-  OSTREL_STUB(GetDataHere, (FORMATETC*, STGMEDIUM*))
-  OSTREL_STUB(QueryGetData, (FORMATETC*))
-  OSTREL_STUB(GetCanonicalFormatEtc, (FORMATETC*, FORMATETC*))
-  OSTREL_STUB(SetData, (FORMATETC*, STGMEDIUM*, BOOL))
-  OSTREL_STUB(EnumFormatEtc, (DWORD, IEnumFORMATETC**))
-  OSTREL_STUB(DAdvise, (FORMATETC*, DWORD, IAdviseSink*, DWORD*))
-  OSTREL_STUB(DUnadvise, (DWORD))
-  OSTREL_STUB(EnumDAdvise, (IEnumSTATDATA**))
   ObjectPicker& picker;
 };
 
@@ -112,14 +104,7 @@ HRESULT ObjectPicker::offer() {
 }
 
 std::vector<std::string> ObjectPicker::referenceProblems() const {
-  std::vector<std::string> out;
-  for (const ComIdentity* o : std::initializer_list<const ComIdentity*>{&parts_->data, &parts_->picker}) {
-    for (const auto& [iid, facet] : o->facets()) {
-      if (facet->references() != 0) out.push_back(facet->name() + ": " + std::to_string(facet->references()) + " held");
-      if (facet->doubleReleases() != 0) out.push_back(facet->name() + ": released too often");
-    }
-  }
-  return out;
+  return console::referenceProblems({&parts_->data, &parts_->picker});
 }
 
 }  // namespace ostrel::console

@@ -29,9 +29,8 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
                        item.lParam != 0, item.relativeID, item.ID));
   HRESULT hr = E_FAIL;
   int image = -1;
-  EXPECT_EQ(nodeName, console.scopeText(node, &hr, &image));
-  EXPECT_EQ(S_FALSE, hr);
-  EXPECT_EQ(2, image);
+  const std::wstring text = console.scopeText(node, &hr, &image);
+  EXPECT_EQ(std::tuple(nodeName, S_FALSE, 2), std::tuple(text, hr, image));
   // The rules were loaded through the editor once, after the editor's data object was asked
   // for its node type.
   EXPECT_EQ((std::vector<DWORD>{GPO_SECTION_MACHINE}), editor_->sectionsAsked);
@@ -59,11 +58,8 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   EXPECT_EQ(missing, console.command(node, wizardCommand));
 
   // Two views list the rules in store order, with the node's images in their result panes.
-  HRESULT opened = E_FAIL;
-  View& first = console.openView(&opened);
-  EXPECT_EQ(S_OK, opened);
-  View& second = console.openView(&opened);
-  EXPECT_EQ(S_OK, opened);
+  View& first = openView();
+  View& second = openView();
   for (View* view : {&first, &second}) {
     EXPECT_EQ(S_OK, view->select(node));
     expectRows(*view, policy_.cells);
@@ -72,10 +68,10 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   }
 
   // The node has no properties, no double-click action, no result view of its own and no children.
-  const Console::PageRequest pages = console.requestPropertyPages(node);
-  EXPECT_EQ(S_OK, pages.queryPagesFor);
-  EXPECT_EQ(S_FALSE, pages.createPropertyPages);
-  EXPECT_EQ(0u, pages.pagesAdded);
+  // (QueryPagesFor says yes, so a sheet is begun; CreatePropertyPages adds nothing.)
+  EXPECT_EQ(S_FALSE, console.properties(node));
+  ASSERT_EQ(1u, console.sheetRequests().size());
+  EXPECT_EQ(0u, console.sheetRequests()[0]->pages);
   EXPECT_EQ(S_FALSE, first.notifyScope(node, MMCN_DBLCLICK, 0, 0));
   LPOLESTR viewType = nullptr;
   long viewOptions = -1;
@@ -101,9 +97,8 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   EXPECT_EQ(S_OK, first.component()->Notify(nullptr, MMCN_VIEW_CHANGE, node, 7));
   EXPECT_TRUE(first.log.empty());
   // The console asks a row's image with its first cell.
-  EXPECT_EQ(policy_.cells[0][0], first.cell(0, 0, &hr, &image));
-  EXPECT_EQ(S_OK, hr);
-  EXPECT_EQ(2, image);
+  const std::wstring cell = first.cell(0, 0, &hr, &image);
+  EXPECT_EQ(std::tuple(policy_.cells[0][0], S_OK, 2), std::tuple(cell, hr, image));
   // Looking changed nothing in the policy.
   expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
   EXPECT_TRUE(editor_->policyChanges.empty());
@@ -113,18 +108,20 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   ASSERT_EQ(S_OK, first.selectRow(1));
   EXPECT_EQ((std::set<int>{MMC_VERB_DELETE, MMC_VERB_PROPERTIES}), first.enabledVerbs);
   EXPECT_TRUE(second.enabledVerbs.empty());
-  answerer_.answerNext(IDNO);
-  first.log.clear();
-  EXPECT_EQ(S_OK, first.deleteRow(1));
-  expectBox(0, deleteQuestion(IDNO));
+  auto deleteSecondRow = [&](int answer) {
+    answerer_.answerNext(answer);
+    first.log.clear();
+    EXPECT_EQ(S_OK, first.deleteRow(1));
+    expectBox(answerer_.seen.size() - 1, deleteQuestion(answer));
+  };
+  deleteSecondRow(IDNO);
   EXPECT_EQ(first.log.end(), std::find(first.log.begin(), first.log.end(), L"DeleteItem 0"))
       << "No must leave the row in place";
   // Every view was asked to show the node again and lists the same rules; the store was
   // rewritten with them all the same.
   ASSERT_EQ(1u, console.viewChanges.size());
-  EXPECT_EQ(nullptr, console.viewChanges[0].dataObject);
-  EXPECT_EQ(node, console.viewChanges[0].data);
-  EXPECT_EQ(viewRefreshHint, console.viewChanges[0].hint);
+  const ViewChange& change = console.viewChanges[0];
+  EXPECT_EQ(std::tuple(nullptr, node, viewRefreshHint), std::tuple(change.dataObject, change.data, change.hint));
   expectRows(first, policy_.cells);
   expectRows(second, policy_.cells);
   expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
@@ -132,10 +129,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
 
   // The same answered Yes: the row goes from its pane before the views are refreshed, and the
   // rule from both views and from the policy.
-  answerer_.answerNext(IDYES);
-  first.log.clear();
-  EXPECT_EQ(S_OK, first.deleteRow(1));
-  expectBox(1, deleteQuestion(IDYES));
+  deleteSecondRow(IDYES);
   auto removed = std::find(first.log.begin(), first.log.end(), L"DeleteItem 0");
   EXPECT_TRUE(removed != first.log.end() && removed < std::find(first.log.begin(), first.log.end(), L"MMCN_VIEW_CHANGE"));
   ASSERT_EQ(2u, console.viewChanges.size());
@@ -152,9 +146,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   EXPECT_EQ(S_OK, second.close());
   EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
   second.log.clear();
-  answerer_.answerNext(IDYES);
-  EXPECT_EQ(S_OK, first.deleteRow(1));
-  expectBox(2, deleteQuestion(IDYES));
+  deleteSecondRow(IDYES);
   EXPECT_TRUE(second.log.empty()) << "a closed view gets no view change";
   expectRows(first, {policy_.cells[0]});
   expectRuleKeys({policy_.pathKeys[0]}, {});
@@ -177,17 +169,13 @@ TEST_F(AdministratorSession, ANodeWithoutAReachablePolicyIsThereAndEmpty) {
     SCOPED_TRACE(withPolicy ? "GetRegistryKey fails" : "no IGPEInformation");
     if (withPolicy) answerer_.answerNext(IDOK);
     HSCOPEITEM node = openConsoleAndExpand(withPolicy, E_ACCESSDENIED);
-    EXPECT_EQ(0x6Eu, console_->scopeItem(node)->inserted.mask);
-    EXPECT_EQ(nodeName, console_->scopeText(node));
-    View& view = console_->openView();
+    View& view = openView();
     EXPECT_EQ(S_OK, view.select(node));
     expectRows(view, {});
     EXPECT_EQ(withPolicy ? 1u : 0u, editor_->sectionsAsked.size());
     ASSERT_EQ(withPolicy ? 1u : 0u, answerer_.seen.size());
     if (withPolicy) expectBox(0, policyError(E_ACCESSDENIED));
-    EXPECT_EQ(S_OK, console_->close());
-    EXPECT_TRUE(console_->referenceProblems().empty()) << ::testing::PrintToString(console_->referenceProblems());
-    console_.reset();
+    closeConsole();
   }
 }
 
@@ -232,7 +220,7 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
 
   // Two data objects of one item compare equal, also one from a view; the editor's does not,
   // and is no item of the snap-in's for a view either.
-  View& view = console_->openView();
+  View& view = openView();
   ComPtr<IDataObject> again = console_->scopeDataObject(node), fromView;
   ASSERT_EQ(S_OK, view.component()->QueryDataObject(console_->scopeItem(node)->inserted.lParam, CCT_RESULT,
                                                     fromView.GetAddressOf()));
@@ -259,7 +247,7 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
 
 TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   HSCOPEITEM node = openConsoleAndExpand();
-  View& view = console_->openView();
+  View& view = openView();
   ASSERT_EQ(S_OK, view.select(node));
 
   // A path rule, with a detour: Next without a type, Back with a half-typed path, the type
@@ -298,17 +286,10 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   type(first, IDC_APPLICATION, L"C:\\Tools\\app.exe");
   click(first, IDC_RECURSIVE);
   // Ticking Ownership Check shows notice 5 once; "Do not show this message again" silences it.
-  answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [](HWND notice) {
-    PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
-    PostMessageW(notice, WM_COMMAND, IDOK, 0);
-  });
+  answerNotice(true);
   click(first, IDC_OWNERSHIP_CHECK);
   EXPECT_EQ(0u, answerer_.dialogsUnanswered()) << "the notice was shown";
-  DWORD valueType = 0, data = 0, size = sizeof data;
-  EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Kelvast\\Ostrel\\Messages", L"msg5",
-                                        RRF_RT_ANY, &valueType, &data, &size));
-  EXPECT_EQ(std::pair(DWORD{REG_DWORD}, DWORD{5}), std::pair(valueType, data));
-  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Kelvast\\Ostrel\\Messages", L"msg5");
+  EXPECT_EQ(5u, takeNoticeRecord(5));
   click(first, IDC_OWNERSHIP_CHECK);  // unticked: no notice
   press(first, PSBTN_BACK);
   answerer_.answerNext(IDNO);
@@ -325,13 +306,8 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   EXPECT_EQ(2u, editor_->policyChanges.size()) << "and stores it once (two PolicyChanged calls)";
 
   // A hash rule from a file picked in the open-file dialog.
-  wchar_t temp[MAX_PATH] = {};
-  const std::wstring file = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"ostrel_wizard_abc.exe";
-  {
-    win::Handle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(out.get(), "abc", 3, &written, nullptr));
-  }
+  const std::wstring file = (std::filesystem::temp_directory_path() / L"ostrel_wizard_abc.exe").wstring();
+  std::ofstream(std::filesystem::path(file), std::ios::binary) << "abc";
   const SheetRequest& second = openWizard(node);
   click(second, IDC_HASH_RULE);
   press(second, PSBTN_NEXT);
@@ -343,10 +319,9 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   click(second, IDC_BROWSE);
   EXPECT_EQ(0u, answerer_.dialogsUnanswered());
   EXPECT_EQ(L"0xa9993e364706816aba3e25717850c26c9cd0d89d", text(second, IDC_APPLICATION));
-  for (int i = 1; i < 7; ++i) press(second, PSBTN_NEXT);
-  press(second, PSBTN_FINISH);
+  finish(second);
   ASSERT_EQ(2u, view.rows.size());
-  DeleteFileW(file.c_str());
+  std::filesystem::remove(file);
 
   // Cancel on a page leaves the list and the store as they are.
   const SheetRequest& third = openWizard(node);
