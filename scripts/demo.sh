@@ -2,7 +2,8 @@
 # The main job on its embedded default: builds ostrel-policy and uses it on a fresh GPO folder
 # in the build tree, as an administrator would: a hash rule for a small program that this
 # script writes, a path rule with command lines and its own accounts and privileges, then
-# the list of rules and what the folder holds.
+# the list of rules, the policy exported to a JSON file and applied to a second folder, and
+# what the folder holds.
 # OSTREL_BUILD_DIR chooses the build tree (default build/native).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,6 +37,9 @@ step --gpo "$gpo" add-path '%ProgramFiles%\Acme\Updater\*.exe' --ownership-check
   --user 'CORP\Helpdesk=S-1-5-21-1004336348-1177238915-682003330-1105,domain' \
   --sid-to-delete 'BUILTIN\Guests=S-1-5-32-546'
 step --gpo "$gpo" list
+step --gpo "$gpo" export "$build/demo/policy.json"
+step --gpo "$build/demo/copy" import "$build/demo/policy.json"
+step --gpo "$build/demo/copy" import "$build/demo/policy.json"
 
 printf '\n%s:\n' "$gpo/gpt.ini"
 tr -d '\r' < "$gpo/gpt.ini"

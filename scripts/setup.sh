@@ -7,7 +7,8 @@ set -euo pipefail
 exec 9>/tmp/ostrel-setup.lock
 flock 9
 
-native_pkgs=(cmake g++ make ninja-build libcrypto++-dev googletest libgtest-dev libgmock-dev
+native_pkgs=(cmake g++ make ninja-build libcrypto++-dev libcli11-dev nlohmann-json3-dev
+             googletest libgtest-dev libgmock-dev
              libbenchmark-dev uuid-dev python3 clang libclang-rt-14-dev)
 windows_pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
               wine wine64 dpkg-dev xvfb wixl msitools)

@@ -1,6 +1,7 @@
 // The built ostrel-policy program end to end on a temporary GPO folder: exit codes, output,
 // messages, and gpt.ini.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -8,6 +9,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include <filesystem>
 #include <string>
@@ -17,6 +19,7 @@ namespace ostrel {
 namespace {
 
 namespace fs = std::filesystem;
+using Json = nlohmann::json;
 
 struct Result {
   int code = -1;
@@ -72,7 +75,7 @@ class PolicyTool : public ::testing::Test {
 TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
   Result help = run({"--help"});
   EXPECT_EQ(0, help.code);
-  EXPECT_NE(std::string::npos, help.out.find("Usage: ostrel-policy --gpo DIR COMMAND"));
+  EXPECT_NE(std::string::npos, help.out.find("Usage: ostrel-policy [OPTIONS] SUBCOMMAND"));
   EXPECT_EQ("", help.err);
   const std::vector<std::vector<std::string>> cases = {
       {},
@@ -92,6 +95,9 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
       {"--gpo", "x", "add-path", "a.exe", "--command-line="},
       {"--gpo", "x", "delete"},
       {"--gpo", "x", "--gpo", "y", "list"},
+      {"--gpo", "x", "export"},
+      {"--gpo", "x", "import", "a.json", "--recursive"},
+      {"--gpo", "x", "catalog", "applets"},
   };
   for (const auto& args : cases) {
     std::vector<std::string> inDir = args;
@@ -189,17 +195,17 @@ TEST_F(PolicyTool, AddListAndDeleteEndToEnd) {
   // JSON listing shows of it.
   Result j = runGpo({"list", "--json"});
   ASSERT_EQ(0, j.code);
-  for (const char* part :
-       {"\"storedPath\": \"?r?o*p\\\\App\\\\*.exe\"",
-        "\"privilegedGroups\": [{\"username\": \"Admins\", \"domain\": \"CORP\", \"sid\": \"S-1-5-21-7-512\", "
-        "\"isDomain\": true}]",
-        "\"authorizedUsers\": [{\"username\": \"Ops\", \"domain\": \"CORP\", \"sid\": \"S-1-5-21-7-1001\", "
-        "\"isDomain\": true}, {\"username\": \"Local\", \"domain\": \"PC\", \"sid\": \"S-1-5-21-8-1002\", "
-        "\"isDomain\": false}]",
-        "\"sidsToDelete\": [{\"username\": \"Guests\", \"domain\": \"BUILTIN\", \"sid\": \"S-1-5-32-546\", "
-        "\"isDomain\": false}]",
-        "\"privileges\": [\"SeDebugPrivilege\"]"})
-    EXPECT_NE(std::string::npos, j.out.find(part)) << part;
+  const Json rules = Json::parse(j.out);
+  ASSERT_EQ(2u, rules.size());
+  EXPECT_EQ("?r?o*p\\App\\*.exe", rules[0]["storedPath"]);
+  EXPECT_EQ(Json::parse(R"([{"username": "Admins", "domain": "CORP", "sid": "S-1-5-21-7-512", "isDomain": true}])"),
+            rules[0]["privilegedGroups"]);
+  EXPECT_EQ(Json::parse(R"([{"username": "Ops", "domain": "CORP", "sid": "S-1-5-21-7-1001", "isDomain": true},
+                            {"username": "Local", "domain": "PC", "sid": "S-1-5-21-8-1002", "isDomain": false}])"),
+            rules[0]["authorizedUsers"]);
+  EXPECT_EQ(Json::parse(R"([{"username": "Guests", "domain": "BUILTIN", "sid": "S-1-5-32-546", "isDomain": false}])"),
+            rules[1]["sidsToDelete"]);
+  EXPECT_EQ(Json::array({"SeDebugPrivilege"}), rules[1]["privileges"]);
 
   Result d = runGpo({"delete", hashId});
   ASSERT_EQ(0, d.code) << d.err;
@@ -244,14 +250,10 @@ TEST_F(PolicyTool, CommandLinesAsTheWizardKeepsThemAndTheCatalogs) {
   ASSERT_EQ(0, a.code) << a.err;
   EXPECT_EQ(0u, a.err.find("Warning: to achieve compatibility")) << a.err;
   EXPECT_NE(std::string::npos, a.err.find("\nWarning: the applet you have selected requires")) << a.err;
-  const std::string json = runGpo({"list", "--json"}).out;
   const std::string full =
-      "\"\\\"%SystemRoot%\\\\system32\\\\rundll32.exe\\\" %SystemRoot%\\\\system32\\\\shell32.dll,Control_RunDLL "
-      "\\\"%SystemRoot%\\\\System32\\\\timedate.cpl\\\"\"";
-  const std::string typed =
-      "\"\\\"%SystemRoot%\\\\system32\\\\rundll32.exe\\\" shell32.dll,Control_RunDLL "
-      "\\\"%SystemRoot%\\\\System32\\\\timedate.cpl\\\"\"";
-  EXPECT_NE(std::string::npos, json.find("\"commandLines\": [" + full + ", " + typed + ", \"A /y\", \"b /x\"]")) << json;
+      "\"%SystemRoot%\\system32\\rundll32.exe\" %SystemRoot%\\system32\\shell32.dll,Control_RunDLL "
+      "\"%SystemRoot%\\System32\\timedate.cpl\"";
+  EXPECT_EQ(Json::array({full, dateTime, "A /y", "b /x"}), Json::parse(runGpo({"list", "--json"}).out)[0]["commandLines"]);
 
   Result c = run({"catalog", "consoles"});
   ASSERT_EQ(0, c.code) << c.err;
@@ -335,6 +337,82 @@ TEST_F(PolicyTool, ListingsEscapeControlCharacters) {
   ASSERT_EQ(0, runGpo({"add-path", "C:\\\x1b]0;owned\x07\nforged\trow.exe"}).code);
   EXPECT_NE(std::string::npos, runGpo({"list"}).out.find("C:\\\\x1b]0;owned\\x07\\x0aforged\\x09row.exe\tPath"));
   EXPECT_NE(std::string::npos, runGpo({"list", "--json"}).out.find("C:\\\\\\u001b]0;owned\\u0007\\nforged\\trow.exe"));
+}
+
+}  // namespace
+}  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+// A policy kept as a file: export, import into another folder, import again, and what a
+// changed file gets.
+TEST_F(PolicyTool, ExportAndImportKeepEveryFieldAndRefuseWhatAddWouldRefuse) {
+  const fs::path app = dir_ / "app.exe", file = dir_ / "policy.json";
+  std::ofstream(app) << "abc";
+  ASSERT_EQ(0, runGpo({"add-hash", app.string(), "--command-line", "app.exe /a", "--privilege", "SeDebugPrivilege",
+                       "--sid-to-delete", "Guests"}).code);
+  ASSERT_EQ(0, runGpo({"add-path", "%ProgramFiles%\\App\\*.exe", "--recursive", "--ownership-check", "--user",
+                       "CORP\\Ops=S-1-5-21-7-1001,domain"}).code);
+  ASSERT_EQ(0, runGpo({"export", file.string()}).code);
+  const std::string exported = slurp(file);
+  EXPECT_EQ(runGpo({"list", "--json"}).out, exported);
+
+  const std::string other = (dir_ / "other").string();
+  Result i = run({"--gpo", other, "import", file.string()});
+  ASSERT_EQ(0, i.code) << i.err;
+  EXPECT_EQ("imported 2 rules, replacing 0\n", i.out);
+  EXPECT_EQ(exported, run({"--gpo", other, "list", "--json"}).out);
+  // The same file again changes nothing, not even the version clients compare.
+  EXPECT_EQ("unchanged: the policy holds exactly these 2 rules\n", run({"--gpo", other, "import", file.string()}).out);
+  EXPECT_NE(std::string::npos, slurp(fs::path(other) / "gpt.ini").find("Version=1\r\n"));
+
+  // A hand-written rule: derived fields left out, accounts as the options write them.
+  const Json handWritten = Json::parse(R"([{"id": "{6B1F3C52-0000-4D27-9A31-5C2E71B04F18}", "type": "Path",
+      "pathPattern": "C:\\Tools\\x.exe", "authorizedUsers": ["Everyone", "CORP\\Ops=S-1-5-21-7-1001,domain"]}])");
+  std::ofstream(file) << handWritten.dump();
+  ASSERT_EQ(0, runGpo({"import", file.string()}).code);
+  const Json imported = Json::parse(runGpo({"list", "--json"}).out);
+  ASSERT_EQ(1u, imported.size());
+  EXPECT_EQ("C:\\Tools\\x.exe", imported[0]["storedPath"]);
+  EXPECT_EQ(2u, imported[0]["authorizedUsers"].size());
+  EXPECT_TRUE(imported[0]["privilegedGroups"].empty());
+
+  const std::string pol = slurp(gpo_ / "Machine" / "Registry.pol");
+  const Json good = Json::parse(exported);
+  struct Case {
+    std::function<void(Json&)> change;
+    std::string message;
+  } cases[] = {
+      {[](Json& d) { d[1]["id"] = d[0]["id"]; }, "rule 2 has the id {"},
+      {[](Json& d) { d[0]["Hash"] = ""; }, "rule 1 has an unknown field \"Hash\""},
+      {[](Json& d) { d[0]["type"] = "None"; }, "has a \"type\" other than"},
+      {[](Json& d) { d[1]["hash"] = "0xa9993e364706816aba3e25717850c26c9cd0d89g"; }, "40 hexadecimal digits"},
+      {[](Json& d) { d[0]["recursive"] = false; }, "has a \"storedPath\" that disagrees"},
+      {[](Json& d) { d[0]["pathPattern"] = "C:\\a\\*\\b.exe"; d[0].erase("storedPath"); },
+       "Invalid Path: a path rule cannot contain"},
+      {[](Json& d) { d[1]["authorizedUsers"] = Json::array(); }, "Invalid number of users / groups."},
+      {[](Json& d) { d[1]["privileges"].push_back("SeDebugPrivilege"); }, "privilege SeDebugPrivilege given twice"},
+      {[](Json& d) { d[1]["sidsToDelete"][0]["sid"] = "S-1-x"; }, "'S-1-x' is not a SID"},
+      {[](Json& d) { d[1]["commandLines"].push_back(std::string(513, 'c')); }, "cannot exceed 512 characters"},
+      {[](Json& d) { d = d[0]; }, "the document is not an array of rules"},
+  };
+  for (const auto& c : cases) {
+    Json changed = good;
+    c.change(changed);
+    std::ofstream(file) << changed.dump();
+    Result r = runGpo({"import", file.string()});
+    EXPECT_EQ(1, r.code) << c.message;
+    EXPECT_NE(std::string::npos, r.err.find(c.message)) << r.err;
+    EXPECT_EQ(pol, slurp(gpo_ / "Machine" / "Registry.pol"));
+  }
+  for (const std::string& text : {std::string("[{\"id\": \"a\", \"id\": \"b\"}]"), std::string("[{")}) {
+    std::ofstream(file) << text;
+    Result r = runGpo({"import", file.string()});
+    EXPECT_EQ(1, r.code);
+    EXPECT_NE(std::string::npos, r.err.find(text.size() > 3 ? "names the field \"id\" twice" : "not a JSON document"))
+        << r.err;
+  }
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "rules/rule_columns.h"
-#include "tools/ostrel-policy/policy_tool.h"
+#include "tools/ostrel-policy/rule_checks.h"
 
 namespace ostrel {
 namespace {

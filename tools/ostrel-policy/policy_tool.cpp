@@ -1,67 +1,43 @@
 #include "tools/ostrel-policy/policy_tool.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cwctype>
 #include <filesystem>
 #include <memory>
-#include <set>
 
-#include "accounts/sid_codec.h"
-#include "accounts/well_known_accounts.h"
 #include "catalogs/catalog.h"
+#include "platform/file_system.h"
 #include "platform/gpo_folder.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "resources/strings.h"
 #include "rules/policy_store.h"
 #include "rules/rule_columns.h"
 #include "rules/rule_layout.h"
+#include "tools/ostrel-policy/rule_checks.h"
+#include "tools/ostrel-policy/rules_json.h"
 #include "wizard/applet_command_lines.h"
 #include "wizard/list_box_order.h"
 #include "wizard/path_validation.h"
-#include "wizard/process_privileges_page.h"
 
 namespace ostrel::tool {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t maxCommandLineChars = 512;
-
-const char usageText[] =
-    "Usage: ostrel-policy --gpo DIR COMMAND [ARGS] [OPTIONS]\n"
-    "       ostrel-policy catalog applets|consoles\n"
-    "\n"
+const char description[] =
     "Edits the privileged-application rules of a Group Policy Object folder\n"
-    "(DIR/Machine/Registry.pol and DIR/gpt.ini). Missing files are created on the first change.\n"
-    "\n"
-    "Commands:\n"
-    "  list [--json]              one row per rule: Application, Type, Value, Command Lines, Id;\n"
-    "                             --json prints every field of every rule\n"
-    "  add-hash FILE...           one Hash rule per file (SHA-1 of its content)\n"
-    "  add-path PATTERN           one Path rule for a path or file-name pattern, e.g.\n"
-    "                             %ProgramFiles%\\App\\app.exe\n"
-    "      --recursive            the pattern applies recursively\n"
-    "      --ownership-check      only files owned by the Administrators group run\n"
-    "      --yes                  answer Yes to the pattern checks' questions (default: No)\n"
-    "  delete ID                  removes the rule with that id ({XXXXXXXX-...})\n"
-    "  catalog applets|consoles   the command lines offered for Control Panel applets or\n"
-    "                             management consoles: number, name, comment, command line\n"
-    "\n"
-    "Options of add-hash and add-path (each may be repeated):\n"
-    "  --command-line TEXT        an allowed command line; the rule keeps its lines sorted as\n"
-    "                             the wizard's list does, and some applets add further lines\n"
-    "  --group ACCOUNT            a Privileged group (default: BUILTIN\\Administrators=S-1-5-32-544)\n"
-    "  --sid-to-delete ACCOUNT    a group removed from the process token (default: none)\n"
-    "  --user ACCOUNT             an Authorized user (default: BUILTIN\\Everyone=S-1-1-0)\n"
-    "  --privilege NAME           a granted privilege, e.g. SeDebugPrivilege; the granted\n"
-    "                             privileges then replace the default ones\n"
-    "  ACCOUNT is [DOMAIN\\]NAME=SID[,domain|,local] (',domain' marks a domain account), a\n"
-    "  SID alone, or a well-known name: Administrators, Users, Everyone, Authenticated Users...\n"
-    "  '--group none' and '--user none' leave that list empty.\n"
-    "\n"
-    "Exit status: 0 done, 1 request refused or failed, 2 usage error.\n";
+    "(DIR/Machine/Registry.pol and DIR/gpt.ini). Missing files are created on the first change.";
+
+const char accountHelp[] =
+    "ACCOUNT is [DOMAIN\\]NAME=SID[,domain|,local] (',domain' marks a domain account), a SID alone,\n"
+    "or a well-known name: Administrators, Users, Everyone, Authenticated Users...\n"
+    "'--group none' and '--user none' leave that list empty.\n";
+
+const char exitHelp[] = "Exit status: 0 done, 1 request refused or failed, 2 usage error.";
 
 std::wstring widen(const fs::path& p) {
   if constexpr (sizeof(wchar_t) == 2) {
@@ -76,12 +52,6 @@ fs::path pathOf(const std::wstring& w) {
   } else {
     return fs::path(toUtf8(w));
   }
-}
-
-// Message texts end with line breaks meant for a message box; a console line does without.
-std::string line(std::wstring_view text) {
-  while (!text.empty() && std::iswspace(static_cast<wint_t>(text.back()))) text.remove_suffix(1);
-  return toUtf8(text);
 }
 
 void hexEscape(std::string& out, const char* format, unsigned value) {
@@ -106,24 +76,6 @@ void escaped(std::string& out, std::wstring_view text, Escape escape) {
 
 bool isSurrogate(char16_t c) { return c >= 0xD800 && c < 0xE000; }
 
-void jsonString(std::string& out, std::wstring_view text) {
-  out += '"';
-  escaped(out, text, [](std::string& o, char16_t c) {
-    switch (c) {
-      case u'"': o += "\\\""; return true;
-      case u'\\': o += "\\\\"; return true;
-      case u'\n': o += "\\n"; return true;
-      case u'\r': o += "\\r"; return true;
-      case u'\t': o += "\\t"; return true;
-      default:
-        if (c >= 0x20 && !isSurrogate(c)) return false;
-        hexEscape(o, "\\u%04x", c);
-        return true;
-    }
-  });
-  out += '"';
-}
-
 // A cell of the plain listing: control characters (which could move the cursor, set the
 // terminal's state or start a forged row) and lone surrogates are shown as escapes.
 std::string cellText(std::wstring_view text) {
@@ -147,10 +99,10 @@ class ConsolePrompter final : public Prompter {
   ConsolePrompter(std::ostream& err, bool yes) : err_(err), yes_(yes) {}
   int messageBox(WindowHandle, const std::wstring& text, const std::wstring&, std::uint32_t style) override {
     if ((style & 0xF) == mb::yesNo) {
-      err_ << line(text) << (yes_ ? " Yes (--yes)\n" : " No (pass --yes to answer Yes)\n");
+      err_ << consoleLine(text) << (yes_ ? " Yes (--yes)\n" : " No (pass --yes to answer Yes)\n");
       return yes_ ? answer::yes : answer::no;
     }
-    err_ << line(text) << '\n';
+    err_ << consoleLine(text) << '\n';
     return answer::ok;
   }
 
@@ -159,188 +111,57 @@ class ConsolePrompter final : public Prompter {
   bool yes_;
 };
 
-struct UsageError {
-  std::string message;
-};
-
+// What the command line asked for; texts as given (UTF-8).
 struct Options {
-  std::optional<std::wstring> gpo;
-  std::wstring command;
-  std::vector<std::wstring> operands;
-  bool help = false, json = false, recursive = false, ownershipCheck = false, yes = false;
-  std::vector<std::wstring> commandLines, privileges;
-  std::vector<std::wstring> ruleCommandLines;  // as the wizard's page would keep them
-  // Set when given on the command line; an empty list came from "none".
-  std::optional<std::vector<AccountEntry>> groups, users, sidsToDelete;
-  std::set<std::wstring> given;  // option names seen, to check they fit the command
+  std::string gpo, pattern, id, file, catalogName;
+  std::vector<std::string> files;
+  bool json = false, recursive = false, ownershipCheck = false, yes = false;
+  std::vector<std::string> commandLines, privileges, groups, users, sidsToDelete;
 };
 
-void addAccount(std::optional<std::vector<AccountEntry>>& list, const std::wstring& option, const std::wstring& text) {
-  if (!list) list.emplace();
-  if (text == L"none") return;
-  auto account = parseAccount(text);
-  if (!account)
-    throw UsageError{"--" + toUtf8(option) + " '" + toUtf8(text) +
-                     "' is neither a well-known account, a SID nor of the form [DOMAIN\\]NAME=SID[,domain]"};
-  list->push_back(*account);
+// The accounts of one list option; nullopt when the option was not given (the wizard's
+// default applies), empty after "none".
+std::optional<std::vector<AccountEntry>> accountList(const std::vector<std::string>& given) {
+  if (given.empty()) return std::nullopt;
+  std::vector<AccountEntry> list;
+  for (const auto& text : given)
+    if (text != "none") list.push_back(*parseAccount(fromUtf8(text)));  // the option's check parsed it
+  return list;
 }
 
-// Edit distance without regard to case, to suggest the names a mistyped one was meant to be.
-std::size_t distance(std::wstring_view a, std::wstring_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t substitute = diagonal + (foldCase(a[i - 1]) == foldCase(b[j - 1]) ? 0 : 1);
-      diagonal = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitute});
-    }
-  }
-  return row[b.size()];
-}
-
-// Only the catalog's names reach a rule, spelled exactly as the catalog spells them.
-void checkPrivilege(const std::wstring& name) {
-  std::vector<std::pair<std::size_t, std::wstring>> close;
-  for (const auto& entry : wizard::privilegeCatalog) {
-    if (name == entry.name) return;
-    const std::size_t d = distance(name, entry.name);
-    if (d <= 3 || (name.size() >= 4 && namesEqual(std::wstring_view(entry.name).substr(0, name.size()), name)))
-      close.emplace_back(d, entry.name);
-  }
-  std::sort(close.begin(), close.end());
-  std::string message = "unknown privilege " + toUtf8(name) + "; ";
-  if (close.empty()) throw UsageError{message + "none of the catalog's 28 names is close to it"};
-  message += "did you mean";
-  for (std::size_t i = 0; i < close.size() && i < 5; ++i) message += (i == 0 ? " " : ", ") + toUtf8(close[i].second);
-  throw UsageError{message + "?"};
-}
-
-Options parse(const std::vector<std::wstring>& args) {
-  Options o;
-  static const std::set<std::wstring> withValue{L"gpo",  L"command-line", L"group",
-                                                L"sid-to-delete", L"user",  L"privilege"};
-  static const std::set<std::wstring> flags{L"help", L"json", L"recursive", L"ownership-check", L"yes"};
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::wstring& a = args[i];
-    if (optionsEnded || a.size() < 2 || a.compare(0, 2, L"--") != 0) {
-      if (o.command.empty()) {
-        o.command = a;
-      } else {
-        o.operands.push_back(a);
-      }
-      continue;
-    }
-    if (a == L"--") {
-      optionsEnded = true;
-      continue;
-    }
-    std::wstring name = a.substr(2);
-    std::optional<std::wstring> value;
-    if (auto eq = name.find(L'='); eq != std::wstring::npos) {
-      value = name.substr(eq + 1);
-      name.resize(eq);
-    }
-    if (flags.count(name)) {
-      if (value) throw UsageError{"option --" + toUtf8(name) + " takes no value"};
-    } else if (withValue.count(name)) {
-      if (!value) {
-        if (i + 1 >= args.size()) throw UsageError{"option --" + toUtf8(name) + " needs a value"};
-        value = args[++i];
-      }
-    } else {
-      throw UsageError{"unknown option " + toUtf8(a)};
-    }
-    o.given.insert(name);
-    if (name == L"help") o.help = true;
-    else if (name == L"json") o.json = true;
-    else if (name == L"recursive") o.recursive = true;
-    else if (name == L"ownership-check") o.ownershipCheck = true;
-    else if (name == L"yes") o.yes = true;
-    else if (name == L"gpo") {
-      if (o.gpo) throw UsageError{"--gpo given twice"};
-      o.gpo = *value;
-    } else if (name == L"command-line") {
-      if (value->empty()) throw UsageError{"--command-line needs a non-empty text"};
-      o.commandLines.push_back(*value);
-    } else if (name == L"privilege") {
-      if (value->empty()) throw UsageError{"--privilege needs a privilege name"};
-      checkPrivilege(*value);
-      for (const auto& p : o.privileges)
-        if (namesEqual(p, *value)) throw UsageError{"privilege " + toUtf8(*value) + " given twice"};
-      o.privileges.push_back(*value);
-    } else if (name == L"group") {
-      addAccount(o.groups, name, *value);
-    } else if (name == L"user") {
-      addAccount(o.users, name, *value);
-    } else if (name == L"sid-to-delete") {
-      addAccount(o.sidsToDelete, name, *value);
-    }
-  }
-  if (o.help) return o;
-  if (o.command == L"catalog") {
-    if (o.operands.size() != 1 || (o.operands[0] != L"applets" && o.operands[0] != L"consoles"))
-      throw UsageError{"catalog needs applets or consoles"};
-    if (!o.given.empty()) throw UsageError{"catalog takes no options"};
-    return o;
-  }
-  if (!o.gpo) throw UsageError{"--gpo DIR is required"};
-  if (o.command.empty()) throw UsageError{"a command is required: list, add-hash, add-path, delete or catalog"};
-
-  static const std::set<std::wstring> addOptions{L"gpo",  L"command-line", L"group",
-                                                 L"sid-to-delete", L"user",  L"privilege"};
-  std::set<std::wstring> allowed;
-  if (o.command == L"list") {
-    allowed = {L"gpo", L"json"};
-    if (!o.operands.empty()) throw UsageError{"list takes no arguments"};
-  } else if (o.command == L"add-hash") {
-    allowed = addOptions;
-    if (o.operands.empty()) throw UsageError{"add-hash needs at least one FILE"};
-  } else if (o.command == L"add-path") {
-    allowed = addOptions;
-    allowed.insert({L"recursive", L"ownership-check", L"yes"});
-    if (o.operands.size() != 1) throw UsageError{"add-path needs exactly one PATTERN"};
-  } else if (o.command == L"delete") {
-    allowed = {L"gpo"};
-    if (o.operands.size() != 1) throw UsageError{"delete needs exactly one ID"};
-  } else {
-    throw UsageError{"unknown command " + toUtf8(o.command)};
-  }
-  for (const auto& g : o.given)
-    if (!allowed.count(g)) throw UsageError{"option --" + toUtf8(g) + " does not apply to " + toUtf8(o.command)};
-  return o;
-}
-
-// What the shared account pages would refuse: an empty Authorized users list and the same
-// SID twice in one list. Returns the message id, or 0.
-unsigned checkAccounts(const Options& o) {
-  for (const auto* list : {&o.groups, &o.users, &o.sidsToDelete}) {
-    if (!*list) continue;
-    for (std::size_t i = 0; i < (*list)->size(); ++i)
-      for (std::size_t j = 0; j < i; ++j)
-        if (namesEqual((**list)[i].sid, (**list)[j].sid)) return IDS_DUPLICATE_SID;
-  }
-  if (o.users && o.users->empty()) return IDS_NO_AUTHORIZED_USERS;
-  for (const auto& c : o.commandLines)
-    if (c.size() > maxCommandLineChars) return IDS_COMMAND_LINE_TOO_LONG;
-  return 0;
+// The parts every new rule shares: a new id, the given command lines, accounts (the wizard's
+// defaults where none were given) and privileges.
+void fillCommon(Rule& rule, const Options& o) {
+  rule.newId();
+  for (const auto& c : o.commandLines) rule.addCommandLine(fromUtf8(c));
+  const auto add = [&](AccountList list, const std::vector<std::string>& given, const AccountEntry* fallback) {
+    auto accounts = accountList(given);
+    if (!accounts && fallback) accounts = std::vector<AccountEntry>{*fallback};
+    for (const auto& a : accounts.value_or(std::vector<AccountEntry>{}))
+      rule.addAccount(list, a.username, a.domain, a.sid, a.isDomain);
+  };
+  const AccountEntry administrators{L"Administrators", L"BUILTIN", L"S-1-5-32-544", false};
+  const AccountEntry everyone{L"Everyone", L"BUILTIN", L"S-1-1-0", false};
+  add(AccountList::PrivilegedGroups, o.groups, &administrators);
+  add(AccountList::AuthorizedUsers, o.users, &everyone);
+  add(AccountList::SidsToDelete, o.sidsToDelete, nullptr);
+  rule.setOverridePrivileges(!o.privileges.empty());
+  for (const auto& p : o.privileges) rule.addPrivilege(fromUtf8(p));
 }
 
 // The command lines as the wizard's page keeps them: each given line with the lines its
 // applet brings (the warnings go to standard error), in the order of the page's list.
-std::vector<std::wstring> pageCommandLines(const std::vector<std::wstring>& given, std::ostream& err) {
+std::vector<std::wstring> pageCommandLines(const std::vector<std::string>& given, std::ostream& err) {
   std::vector<std::wstring> lines;
   const auto add = [&](const std::wstring& line) {
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(wizard::listBoxInsertPosition(lines, line)), line);
   };
-  for (const auto& typed : given) {
+  for (const auto& text : given) {
+    const std::wstring typed = fromUtf8(text);
     add(typed);
     for (const wizard::AppletStep& step : wizard::appletSteps(typed)) {
       if (step.notice != 0) {
-        err << line(res::string(static_cast<unsigned>(step.notice))) << '\n';
+        err << consoleLine(res::string(static_cast<unsigned>(step.notice))) << '\n';
       } else {
         add(step.line);
       }
@@ -350,7 +171,7 @@ std::vector<std::wstring> pageCommandLines(const std::vector<std::wstring>& give
 }
 
 int catalog(const Options& o, std::ostream& out) {
-  const auto rows = o.operands[0] == L"applets" ? catalogs::appletCatalog() : catalogs::snapinCatalog();
+  const auto rows = o.catalogName == "applets" ? catalogs::appletCatalog() : catalogs::snapinCatalog();
   std::wstring text;
   for (std::size_t i = 0; i < rows.size(); ++i)
     text += std::to_wstring(i) + L'\t' + rows[i].name + L'\t' + rows[i].comment + L'\t' + rows[i].commandLine + L'\n';
@@ -358,53 +179,16 @@ int catalog(const Options& o, std::ostream& out) {
   return exitcode::success;
 }
 
-// A text the rule reader can read back: it fits the reader's buffer of bufferChars UTF-16 units
-// with its terminator. Empty when it fits, else the refusal naming the limit.
-std::string overLimit(const char* what, std::wstring_view text, std::size_t bufferChars) {
-  if (toUtf16(text).size() < bufferChars) return {};
-  return std::string(what) + " is longer than " + std::to_string(bufferChars - 1) +
-         " characters (UTF-16 units), more than a rule can hold: " + toUtf8(text.substr(0, 40)) + "...";
-}
-
-std::string checkLimits(const Options& o) {
-  for (const auto* list : {&o.groups, &o.users, &o.sidsToDelete}) {
-    if (!*list) continue;
-    for (const auto& a : **list)
-      for (const auto& [what, text] : {std::pair{"an account name", &a.username}, std::pair{"a domain", &a.domain},
-                                       std::pair{"a SID", &a.sid}})
-        if (auto e = overLimit(what, *text, layout::accountFieldChars); !e.empty()) return e;
-  }
-  for (const auto& p : o.privileges)
-    if (auto e = overLimit("a privilege name", p, layout::privilegeChars); !e.empty()) return e;
-  return {};
-}
-
-// The parts every new rule shares: a new id, command lines, accounts (the wizard's defaults
-// where none were given) and privileges.
-void fillCommon(Rule& rule, const Options& o) {
-  rule.newId();
-  for (const auto& c : o.ruleCommandLines) rule.addCommandLine(c);
-  if (o.groups) {
-    for (const auto& a : *o.groups) rule.addGroup(a.username, a.domain, a.sid, a.isDomain);
-  } else {
-    rule.addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
-  }
-  if (o.sidsToDelete)
-    for (const auto& a : *o.sidsToDelete) rule.addSidToDelete(a.username, a.domain, a.sid, a.isDomain);
-  if (o.users) {
-    for (const auto& a : *o.users) rule.addUser(a.username, a.domain, a.sid, a.isDomain);
-  } else {
-    rule.addUser(L"Everyone", L"BUILTIN", L"S-1-1-0", false);
-  }
-  rule.setOverridePrivileges(!o.privileges.empty());
-  for (const auto& p : o.privileges) rule.addPrivilege(p);
-}
-
 struct Session {
   gpo::GpoFolder folder;
   gpo::GpoFolderHost host;
   std::vector<std::unique_ptr<Rule>> rules;
-  explicit Session(const fs::path& dir) : folder(dir), host(folder) {}
+  explicit Session(const std::string& dir) : folder(pathOf(fromUtf8(dir))), host(folder) {}
+  std::vector<const Rule*> view() const {
+    std::vector<const Rule*> v;
+    for (const auto& r : rules) v.push_back(r.get());
+    return v;
+  }
 };
 
 // How long a change waits for another one to finish before giving up.
@@ -432,12 +216,13 @@ bool save(Session& s, std::ostream& err) {
 
 int list(const Options& o, std::ostream& out, std::ostream& err) {
   ConsolePrompter prompter(err, false);
-  Session s(pathOf(*o.gpo));
+  Session s(o.gpo);
   if (!open(s, prompter, err, false)) return exitcode::refused;
   if (o.json) {
-    std::vector<const Rule*> rules;
-    for (const auto& r : s.rules) rules.push_back(r.get());
-    out << rulesJson(rules);
+    std::vector<std::string> lossy;
+    out << rulesJson(s.view(), &lossy);
+    for (const auto& what : lossy)
+      err << "ostrel-policy: warning: " << what << " holds a lone surrogate, shown as U+FFFD\n";
     return exitcode::success;
   }
   std::string text;
@@ -454,7 +239,7 @@ int list(const Options& o, std::ostream& out, std::ostream& err) {
 // Writes the new rules after the stored ones with one UpdateStore over all live rules, as
 // the snap-in's wizard finish does, then saves the folder once.
 int addRules(const Options& o, std::vector<std::unique_ptr<Rule>> added, Prompter& prompter, std::ostream& err) {
-  Session s(pathOf(*o.gpo));
+  Session s(o.gpo);
   if (!open(s, prompter, err, true)) return exitcode::refused;
   for (auto& r : added) s.rules.push_back(std::move(r));
   std::vector<Rule*> live;
@@ -464,25 +249,27 @@ int addRules(const Options& o, std::vector<std::unique_ptr<Rule>> added, Prompte
   return exitcode::success;
 }
 
-// The checks of the account pages and the limits of the rule reader, before anything is read.
-bool checkAddOptions(const Options& o, std::ostream& err) {
-  if (unsigned id = checkAccounts(o)) {
-    err << line(res::string(id)) << '\n';
-    return false;
+// A new rule of the given options, checked as the wizard's pages check theirs; its command
+// lines are then those the page would keep (lines that the checks refuse warn of nothing).
+std::unique_ptr<Rule> newRule(const Options& o, std::ostream& err) {
+  auto rule = std::make_unique<Rule>();
+  fillCommon(*rule, o);
+  if (Refusal r = checkRuleParts(*rule)) {
+    err << (r.messageId ? "" : "ostrel-policy: ") << r.text << '\n';
+    return nullptr;
   }
-  if (std::string e = checkLimits(o); !e.empty()) {
-    err << "ostrel-policy: " << e << '\n';
-    return false;
-  }
-  return true;
+  rule->clearCommandLines();
+  for (auto& line : pageCommandLines(o.commandLines, err)) rule->addCommandLine(std::move(line));
+  return rule;
 }
 
 int addHash(const Options& o, std::ostream& out, std::ostream& err) {
-  if (!checkAddOptions(o, err)) return exitcode::refused;
+  auto model = newRule(o, err);
+  if (!model) return exitcode::refused;
   std::vector<std::unique_ptr<Rule>> added;
-  for (const auto& file : o.operands) {
+  for (const auto& file : o.files) {
     std::error_code ec;
-    fs::path full = fs::absolute(pathOf(file), ec).lexically_normal();
+    fs::path full = fs::absolute(pathOf(fromUtf8(file)), ec).lexically_normal();
     if (!ec) {
       if (std::string e = overLimit("the file's full path", widen(full), layout::typeNameValueChars); !e.empty()) {
         err << "ostrel-policy: " << e << '\n';
@@ -491,12 +278,14 @@ int addHash(const Options& o, std::ostream& out, std::ostream& err) {
     }
     auto rule = std::make_unique<Rule>();
     if (ec || fs::is_directory(full, ec) || !rule->computeHashFromFile(widen(full))) {
-      err << "ostrel-policy: cannot read " << toUtf8(file) << '\n';
+      err << "ostrel-policy: cannot read " << file << '\n';
       return exitcode::refused;
     }
     rule->setType(RuleType::Hash);
     rule->setApplicationName(widen(full));
     fillCommon(*rule, o);
+    rule->clearCommandLines();
+    for (std::size_t i = 0; i < model->commandLineCount(); ++i) rule->addCommandLine(model->commandLine(i));
     added.push_back(std::move(rule));
   }
   std::vector<std::wstring> ids;
@@ -509,18 +298,17 @@ int addHash(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 int addPath(const Options& o, std::ostream& out, std::ostream& err) {
-  if (!checkAddOptions(o, err)) return exitcode::refused;
+  auto rule = newRule(o, err);
+  if (!rule) return exitcode::refused;
   ConsolePrompter prompter(err, o.yes);
-  std::wstring pattern = o.operands.front();
+  std::wstring pattern = fromUtf8(o.pattern);
   bool ownership = o.ownershipCheck;
   if (!wizard::validatePathRule(pattern, ownership, 0, prompter)) return exitcode::refused;
-  auto rule = std::make_unique<Rule>();
   rule->setType(RuleType::Path);
   rule->setPathPattern(pattern);
   rule->setOwnershipCheck(ownership);
   rule->setRecursive(o.recursive);
   (void)rule->encodePath();  // the pattern is not empty after validation
-  fillCommon(*rule, o);
   std::wstring summary = rule->idText() + L"\t" + rule->pathPattern() + L"\t" + rule->storedPath();
   std::vector<std::unique_ptr<Rule>> added;
   added.push_back(std::move(rule));
@@ -532,10 +320,10 @@ int addPath(const Options& o, std::ostream& out, std::ostream& err) {
 // Removes the rule as the result pane's deletion does: the store is rewritten with every
 // other rule.
 int remove(const Options& o, std::ostream& out, std::ostream& err) {
-  const std::wstring& given = o.operands.front();
+  const std::wstring given = fromUtf8(o.id);
   std::wstring id = given;
   ConsolePrompter prompter(err, false);
-  Session s(pathOf(*o.gpo));
+  Session s(o.gpo);
   if (!open(s, prompter, err, true)) return exitcode::refused;
   std::vector<Rule*> live;
   std::size_t removed = 0;
@@ -549,7 +337,7 @@ int remove(const Options& o, std::ostream& out, std::ostream& err) {
     }
   }
   if (removed == 0) {
-    err << "ostrel-policy: no rule with id " << toUtf8(o.operands.front()) << '\n';
+    err << "ostrel-policy: no rule with id " << o.id << '\n';
     return exitcode::refused;
   }
   store::rewriteStore(&s.host, prompter, live);
@@ -558,159 +346,174 @@ int remove(const Options& o, std::ostream& out, std::ostream& err) {
   return exitcode::success;
 }
 
-}  // namespace
+std::string rulesCount(std::size_t n) { return std::to_string(n) + (n == 1 ? " rule" : " rules"); }
 
-namespace {
-
-// S-1-<authority>(-<subauthority>)*: digits between dashes, and a SID the lookups can build.
-bool isSidText(const std::wstring& text) {
-  if (text.size() < 5 || (text[0] != L'S' && text[0] != L's') || text[1] != L'-') return false;
-  if (!accounts::stringSidToSid(text)) return false;
-  bool digit = false;
-  for (std::size_t i = 2; i < text.size(); ++i) {
-    if (text[i] == L'-') {
-      if (!digit) return false;
-      digit = false;
-    } else if (text[i] >= L'0' && text[i] <= L'9') {
-      digit = true;
-    } else {
-      return false;
-    }
+int exportRules(const Options& o, std::ostream& out, std::ostream& err) {
+  ConsolePrompter prompter(err, false);
+  Session s(o.gpo);
+  if (!open(s, prompter, err, false)) return exitcode::refused;
+  std::vector<std::string> lossy;
+  const std::string text = rulesJson(s.view(), &lossy);
+  // The file is meant to be imported again; a text it cannot hold would come back changed.
+  if (!lossy.empty()) {
+    for (const auto& what : lossy)
+      err << "ostrel-policy: " << what << " holds a lone surrogate, which a JSON file cannot hold\n";
+    err << "ostrel-policy: nothing exported; correct those rules first\n";
+    return exitcode::refused;
   }
-  return digit;
+  const fs::path file = pathOf(fromUtf8(o.file));
+  fs::path target;
+  std::string error;
+  if (!platform::replacementTarget(file, target, error) ||
+      !platform::replaceFileAtomically(platform::realFileSystem(), target,
+                                       std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                                       error)) {
+    err << "ostrel-policy: " << error << '\n';
+    return exitcode::refused;
+  }
+  out << "exported " << rulesCount(s.rules.size()) << " to " << o.file << '\n';
+  return exitcode::success;
+}
+
+// Each rule's document text, in id order: equal for two sets of rules that store the same.
+std::vector<std::string> canonical(const std::vector<const Rule*>& rules) {
+  std::vector<std::string> texts;
+  for (const Rule* r : rules) texts.push_back(rulesJson({r}));
+  std::sort(texts.begin(), texts.end());
+  return texts;
+}
+
+int importRules(const Options& o, std::ostream& out, std::ostream& err) {
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  if (!platform::realFileSystem().readAll(pathOf(fromUtf8(o.file)), bytes, error)) {
+    err << "ostrel-policy: " << error << '\n';
+    return exitcode::refused;
+  }
+  ConsolePrompter prompter(err, o.yes);
+  std::vector<std::unique_ptr<Rule>> imported;
+  if (!rulesFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), prompter, imported,
+                     error)) {
+    err << "ostrel-policy: " << o.file << ": " << error << "; nothing imported\n";
+    return exitcode::refused;
+  }
+  Session s(o.gpo);
+  if (!open(s, prompter, err, true)) return exitcode::refused;
+  std::vector<const Rule*> wanted;
+  std::vector<Rule*> live;
+  for (const auto& r : imported) {
+    wanted.push_back(r.get());
+    live.push_back(r.get());
+  }
+  // Applying the same file again changes nothing, so clients are not made to process the
+  // policy anew.
+  if (canonical(wanted) == canonical(s.view())) {
+    out << "unchanged: the policy holds exactly these " << rulesCount(imported.size()) << '\n';
+    return exitcode::success;
+  }
+  store::rewriteStore(&s.host, prompter, live);
+  if (!save(s, err)) return exitcode::refused;
+  out << "imported " << rulesCount(imported.size()) << ", replacing " << s.rules.size() << '\n';
+  return exitcode::success;
+}
+
+// A check of an option's value: the refusal, or empty.
+CLI::Validator check(std::string name, std::function<std::string(const std::wstring&)> refusal) {
+  return CLI::Validator([refusal](std::string& value) { return refusal(fromUtf8(value)); }, "", std::move(name));
+}
+
+// The options that a new rule's commands share; each may be repeated, one value each time.
+void addRuleOptions(CLI::App& command, Options& o) {
+  const auto account = check("ACCOUNT", [](const std::wstring& text) -> std::string {
+    if (text == L"none" || parseAccount(text)) return {};
+    return "'" + toUtf8(text) + "' is neither a well-known account, a SID nor of the form [DOMAIN\\]NAME=SID[,domain]";
+  });
+  const auto repeated = [&](const char* name, std::vector<std::string>& values, const char* help) {
+    return command.add_option(name, values, help)->allow_extra_args(false);
+  };
+  repeated("--command-line", o.commandLines,
+           "an allowed command line, kept in the wizard's order; some applets bring further lines")
+      ->type_name("TEXT")
+      ->check(check("TEXT", [](const std::wstring& t) { return t.empty() ? "needs a non-empty text" : ""; }));
+  repeated("--group", o.groups, "a Privileged group (default: BUILTIN\\Administrators=S-1-5-32-544)")
+      ->type_name("ACCOUNT")
+      ->check(account);
+  repeated("--sid-to-delete", o.sidsToDelete, "a group removed from the process token (default: none)")
+      ->type_name("ACCOUNT")
+      ->check(account);
+  repeated("--user", o.users, "an Authorized user (default: BUILTIN\\Everyone=S-1-1-0)")
+      ->type_name("ACCOUNT")
+      ->check(account);
+  repeated("--privilege", o.privileges,
+           "a granted privilege (e.g. SeDebugPrivilege), replacing the default ones")
+      ->type_name("NAME")
+      ->check(check("NAME", privilegeError));
+  command.footer(accountHelp);
+}
+
+// A usage error: exit 2 with the reason.
+int usage(std::ostream& err, const std::string& reason) {
+  err << "ostrel-policy: " << reason << "\nTry 'ostrel-policy --help'.\n";
+  return exitcode::usage;
 }
 
 }  // namespace
-
-std::optional<AccountEntry> parseAccount(const std::wstring& text) {
-  auto eq = text.find(L'=');
-  if (eq == std::wstring::npos) {
-    if (const auto* known = accounts::findWellKnownName(text)) return AccountEntry{known->name, known->domain, known->sid, false};
-    // A SID alone: named as the well-known table names it, else by itself.
-    if (!isSidText(text)) return std::nullopt;
-    if (const auto* known = accounts::findWellKnownSid(text)) return AccountEntry{known->name, known->domain, known->sid, false};
-    return AccountEntry{text, L"< UNKNOWN >", text, false};
-  }
-  std::wstring who = text.substr(0, eq);
-  std::wstring rest = text.substr(eq + 1);
-  AccountEntry a;
-  if (auto comma = rest.find(L','); comma != std::wstring::npos) {
-    std::wstring kind = rest.substr(comma + 1);
-    if (namesEqual(kind, L"domain")) {
-      a.isDomain = true;
-    } else if (!namesEqual(kind, L"local")) {
-      return std::nullopt;
-    }
-    rest.resize(comma);
-  }
-  if (auto slash = who.find(L'\\'); slash != std::wstring::npos) {
-    a.domain = who.substr(0, slash);
-    who = who.substr(slash + 1);
-  }
-  if (who.empty() || !isSidText(rest)) return std::nullopt;
-  a.username = who;
-  a.sid = rest;
-  return a;
-}
-
-std::string rulesJson(const std::vector<const Rule*>& rules) {
-  std::string out = "[";
-  auto key = [&](const char* name) {
-    out += "\n    \"";
-    out += name;
-    out += "\": ";
-  };
-  auto strings = [&](std::size_t n, auto get) {
-    out += '[';
-    for (std::size_t i = 0; i < n; ++i) {
-      if (i) out += ", ";
-      jsonString(out, get(i));
-    }
-    out += ']';
-  };
-  auto accounts = [&](const std::vector<AccountEntry>& list) {
-    out += '[';
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      out += i ? ", {" : "{";
-      out += "\"username\": ";
-      jsonString(out, list[i].username);
-      out += ", \"domain\": ";
-      jsonString(out, list[i].domain);
-      out += ", \"sid\": ";
-      jsonString(out, list[i].sid);
-      out += ", \"isDomain\": ";
-      out += list[i].isDomain ? "true}" : "false}";
-    }
-    out += ']';
-  };
-  auto flag = [&](const char* name, bool v, bool last = false) {
-    key(name);
-    out += v ? "true" : "false";
-    if (!last) out += ',';
-  };
-  for (std::size_t n = 0; n < rules.size(); ++n) {
-    const Rule& r = *rules[n];
-    out += n ? ",\n  {" : "\n  {";
-    key("id");
-    jsonString(out, r.idText());
-    out += ',';
-    key("type");
-    out += r.type() == RuleType::Hash ? "\"Hash\"," : r.type() == RuleType::Path ? "\"Path\"," : "\"None\",";
-    key("applicationName");
-    jsonString(out, r.applicationName());
-    out += ',';
-    key("pathPattern");
-    jsonString(out, r.type() == RuleType::Hash ? std::wstring() : r.pathPattern());
-    out += ',';
-    key("storedPath");
-    jsonString(out, r.storedPath());
-    out += ',';
-    key("hash");
-    jsonString(out, fromNarrow(r.hashText()));
-    out += ',';
-    flag("hashValid", r.hashValid());
-    flag("ownershipCheck", r.ownershipCheck());
-    flag("recursive", r.recursive());
-    flag("overridePrivileges", r.overridePrivileges());
-    key("commandLines");
-    strings(r.commandLineCount(), [&](std::size_t i) { return r.commandLine(i); });
-    out += ',';
-    key("privilegedGroups");
-    accounts(r.accounts(AccountList::PrivilegedGroups));
-    out += ',';
-    key("authorizedUsers");
-    accounts(r.accounts(AccountList::AuthorizedUsers));
-    out += ',';
-    key("sidsToDelete");
-    accounts(r.accounts(AccountList::SidsToDelete));
-    out += ',';
-    key("privileges");
-    strings(r.privilegeCount(), [&](std::size_t i) { return r.privilege(i); });
-    out += "\n  }";
-  }
-  out += rules.empty() ? "]\n" : "\n]\n";
-  return out;
-}
 
 int run(const std::vector<std::wstring>& args, std::ostream& out, std::ostream& err) {
   Options o;
+  CLI::App app(description, "ostrel-policy");
+  app.require_subcommand(1, 1);
+  app.fallthrough();  // --gpo may also follow the command
+  // A text starting with "/" is a path or an argument, never an option, on Windows too.
+  app.allow_windows_style_options(false);
+  app.add_option("--gpo", o.gpo, "the GPO folder; every command but catalog needs it")->type_name("DIR");
+  app.footer(exitHelp);
+
+  CLI::App* listCommand = app.add_subcommand("list", "one row per rule: Application, Type, Value, Command Lines, Id");
+  listCommand->add_flag("--json", o.json, "every field of every rule, in the form export writes");
+  CLI::App* addHashCommand = app.add_subcommand("add-hash", "one Hash rule per file (SHA-1 of its content)");
+  addHashCommand->add_option("FILE", o.files, "the executable files")->required();
+  addRuleOptions(*addHashCommand, o);
+  CLI::App* addPathCommand =
+      app.add_subcommand("add-path", "one Path rule for a path or file-name pattern");
+  addPathCommand->add_option("PATTERN", o.pattern, "a path or pattern, e.g. %ProgramFiles%\\App\\*.exe")->required();
+  addPathCommand->add_flag("--recursive", o.recursive, "the pattern applies recursively");
+  addPathCommand->add_flag("--ownership-check", o.ownershipCheck, "only files owned by the Administrators group run");
+  addPathCommand->add_flag("--yes", o.yes, "answer Yes to the pattern checks' questions (default: No)");
+  addRuleOptions(*addPathCommand, o);
+  CLI::App* deleteCommand = app.add_subcommand("delete", "removes the rule with that id");
+  deleteCommand->add_option("ID", o.id, "the rule's id, {XXXXXXXX-...}, as list shows it")->required();
+  CLI::App* exportCommand = app.add_subcommand("export", "writes every rule to FILE.json, in the form of list --json");
+  exportCommand->add_option("FILE", o.file, "the file to write (replaced whole)")->required();
+  CLI::App* importCommand =
+      app.add_subcommand("import", "replaces the rules with exactly those of FILE.json, checked as add-* checks");
+  importCommand->add_option("FILE", o.file, "the file to read")->required();
+  importCommand->add_flag("--yes", o.yes, "answer Yes to the pattern checks' questions (default: No)");
+  CLI::App* catalogCommand = app.add_subcommand(
+      "catalog", "the command lines offered for applets or consoles: number, name, comment, line");
+  catalogCommand->add_option("LIST", o.catalogName, "applets or consoles")
+      ->required()
+      ->check(CLI::IsMember({"applets", "consoles"}));
+
+  // CLI11 takes the arguments last first, in UTF-8.
+  std::vector<std::string> reversed;
+  for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(toUtf8(*it));
   try {
-    o = parse(args);
-  } catch (const UsageError& e) {
-    err << "ostrel-policy: " << e.message << "\nTry 'ostrel-policy --help'.\n";
-    return exitcode::usage;
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e, out, err);  // --help
+    return usage(err, e.what());
   }
-  if (o.help) {
-    out << usageText;
-    return exitcode::success;
+  if (catalogCommand->parsed()) {
+    if (!o.gpo.empty()) return usage(err, "catalog takes no --gpo");
+    return catalog(o, out);
   }
-  if (o.command == L"catalog") return catalog(o, out);
-  if (o.command == L"list") return list(o, out, err);
-  // Lines the checks refuse add nothing and warn of nothing.
-  if ((o.command == L"add-hash" || o.command == L"add-path") && checkAccounts(o) == 0)
-    o.ruleCommandLines = pageCommandLines(o.commandLines, err);
-  if (o.command == L"add-hash") return addHash(o, out, err);
-  if (o.command == L"add-path") return addPath(o, out, err);
+  if (o.gpo.empty()) return usage(err, "--gpo DIR is required");
+  if (listCommand->parsed()) return list(o, out, err);
+  if (addHashCommand->parsed()) return addHash(o, out, err);
+  if (addPathCommand->parsed()) return addPath(o, out, err);
+  if (exportCommand->parsed()) return exportRules(o, out, err);
+  if (importCommand->parsed()) return importRules(o, out, err);
   return remove(o, out, err);
 }
 

@@ -1,11 +1,9 @@
 #pragma once
-// ostrel-policy: lists, adds and deletes the rules of a Group Policy Object folder.
-#include <optional>
+// ostrel-policy: lists, adds, deletes, exports and imports the rules of a Group Policy Object
+// folder.
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include "rules/rule.h"
 
 namespace ostrel::tool {
 
@@ -18,12 +16,5 @@ inline constexpr int usage = 2;
 // Runs the tool on its arguments (without the program name); output goes to out, messages
 // to err; returns the exit code.
 int run(const std::vector<std::wstring>& args, std::ostream& out, std::ostream& err);
-
-// "[DOMAIN\]NAME=SID[,domain|,local]", a SID alone or a well-known account's name; nullopt
-// when the text is none of these.
-std::optional<AccountEntry> parseAccount(const std::wstring& text);
-
-// Every field of every rule, as a JSON array.
-std::string rulesJson(const std::vector<const Rule*>& rules);
 
 }  // namespace ostrel::tool

@@ -1,0 +1,141 @@
+#include "tools/ostrel-policy/rule_checks.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <vector>
+
+#include "accounts/sid_codec.h"
+#include "accounts/well_known_accounts.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+#include "resources/strings.h"
+#include "rules/rule_layout.h"
+#include "wizard/process_privileges_page.h"
+
+namespace ostrel::tool {
+namespace {
+
+// Edit distance without regard to case, to suggest the names a mistyped one was meant to be.
+std::size_t distance(std::wstring_view a, std::wstring_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t substitute = diagonal + (foldCase(a[i - 1]) == foldCase(b[j - 1]) ? 0 : 1);
+      diagonal = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitute});
+    }
+  }
+  return row[b.size()];
+}
+
+Refusal pageMessage(unsigned id) { return {id, consoleLine(res::string(id))}; }
+Refusal reason(std::string text) { return {0, std::move(text)}; }
+
+}  // namespace
+
+std::string consoleLine(std::wstring_view text) {
+  while (!text.empty() && std::iswspace(static_cast<wint_t>(text.back()))) text.remove_suffix(1);
+  return toUtf8(text);
+}
+
+bool isSidText(const std::wstring& text) {
+  if (text.size() < 5 || (text[0] != L'S' && text[0] != L's') || text[1] != L'-') return false;
+  if (!accounts::stringSidToSid(text)) return false;
+  bool digit = false;
+  for (std::size_t i = 2; i < text.size(); ++i) {
+    if (text[i] == L'-') {
+      if (!digit) return false;
+      digit = false;
+    } else if (text[i] >= L'0' && text[i] <= L'9') {
+      digit = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
+std::optional<AccountEntry> parseAccount(const std::wstring& text) {
+  auto eq = text.find(L'=');
+  if (eq == std::wstring::npos) {
+    if (const auto* known = accounts::findWellKnownName(text)) return AccountEntry{known->name, known->domain, known->sid, false};
+    // A SID alone: named as the well-known table names it, else by itself.
+    if (!isSidText(text)) return std::nullopt;
+    if (const auto* known = accounts::findWellKnownSid(text)) return AccountEntry{known->name, known->domain, known->sid, false};
+    return AccountEntry{text, L"< UNKNOWN >", text, false};
+  }
+  std::wstring who = text.substr(0, eq);
+  std::wstring rest = text.substr(eq + 1);
+  AccountEntry a;
+  if (auto comma = rest.find(L','); comma != std::wstring::npos) {
+    std::wstring kind = rest.substr(comma + 1);
+    if (namesEqual(kind, L"domain")) {
+      a.isDomain = true;
+    } else if (!namesEqual(kind, L"local")) {
+      return std::nullopt;
+    }
+    rest.resize(comma);
+  }
+  if (auto slash = who.find(L'\\'); slash != std::wstring::npos) {
+    a.domain = who.substr(0, slash);
+    who = who.substr(slash + 1);
+  }
+  if (who.empty() || !isSidText(rest)) return std::nullopt;
+  a.username = who;
+  a.sid = rest;
+  return a;
+}
+
+std::string privilegeError(const std::wstring& name) {
+  std::vector<std::pair<std::size_t, std::wstring>> close;
+  for (const auto& entry : wizard::privilegeCatalog) {
+    if (name == entry.name) return {};
+    const std::size_t d = distance(name, entry.name);
+    if (d <= 3 || (name.size() >= 4 && namesEqual(std::wstring_view(entry.name).substr(0, name.size()), name)))
+      close.emplace_back(d, entry.name);
+  }
+  std::sort(close.begin(), close.end());
+  std::string message = "unknown privilege " + toUtf8(name) + "; ";
+  if (close.empty()) return message + "none of the catalog's 28 names is close to it";
+  message += "did you mean";
+  for (std::size_t i = 0; i < close.size() && i < 5; ++i) message += (i == 0 ? " " : ", ") + toUtf8(close[i].second);
+  return message + "?";
+}
+
+std::string overLimit(const char* what, std::wstring_view text, std::size_t bufferChars) {
+  if (toUtf16(text).size() < bufferChars) return {};
+  return std::string(what) + " is longer than " + std::to_string(bufferChars - 1) +
+         " characters (UTF-16 units), more than a rule can hold: " + toUtf8(text.substr(0, 40)) + "...";
+}
+
+Refusal checkRuleParts(const Rule& rule) {
+  for (const auto& names : layout::accountLists) {
+    const auto& list = rule.accounts(names.list);
+    for (std::size_t i = 0; i < list.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        if (namesEqual(list[i].sid, list[j].sid)) return pageMessage(IDS_DUPLICATE_SID);
+  }
+  if (rule.userCount() == 0) return pageMessage(IDS_NO_AUTHORIZED_USERS);
+  for (std::size_t i = 0; i < rule.commandLineCount(); ++i)
+    if (rule.commandLine(i).size() > maxCommandLineChars) return pageMessage(IDS_COMMAND_LINE_TOO_LONG);
+  for (const auto& names : layout::accountLists) {
+    for (const auto& a : rule.accounts(names.list)) {
+      if (!isSidText(a.sid)) return reason("'" + toUtf8(a.sid) + "' is not a SID (S-1-...)");
+      for (const auto& [what, text] : {std::pair{"an account name", &a.username}, std::pair{"a domain", &a.domain},
+                                       std::pair{"a SID", &a.sid}})
+        if (auto e = overLimit(what, *text, layout::accountFieldChars); !e.empty()) return reason(e);
+    }
+  }
+  for (std::size_t i = 0; i < rule.privilegeCount(); ++i) {
+    const std::wstring name = rule.privilege(i);
+    if (auto e = privilegeError(name); !e.empty()) return reason(e);
+    for (std::size_t j = 0; j < i; ++j)
+      if (namesEqual(rule.privilege(j), name)) return reason("privilege " + toUtf8(name) + " given twice");
+  }
+  return {};
+}
+
+}  // namespace ostrel::tool
