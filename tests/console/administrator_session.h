@@ -28,24 +28,6 @@ inline const std::vector<std::wstring> ruleColumns = {L"0 Application 0 150", L"
                                                L"3 Command Lines 0 100"};
 inline const std::wstring nodeName = L"Application Execution Policies";
 constexpr LPARAM viewRefreshHint = 1000;
-constexpr long wizardCommand = 2;
-
-template <class Fn>
-inline Fn exportOf(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-// The copy of osadmmc.dll next to the test program, registered once per process.
-inline HRESULT registerModuleOnce() {
-  static HRESULT result = [] {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    win::Module module(LoadLibraryW((dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"osadmmc.dll").c_str()));
-    auto registerServer = module ? exportOf<HRESULT(STDAPICALLTYPE*)()>(module.get(), "DllRegisterServer") : nullptr;
-    return registerServer != nullptr ? registerServer() : E_NOTIMPL;
-  }();
-  return result;
-}
 
 // Store calls made while preparing a policy show no boxes.
 struct NoPrompts : Prompter {

@@ -21,8 +21,6 @@
 namespace ostrel::console {
 namespace {
 
-constexpr long wizardCommand = 2;
-
 // Writes the window as it is drawn now (frame included) as a 24-bit bitmap file.
 bool capture(HWND window, const std::wstring& file) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
@@ -63,10 +61,10 @@ bool capture(HWND window, const std::wstring& file) {
 
 class Tour {
  public:
-  explicit Tour(std::wstring folder) : folder_(std::move(folder)) {}
+  explicit Tour(std::wstring folder) : folder_(std::move(folder)) { current = this; }
 
   int run() {
-    if (!registerModule()) return fail("osadmmc.dll next to the program could not be registered");
+    if (FAILED(registerModuleOnce())) return fail("osadmmc.dll next to the program could not be registered");
     if (scratch_.status() != status::success || !answerer_.installed()) return fail("no scratch key or message hook");
     editor_ = std::make_unique<EditorNode>(win::Win32Registry::toHkey(scratch_.key()));
     console_ = std::make_unique<Console>(*editor_);
@@ -91,17 +89,11 @@ class Tour {
   }
 
  private:
-  static int fail(const char* why) {
+  // Reports a failure; the tour goes on with what it can still photograph.
+  int fail(const char* why) {
     std::fprintf(stderr, "wizard_tour: %s\n", why);
+    ++failures_;
     return 1;
-  }
-  bool registerModule() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    module_.reset(LoadLibraryW((dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"osadmmc.dll").c_str()));
-    auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module_.get(), "DllRegisterServer")));
-    return registerServer != nullptr && SUCCEEDED(registerServer());
   }
 
   const SheetRequest* openWizard() {
@@ -130,42 +122,38 @@ class Tour {
     PropSheet_PressButton(sheet.window, button);
     settle();
   }
+  void shoot(HWND window, const wchar_t* name) {
+    if (!capture(window, folder_ + L"\\" + name + L".bmp")) ++failures_;
+  }
   void shoot(const SheetRequest& sheet, const wchar_t* name) {
     settle();
-    if (!capture(sheet.window, folder_ + L"\\" + name + L".bmp")) ++failures_;
+    shoot(sheet.window, name);
   }
   // The page shown now, by its position in the wizard.
   static int pageIndex(const SheetRequest& sheet) { return PropSheet_HwndToIndex(sheet.window, page(sheet)); }
   void next(const SheetRequest& sheet, int expectedIndex) {
     press(sheet, PSBTN_NEXT);
-    if (pageIndex(sheet) != expectedIndex) {
-      std::fprintf(stderr, "wizard_tour: Next did not reach page %d\n", expectedIndex + 1);
-      ++failures_;
-    }
+    if (pageIndex(sheet) != expectedIndex) fail(("Next did not reach page " + std::to_string(expectedIndex + 1)).c_str());
   }
 
   // The eight pages of a path rule, each photographed as the administrator fills it in.
   void pathRuleWizard() {
     const SheetRequest* sheet = openWizard();
-    if (sheet == nullptr) {
-      fail("the wizard was not shown");
-      ++failures_;
-      return;
-    }
+    if (sheet == nullptr) return (void)fail("the wizard was not shown");
     click(*sheet, IDC_PATH_RULE);
     shoot(*sheet, L"wizard-1-rule-type");
     next(*sheet, 1);
     type(*sheet, IDC_APPLICATION, L"%ProgramFiles%\\Kelvast\\Tools\\*.exe");
     click(*sheet, IDC_RECURSIVE);
     // Ticking Ownership Check may show the notice; it is photographed and closed when it is.
-    answerer_.answerDialog(IDC_NOTICE_TEXT, [this](HWND notice) { noticeShown(notice); });
+    answerer_.answerDialog(IDC_NOTICE_TEXT, [](HWND notice) { noticeShown(notice); });
     click(*sheet, IDC_OWNERSHIP_CHECK);
     shoot(*sheet, L"wizard-2-application");
     next(*sheet, 2);
     shoot(*sheet, L"wizard-3-command-lines");
     // Add opens the Get Command Line dialog: each of its three tabs is photographed, then the
     // dialog is cancelled.
-    answerer_.answerDialog(IDC_COMMAND_LINE, [this](HWND dialog) { commandLineDialogShown(dialog); });
+    answerer_.answerDialog(IDC_COMMAND_LINE, [](HWND dialog) { commandLineDialogShown(dialog); });
     click(*sheet, IDC_ADD_COMMAND_LINE);
     next(*sheet, 3);
     shoot(*sheet, L"wizard-4-privileged-groups");
@@ -180,30 +168,26 @@ class Tour {
     next(*sheet, 7);
     shoot(*sheet, L"wizard-8-finish");
     press(*sheet, PSBTN_FINISH);
-    if (!sheet->closed) {
-      fail("Finish did not close the wizard");
-      ++failures_;
-    }
+    if (!sheet->closed) fail("Finish did not close the wizard");
   }
 
   // The modal notice: photographed once it has been drawn, then closed with OK.
-  void noticeShown(HWND notice) {
+  static void noticeShown(HWND notice) {
     SetTimer(notice, 1, 300, [](HWND window, UINT, UINT_PTR id, DWORD) {
       KillTimer(window, id);
-      if (Tour* self = current(); self != nullptr) self->shootNotice(window);
+      current->shoot(window, L"notice-ownership-check");
       PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
   }
   // The modal Get Command Line dialog: one picture per tab, a timer tick apart so that each
   // tab has been drawn, then Cancel.
-  void commandLineDialogShown(HWND dialog) {
-    commandLineTab() = 0;
+  static void commandLineDialogShown(HWND dialog) {
+    current->tab_ = 0;
     SetTimer(dialog, 2, 400, [](HWND window, UINT, UINT_PTR id, DWORD) {
       static const wchar_t* const names[] = {L"command-line-processes", L"command-line-applets",
                                              L"command-line-consoles"};
-      Tour* self = current();
-      int& tab = commandLineTab();
-      if (self != nullptr && !capture(window, self->folder_ + L"\\" + names[tab] + L".bmp")) ++self->failures_;
+      int& tab = current->tab_;
+      current->shoot(window, names[tab]);
       if (++tab == 3) {
         KillTimer(window, id);
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -215,26 +199,12 @@ class Tour {
       SendMessageW(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
     });
   }
-  static int& commandLineTab() {
-    static int tab = 0;
-    return tab;
-  }
-  void shootNotice(HWND window) {
-    if (!capture(window, folder_ + L"\\notice-ownership-check.bmp")) ++failures_;
-  }
-  static Tour*& current() {
-    static Tour* tour = nullptr;
-    return tour;
-  }
 
   // The Application page of a hash rule as it first shows. (Browse is left alone: the
   // open-file dialog under the X11 driver is not answered reliably.)
   void hashRuleApplicationPage() {
     const SheetRequest* sheet = openWizard();
-    if (sheet == nullptr) {
-      ++failures_;
-      return;
-    }
+    if (sheet == nullptr) return (void)fail("the wizard was not shown");
     click(*sheet, IDC_HASH_RULE);
     next(*sheet, 1);
     shoot(*sheet, L"wizard-hash-application");
@@ -243,11 +213,8 @@ class Tour {
 
   // The Application tab of the path rule's property sheet.
   void propertiesTab(View& view) {
-    if (FAILED(view.properties(0)) || console_->sheetRequests().back()->window == nullptr) {
-      fail("the rule's properties were not shown");
-      ++failures_;
-      return;
-    }
+    if (FAILED(view.properties(0)) || console_->sheetRequests().back()->window == nullptr)
+      return (void)fail("the rule's properties were not shown");
     const SheetRequest& sheet = *console_->sheetRequests().back();
     SetWindowPos(sheet.window, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     PropSheet_SetCurSel(sheet.window, nullptr, 1);
@@ -256,19 +223,15 @@ class Tour {
     press(sheet, PSBTN_CANCEL);
   }
 
- public:
-  void makeCurrent() { current() = this; }
-
- private:
+  static inline Tour* current = nullptr;  // for the timers' procedures
   std::wstring folder_;
-  win::Module module_;
   win::Win32Registry reg_;
   testing::ScratchKey scratch_{reg_};
   MessageBoxAnswerer answerer_;
   std::unique_ptr<EditorNode> editor_;
   std::unique_ptr<Console> console_;
   HSCOPEITEM node_ = 0;
-  int failures_ = 0;
+  int failures_ = 0, tab_ = 0;
 };
 
 }  // namespace
@@ -289,7 +252,6 @@ int main() {
   int rc = 0;
   {
     ostrel::console::Tour tour(folder);
-    tour.makeCurrent();
     rc = tour.run();
   }
   CoUninitialize();
