@@ -39,12 +39,9 @@ TEST(MemoryRegistry, KeysWithManyValuesFindEveryNameInAnyCaseAfterDeletions) {
   ASSERT_EQ(status::success, hive.deleteValue(root.get(), L"VALUE7"));
   for (int i = 0; i < 200; ++i) {
     std::uint32_t type = 0, size = 0;
-    std::uint8_t b[4];
-    Status s = hive.queryValue(root.get(), L"vAlUe" + std::to_wstring(i), type, b, size);
-    EXPECT_EQ(i == 7 ? status::fileNotFound : status::success, s) << i;
-    if (s == status::success) {
-      EXPECT_EQ(i, b[0]);
-    }
+    std::uint8_t b[4] = {};
+    const Status s = hive.queryValue(root.get(), L"vAlUe" + std::to_wstring(i), type, b, size);
+    EXPECT_EQ(i == 7 ? std::pair(status::fileNotFound, 0) : std::pair(status::success, i), std::pair(s, int{b[0]})) << i;
   }
   std::wstring name;
   std::uint32_t type = 0;
