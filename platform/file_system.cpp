@@ -32,7 +32,7 @@ bool FileSystem::exists(const fs::path& path, std::string& error) {
   return true;
 }
 
-bool FileSystem::readAll(const fs::path& path, std::vector<std::uint8_t>& out, std::string& error) {
+bool FileSystem::readAll(const fs::path& path, ByteBuffer& out, std::string& error) {
   // Checked before opening: opening a FIFO would wait for a writer, reading a device forever.
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) {

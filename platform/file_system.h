@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_buffer.h"
+
 namespace ostrel::platform {
 
 class FileSystem {
@@ -19,7 +21,7 @@ class FileSystem {
   // searched) is reported instead of being taken for a missing file.
   [[nodiscard]] virtual bool exists(const std::filesystem::path& path, std::string& error);
   // Reads a regular file whole; anything else (a FIFO, a device, a folder) is refused.
-  [[nodiscard]] virtual bool readAll(const std::filesystem::path& path, std::vector<std::uint8_t>& out,
+  [[nodiscard]] virtual bool readAll(const std::filesystem::path& path, ByteBuffer& out,
                                      std::string& error);
   [[nodiscard]] virtual bool createDirectories(const std::filesystem::path& path, std::string& error);
   // Creates or truncates the file, writes the bytes and flushes them to the disk. Where the

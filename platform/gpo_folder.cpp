@@ -256,7 +256,7 @@ bool folderPresent(platform::FileSystem& files, const std::filesystem::path& dir
 }
 
 // Reads the file when it is there; a missing file leaves bytes empty and present false.
-bool readIfPresent(platform::FileSystem& files, const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+bool readIfPresent(platform::FileSystem& files, const std::filesystem::path& path, platform::ByteBuffer& bytes,
                    bool& present, std::string& error) {
   bytes.clear();
   present = files.exists(path, error);
@@ -273,7 +273,7 @@ bool GpoFolder::lock(std::chrono::milliseconds timeout, std::string& error) {
 
 bool GpoFolder::load(std::string& error) {
   GptIni ini;
-  std::vector<std::uint8_t> bytes, pol;
+  platform::ByteBuffer bytes, pol;
   bool present = false, polPresent = false;
   if (folderPresent(files_, dir_, error)) {
     if (!readIfPresent(files_, gptIniPath(), bytes, present, error)) return false;
@@ -315,7 +315,7 @@ bool GpoFolder::save(std::string& error) {
   GptIni ini = ini_;
   ini.bumpMachineVersion();
   const std::vector<std::uint8_t> iniBytes = ini.bytes();
-  std::vector<std::uint8_t> polBytes = preg::write(hive_);
+  platform::ByteBuffer polBytes = preg::write(hive_);
   platform::PendingReplacement polFile(files_, polTarget), iniFile(files_, iniTarget);
   if (!polFile.write(polBytes, error) || !iniFile.write(iniBytes, error) || !polFile.commit(error)) return false;
   if (!iniFile.commit(error)) {

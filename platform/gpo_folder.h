@@ -83,7 +83,7 @@ class GpoFolder {
   platform::FileSystem& files_;
   MemoryRegistry hive_;
   GptIni ini_;
-  std::optional<std::vector<std::uint8_t>> loadedPol_;  // Registry.pol as load found it
+  std::optional<platform::ByteBuffer> loadedPol_;  // Registry.pol as load found it
   std::unique_ptr<platform::FileLock> lock_;
 };
 

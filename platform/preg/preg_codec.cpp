@@ -1,6 +1,7 @@
 #include "platform/preg/preg_codec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <unordered_set>
 
@@ -76,17 +77,35 @@ class Parser {
     return true;
   }
 
-  // A NUL-terminated UTF-16LE string; the scan never goes past the end of the file.
-  bool string(std::u16string& out, const char* what) {
+  // A NUL-terminated UTF-16LE string, as its bytes without the NUL; the scan never goes past
+  // the end of the file.
+  bool string(std::span<const std::uint8_t>& out, const char* what) {
     const std::size_t start = pos_;
     std::size_t end = start;
     while (end + 1 < file_.size() && (file_[end] | file_[end + 1]) != 0) end += 2;
     if (end + 1 >= file_.size()) return fail(start, std::string("a NUL-terminated ") + what);
-    out.resize((end - start) / 2);
-    for (std::size_t i = 0; i < out.size(); ++i)
-      out[i] = static_cast<char16_t>(file_[start + 2 * i] | (file_[start + 2 * i + 1] << 8));
+    out = file_.subspan(start, end - start);
     pos_ = end + 2;
     return true;
+  }
+
+  // UTF-16LE bytes as text, into out's storage (as fromUtf16 converts).
+  static void decode(std::span<const std::uint8_t> bytes, std::wstring& out) {
+    const std::size_t n = bytes.size() / 2;
+    out.resize(n);
+    std::size_t w = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      char32_t c = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+      if (sizeof(wchar_t) == 4 && c >= 0xD800 && c < 0xDC00 && i + 1 < n) {
+        const char16_t next = static_cast<char16_t>(bytes[2 * i + 2] | (bytes[2 * i + 3] << 8));
+        if (next >= 0xDC00 && next < 0xE000) {
+          c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+          ++i;
+        }
+      }
+      out[w++] = static_cast<wchar_t>(c);
+    }
+    out.resize(w);
   }
 
   bool readDword(std::uint32_t& v, const char* what) {
@@ -99,23 +118,31 @@ class Parser {
   bool record() {
     if (!expectUnit(u'[', "'[' opening a record")) return false;
     std::size_t keyOffset = pos_;
-    std::u16string key, value;
+    std::span<const std::uint8_t> key, value;
     if (!string(key, "key path")) return false;
     if (key.empty()) return fail(keyOffset, "a non-empty key path");
-    if (std::count(key.begin(), key.end(), u'\\') >= static_cast<std::ptrdiff_t>(maxKeyDepth))
-      return fail(keyOffset, "a key path of at most 512 levels");
+    // Consecutive records usually name the same key: its text is decoded once.
+    if (key.size() != lastKey_.size() || std::memcmp(key.data(), lastKey_.data(), key.size()) != 0) {
+      std::size_t separators = 0;
+      for (std::size_t i = 0; i < key.size(); i += 2) separators += key[i] == '\\' && key[i + 1] == 0;
+      if (separators >= maxKeyDepth) return fail(keyOffset, "a key path of at most 512 levels");
+      decode(key, key_);
+      lastKey_ = key;
+    }
     // Some editors close a key-only record right after the key or after an empty value name.
     if (peekUnit() == u']') {
       pos_ += 2;
-      return apply(keyOffset, key, {}, regtype::none, {});
+      value_.clear();
+      return apply(keyOffset, regtype::none, {});
     }
     if (!expectUnit(u';', "';' after the key path")) return false;
     std::size_t valueOffset = pos_;
     if (!string(value, "value name")) return false;
-    if (value.size() > maxValueNameChars) return fail(valueOffset, "a value name of at most 16383 characters");
-    if (value.empty() && peekUnit() == u']') {
+    if (value.size() / 2 > maxValueNameChars) return fail(valueOffset, "a value name of at most 16383 characters");
+    decode(value, value_);
+    if (value_.empty() && peekUnit() == u']') {
       pos_ += 2;
-      return apply(keyOffset, key, {}, regtype::none, {});
+      return apply(keyOffset, regtype::none, {});
     }
     if (!expectUnit(u';', "';' after the value name")) return false;
     std::uint32_t type = 0, size = 0;
@@ -131,7 +158,7 @@ class Parser {
     std::span<const std::uint8_t> data = file_.subspan(pos_, size);
     pos_ += size;
     if (!expectUnit(u']', "']' closing the record")) return false;
-    return apply(keyOffset, key, value, type, data);
+    return apply(keyOffset, type, data);
   }
 
   // The key of a record, created when create is true; cached, since consecutive records
@@ -165,10 +192,10 @@ class Parser {
     if (std::ptrdiff_t pos = n.findValue(name); pos >= 0) n.markErased(static_cast<std::size_t>(pos));
   }
 
-  bool apply(std::size_t keyOffset, const std::u16string& key16, const std::u16string& value16,
-             std::uint32_t type, std::span<const std::uint8_t> data) {
-    std::wstring key = fromUtf16(key16);
-    std::wstring value = fromUtf16(value16);
+  // Applies the record whose key path and value name record() decoded into key_ and value_.
+  bool apply(std::size_t keyOffset, std::uint32_t type, std::span<const std::uint8_t> data) {
+    const std::wstring& key = key_;
+    const std::wstring& value = value_;
     Registry::Key k = 0;
     auto badKey = [&] {
       return fail(keyOffset, "a key path of non-empty names of at most 255 characters each");
@@ -210,7 +237,7 @@ class Parser {
     if (directive) {
       // Appended even when the key has one of that name already: a repeated directive stays.
       const std::uint64_t fingerprint = MemoryRegistry::nameFingerprint(value);
-      nodeOf(k).addValue({std::move(value), type, {data.begin(), data.end()}}, fingerprint);
+      nodeOf(k).addValue({value, type, {data.begin(), data.end()}}, fingerprint);
     } else {
       (void)hive_.setValue(k, value, type, data);
     }
@@ -233,55 +260,103 @@ class Parser {
   RegKey cached_;
   std::wstring cachedPath_;
   std::size_t pos_ = 0;
+  std::span<const std::uint8_t> lastKey_;  // the previous record's key path, as bytes
+  std::wstring key_, value_;               // the current record's key path and value name
   std::unordered_set<const MemoryRegistry::Node*> touched_;
   std::vector<std::shared_ptr<MemoryRegistry::Node>> held_;  // kept alive until commit
 };
 
-void putUnit(std::vector<std::uint8_t>& out, char16_t c) {
-  out.push_back(static_cast<std::uint8_t>(c & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(c >> 8));
-}
-void putDword(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void putString(std::vector<std::uint8_t>& out, std::wstring_view s) {
-  for (char16_t c : toUtf16(s)) putUnit(out, c);
-  putUnit(out, 0);
-}
+// The file is written in two passes over the hive: the first only counts its bytes, the
+// second writes them into a buffer of exactly that size through a plain pointer, so that a
+// large policy is encoded without a reallocation, a copy or a capacity check per byte.
+template <bool Write>
+class Encoder {
+ public:
+  explicit Encoder(std::uint8_t* out = nullptr) : out_(out) {}
+  [[nodiscard]] std::size_t size() const { return n_; }
 
-// One record; the key path comes encoded (UTF-16LE with its NUL), since a key's values all
-// repeat it.
-void putRecord(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> key, std::wstring_view value,
-               std::uint32_t type, std::span<const std::uint8_t> data) {
-  putUnit(out, u'[');
-  out.insert(out.end(), key.begin(), key.end());
-  putUnit(out, u';');
-  putString(out, value);
-  putUnit(out, u';');
-  putDword(out, type);
-  putUnit(out, u';');
-  putDword(out, static_cast<std::uint32_t>(data.size()));
-  putUnit(out, u';');
-  out.insert(out.end(), data.begin(), data.end());
-  putUnit(out, u']');
-}
-
-void writeChildren(std::vector<std::uint8_t>& out, const MemoryRegistry::Node& node, std::wstring& path) {
-  std::vector<std::uint8_t> key;
-  for (const auto& [name, child] : node.subkeys) {
-    std::size_t mark = path.size();
-    if (!path.empty()) path += L'\\';
-    path += child->name;
-    key.clear();
-    putString(key, path);
-    if (child->values.empty()) {
-      putRecord(out, key, L"", regtype::none, {});
-    } else {
-      for (const auto& v : child->values) putRecord(out, key, v.name, v.type, v.data);
-    }
-    writeChildren(out, *child, path);
-    path.resize(mark);
+  void dword(std::uint32_t v) {
+    if constexpr (Write)
+      for (int i = 0; i < 4; ++i) out_[n_ + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    n_ += 4;
   }
+  void bytes(std::span<const std::uint8_t> b) {
+    if constexpr (Write)
+      if (!b.empty()) std::memcpy(out_ + n_, b.data(), b.size());
+    n_ += b.size();
+  }
+  // UTF-16LE with its NUL, as toUtf16 converts.
+  void string(std::wstring_view s) {
+    for (wchar_t wc : s) {
+      const auto c = static_cast<char32_t>(wc);
+      if (sizeof(wchar_t) == 4 && c >= 0x10000 && c <= 0x10FFFF) {
+        unit(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+        unit(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+      } else {
+        unit(static_cast<char16_t>(c));
+      }
+    }
+    unit(0);
+  }
+  // One record; the key path comes encoded, since a key's values all repeat it.
+  void record(std::span<const std::uint8_t> key, std::wstring_view value, std::uint32_t type,
+              std::span<const std::uint8_t> data) {
+    unit(u'[');
+    bytes(key);
+    unit(u';');
+    string(value);
+    unit(u';');
+    dword(type);
+    unit(u';');
+    dword(static_cast<std::uint32_t>(data.size()));
+    unit(u';');
+    bytes(data);
+    unit(u']');
+  }
+  void children(const MemoryRegistry::Node& node, std::wstring& path, std::vector<std::uint8_t>& key) {
+    for (const auto& [name, child] : node.subkeys) {
+      const std::size_t mark = path.size();
+      if (!path.empty()) path += L'\\';
+      path += child->name;
+      key.resize(keyLength(path));
+      Encoder<true>(key.data()).string(path);
+      if (child->values.empty()) {
+        record(key, L"", regtype::none, {});
+      } else {
+        for (const auto& v : child->values) record(key, v.name, v.type, v.data);
+      }
+      children(*child, path, key);
+      path.resize(mark);
+    }
+  }
+
+ private:
+  static std::size_t keyLength(std::wstring_view path) {
+    Encoder<false> count;
+    count.string(path);
+    return count.size();
+  }
+  void unit(char16_t c) {
+    if constexpr (Write) {
+      out_[n_] = static_cast<std::uint8_t>(c & 0xFF);
+      out_[n_ + 1] = static_cast<std::uint8_t>(c >> 8);
+    }
+    n_ += 2;
+  }
+
+  std::uint8_t* out_;
+  std::size_t n_ = 0;
+};
+
+template <bool Write>
+std::size_t encode(const MemoryRegistry& hive, std::uint8_t* out) {
+  Encoder<Write> e(out);
+  e.dword(signature);
+  e.dword(formatVersion);
+  std::wstring path;
+  std::vector<std::uint8_t> key;
+  e.children(hive.rootNode(), path, key);
+  return e.size();
 }
 
 }  // namespace
@@ -302,12 +377,9 @@ bool read(std::span<const std::uint8_t> file, MemoryRegistry& hive, ReadError& e
   return true;
 }
 
-std::vector<std::uint8_t> write(const MemoryRegistry& hive) {
-  std::vector<std::uint8_t> out;
-  putDword(out, signature);
-  putDword(out, formatVersion);
-  std::wstring path;
-  writeChildren(out, hive.rootNode(), path);
+platform::ByteBuffer write(const MemoryRegistry& hive) {
+  platform::ByteBuffer out(encode<false>(hive, nullptr));
+  encode<true>(hive, out.data());
   return out;
 }
 

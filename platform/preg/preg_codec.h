@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_buffer.h"
 #include "platform/memory_registry.h"
 
 namespace ostrel::preg {
@@ -36,6 +37,6 @@ struct ReadError {
 
 // The file for the hive's current content. Values of the root key cannot be addressed by a
 // record (the key path would be empty) and are not written.
-[[nodiscard]] std::vector<std::uint8_t> write(const MemoryRegistry& hive);
+[[nodiscard]] platform::ByteBuffer write(const MemoryRegistry& hive);
 
 }  // namespace ostrel::preg

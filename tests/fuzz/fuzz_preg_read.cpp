@@ -15,14 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RegKey k;
     if (RegKey::create(hive, root.get(), L"Before", access::all, k) != status::success) std::abort();
   }
-  const std::vector<std::uint8_t> before = preg::write(hive);
+  const auto before = preg::write(hive);
   preg::ReadError error;
   if (!preg::read(std::span(data, size), hive, error)) {
     if (error.offset > size || error.expected.empty()) std::abort();
     if (preg::write(hive) != before) std::abort();
     return 0;
   }
-  const std::vector<std::uint8_t> canonical = preg::write(hive);
+  const auto canonical = preg::write(hive);
   MemoryRegistry again;
   if (!preg::read(canonical, again, error)) std::abort();
   if (preg::write(again) != canonical) std::abort();

@@ -1,11 +1,13 @@
 #include <iostream>
 
+#include "platform/heap_tuning.h"
 #include "platform/text.h"
 #include "tools/ostrel-policy/policy_tool.h"
 
 // Arguments arrive as UTF-16 on Windows (wmain) and as UTF-8 elsewhere.
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  ostrel::platform::tuneHeapForLargePolicies();
   std::vector<std::wstring> args(argv + 1, argv + argc);
   for (std::size_t i = 0; i < args.size(); ++i) {
     // A lone surrogate would reach the file as text no reader can show.
@@ -18,6 +20,7 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+  ostrel::platform::tuneHeapForLargePolicies();
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) {
     // A replaced byte would name another folder or file than the one given.

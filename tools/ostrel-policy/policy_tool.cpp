@@ -384,7 +384,7 @@ std::vector<std::string> canonical(const std::vector<const Rule*>& rules) {
 }
 
 int importRules(const Options& o, std::ostream& out, std::ostream& err) {
-  std::vector<std::uint8_t> bytes;
+  platform::ByteBuffer bytes;
   std::string error;
   if (!platform::realFileSystem().readAll(pathOf(fromUtf8(o.file)), bytes, error)) {
     err << "ostrel-policy: " << error << '\n';
