@@ -20,6 +20,7 @@
 #include "tests/console/console_double.h"
 #include "tests/console/message_box_answerer.h"
 #include "tests/platform/win/scratch_key.h"
+#include "tests/rules/store_test_support.h"
 
 namespace ostrel::console {
 
@@ -149,18 +150,9 @@ class AdministratorSession : public ::testing::Test {
     EXPECT_EQ(cells, view.cells());
   }
 
-  std::vector<std::wstring> subkeys(const std::wstring& path) {
-    std::vector<std::wstring> names;
-    RegKey key;
-    std::wstring name;
-    if (RegKey::open(reg_, scratch_.key(), path, access::read, key) == status::success)
-      for (std::uint32_t i = 0; reg_.enumKey(key.get(), i, 256, name) == status::success; ++i) names.push_back(name);
-    return names;
-  }
-
   void expectRuleKeys(const std::vector<std::wstring>& paths, const std::vector<std::wstring>& hashes) {
-    EXPECT_EQ(paths, subkeys(std::wstring(store::productKey) + L"\\Paths"));
-    EXPECT_EQ(hashes, subkeys(std::wstring(store::productKey) + L"\\Hashes"));
+    EXPECT_EQ(paths, testing::subkeyNames(reg_, scratch_.key(), std::wstring(store::productKey) + L"\\Paths"));
+    EXPECT_EQ(hashes, testing::subkeyNames(reg_, scratch_.key(), std::wstring(store::productKey) + L"\\Hashes"));
   }
 
   // A rewrite reached the editor: its four PolicyChanged calls, from call `from` on, carry the

@@ -143,8 +143,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   expectRows(second, remaining);
 
   // The second view is closed (it must release what it was given) and is no longer told.
-  EXPECT_EQ(S_OK, second.close());
-  EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+  EXPECT_EQ(S_OK, second.close());  // what it still holds is a problem TearDown reports
   second.log.clear();
   deleteSecondRow(IDYES);
   EXPECT_TRUE(second.log.empty()) << "a closed view gets no view change";
@@ -306,7 +305,8 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   EXPECT_EQ(2u, editor_->policyChanges.size()) << "and stores it once (two PolicyChanged calls)";
 
   // A hash rule from a file picked in the open-file dialog.
-  const std::wstring file = (std::filesystem::temp_directory_path() / L"ostrel_wizard_abc.exe").wstring();
+  const std::wstring file = (std::filesystem::temp_directory_path() /
+                             (L"ostrel_scenario_abc-" + std::to_wstring(GetCurrentProcessId()) + L".exe")).wstring();
   std::ofstream(std::filesystem::path(file), std::ios::binary) << "abc";
   const SheetRequest& second = openWizard(node);
   click(second, IDC_HASH_RULE);

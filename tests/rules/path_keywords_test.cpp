@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "rules/rule.h"
-
 #include "platform/text.h"
+#include "rules/rule.h"
 
 namespace ostrel {
 namespace {
-
-std::string toUtf8Test(const wchar_t* t) { return toUtf8(t); }
 
 struct EncodeCase {
   const wchar_t* pattern;
@@ -32,7 +29,7 @@ TEST(PathKeywords, EncodeReplacesKeywordsInAnyCaseAndPutsMarkersInFront) {
       {L"%%ProgramFiles%%", false, false, L"%*p%"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.stored, keywords::encode(c.pattern, c.ownership, c.recursive)) << toUtf8Test(c.pattern);
+    EXPECT_EQ(c.stored, keywords::encode(c.pattern, c.ownership, c.recursive)) << toUtf8(c.pattern);
   }
 }
 
@@ -52,7 +49,7 @@ TEST(PathKeywords, DecodeRestoresCanonicalKeywordsAndSetsFlagsFoundAnywhere) {
   };
   for (const auto& c : cases) {
     bool ownership = false, recursive = false;
-    EXPECT_EQ(c.pattern, keywords::decode(c.stored, ownership, recursive)) << toUtf8Test(c.stored);
+    EXPECT_EQ(c.pattern, keywords::decode(c.stored, ownership, recursive)) << toUtf8(c.stored);
     EXPECT_EQ(c.ownership, ownership);
     EXPECT_EQ(c.recursive, recursive);
   }

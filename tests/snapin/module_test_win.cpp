@@ -61,7 +61,7 @@ void expectInterfaces(IUnknown* object, std::initializer_list<const IID*> answer
   EXPECT_EQ(out, nullptr);
 }
 
-TEST_F(ModuleTest, ClassObjectRequests) {
+TEST_F(ModuleTest, ClassObjectsAndTheFactorysEdgeCases) {
   void* sentinel = reinterpret_cast<void*>(1);
   void* out = sentinel;
   // The class id is looked at before the out-pointer.
@@ -79,21 +79,18 @@ TEST_F(ModuleTest, ClassObjectRequests) {
       EXPECT_EQ(dll->canUnloadNow(), S_FALSE) << "a class object is alive";
     }
   }
-}
 
-TEST_F(ModuleTest, ClassFactoryQueriesAndCreateInstanceEdgeCases) {
   ComPtr<IClassFactory> f = factory(snapinClsid());
   EXPECT_EQ(f->QueryInterface(IID_IClassFactory, nullptr), E_FAIL);
   EXPECT_EQ(f->CreateInstance(nullptr, IID_IComponentData, nullptr), E_FAIL);
   expectInterfaces(f.Get(), {&IID_IUnknown, &IID_IClassFactory}, IID_IComponentData);
-  void* out = reinterpret_cast<void*>(1);
+  out = sentinel;
   EXPECT_EQ(f->CreateInstance(reinterpret_cast<IUnknown*>(f.Get()), IID_IComponentData, &out),
             CLASS_E_NOAGGREGATION);
   EXPECT_EQ(out, nullptr);
-  out = reinterpret_cast<void*>(1);
+  out = sentinel;
   EXPECT_EQ(f->CreateInstance(nullptr, IID_IDataObject, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
-  f.Reset();
   // Neither the refused aggregation nor the failed query left an object (TearDown checks).
 }
 

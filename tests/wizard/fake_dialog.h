@@ -124,7 +124,7 @@ class FakeDialog final : public Dialog {
 
 class FakeServices final : public PageServices {
  public:
-  std::optional<std::wstring> pickExecutable(WindowHandle) override { return ++picks, picked; }
+  std::optional<std::wstring> pickExecutable(WindowHandle) override { return picked; }
   // The Get Command Line dialog: each opening takes the next scripted answer (Cancel when
   // none is left) and records the line it was opened on.
   std::optional<std::wstring> editCommandLine(WindowHandle, const std::wstring& line) override {
@@ -143,7 +143,6 @@ class FakeServices final : public PageServices {
   void setWaitCursor(bool waiting) override { cursor.push_back(waiting); }
 
   std::optional<std::wstring> picked;  // what the open-file dialog answers
-  int picks = 0;
   std::deque<std::optional<std::wstring>> commandLines;
   std::vector<std::wstring> edited;
   std::vector<std::wstring> helpUrls;
@@ -153,8 +152,7 @@ class FakeServices final : public PageServices {
 };
 
 struct Owner final : PageOwner {
-  void save() override { ++saves; }
-  int saves = 0;
+  void save() override {}
 };
 
 // A sheet as the platform runs it: a page's dialog is made the first time it is shown; Next

@@ -120,8 +120,6 @@ TEST(ValidatePathRule, ExamplesAndBoundaries) {
 TEST(ValidatePathRule, MessageTexts) {
   EXPECT_EQ(L"Empty path is not allowed.", res::string(IDS_PATH_EMPTY));
   EXPECT_EQ(L"Path cannot contain the following characters: < > \" / |\n\n", res::string(IDS_PATH_CHARACTERS));
-  EXPECT_EQ(L"File name cannot contain the following characters: < > : \" / \\ |\n\n",
-            res::string(IDS_FILE_NAME_CHARACTERS));
   EXPECT_EQ(L"Invalid Path: a path rule cannot contain nor the * not the ? characters.",
             res::string(IDS_PATH_WILDCARD_IN_DIRECTORY));
   EXPECT_EQ(res::string(IDS_PATH_WILDCARD_IN_DIRECTORY), res::string(IDS_PATH_LEADING_WILDCARD));
