@@ -50,15 +50,15 @@ class PolicyStoreTest : public ::testing::Test {
     auto l = live();
     store::rewriteStore(&host_, prompter_, l);
   }
+  void update() {
+    auto l = live();
+    store::updateStore(&host_, prompter_, true, l);
+  }
   std::vector<std::wstring> markers() {
     std::vector<std::wstring> found;
     for (auto& n : subkeyNames(hive_, root_.get(), product))
       if (n.rfind(L"ForceUpdate-", 0) == 0) found.push_back(n);
     return found;
-  }
-  bool keyExists(const std::wstring& path) {
-    RegKey k;
-    return RegKey::open(hive_, root_.get(), path, access::read, k) == status::success;
   }
 
   MemoryRegistry hive_;
@@ -142,15 +142,11 @@ TEST_F(PolicyStoreTest, MarkersAreRemovedByPrefixInAnyCaseButNotTheBarePrefix) {
     RegKey k;
     ASSERT_EQ(status::success, RegKey::create(hive_, root_.get(), product + L"\\" + name, access::all, k));
   }
-  auto l = live();
-  store::updateStore(&host_, prompter_, true, l);
+  update();
   auto names = subkeyNames(hive_, root_.get(), product);
-  auto has = [&](const std::wstring& n) { return std::find(names.begin(), names.end(), n) != names.end(); };
-  EXPECT_FALSE(has(L"forceupdate-old"));
-  EXPECT_FALSE(has(L"FORCEUPDATE-0x1"));
-  EXPECT_TRUE(has(L"ForceUpdate-"));
-  EXPECT_TRUE(has(L"ForceUpdateX"));
-  EXPECT_TRUE(has(L"Other")) << "a write removes nothing but old markers";
+  EXPECT_EQ(1u, std::erase_if(names, [](const std::wstring& n) { return n.starts_with(L"ForceUpdate-0x"); }));
+  EXPECT_EQ((std::vector<std::wstring>{L"ForceUpdate-", L"ForceUpdateX", L"Hashes", L"Other", L"Paths"}), names)
+      << "a write removes nothing but old markers";
   EXPECT_EQ(2u, host_.calls.size());
 }
 
@@ -158,21 +154,15 @@ TEST_F(PolicyStoreTest, WriteOverwritesRuleKeysAndLeavesStaleValues) {
   rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
   rules_[0]->addCommandLine(L"a");
   rules_[0]->addCommandLine(L"b");
-  auto l = live();
-  store::updateStore(&host_, prompter_, true, l);
+  update();
   rules_[0]->clearCommandLines();
-  store::updateStore(&host_, prompter_, true, l);
-  std::wstring key = product + L"\\Paths\\" + rules_[0]->idText();
+  update();
   RegKey k;
-  ASSERT_EQ(status::success, RegKey::open(hive_, root_.get(), key, access::read, k));
-  auto values = testing::dumpValues(hive_, k.get());
-  auto find = [&](const std::wstring& n) {
-    for (auto& v : values)
-      if (v.name == n) return v.data;
-    return std::wstring(L"<missing>");
-  };
-  EXPECT_EQ(L"0", find(L"CommandLines"));
-  EXPECT_EQ(L"b", find(L"CommandLine2"));
+  ASSERT_EQ(status::success, RegKey::open(hive_, root_.get(), product + L"\\Paths\\" + rules_[0]->idText(), access::read, k));
+  const auto values = testing::dumpValues(hive_, k.get());
+  for (const testing::DumpedValue& v : {testing::DumpedValue{L"CommandLines", regtype::dword, L"0"},
+                                        testing::DumpedValue{L"CommandLine2", regtype::sz, L"b"}})
+    EXPECT_NE(values.end(), std::find(values.begin(), values.end(), v)) << v;
 }
 
 TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnLoadShowsThePolicyErrorBox) {
@@ -190,14 +180,12 @@ TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnLoadShowsThePolicyErrorBox) {
 
 TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnUpdateWritesNothingButStillRefreshes) {
   rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
-  auto l = live();
-  store::updateStore(&host_, prompter_, true, l);  // product key exists, one rule
+  update();  // product key exists, one rule
   rules_.push_back(makeRule(RuleType::Path, L"C:\\q.exe"));
-  l = live();
   host_.getKeyCalls = 0;
   host_.calls.clear();
   host_.failGetKey = {hresult::fail};
-  store::updateStore(&host_, prompter_, true, l);
+  update();
   EXPECT_EQ(2, host_.getKeyCalls);
   EXPECT_EQ(1u, prompter_.asked.size());
   EXPECT_EQ(1u, subkeyNames(hive_, root_.get(), product + L"\\Paths").size()) << "nothing written";
@@ -207,20 +195,18 @@ TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnUpdateWritesNothingButStillRefres
   host_.getKeyCalls = 0;
   host_.calls.clear();
   host_.failGetKey = {hresult::fail, hresult::fail};
-  store::updateStore(&host_, prompter_, true, l);
+  update();
   EXPECT_EQ(2u, prompter_.asked.size()) << "the second failure is silent";
   EXPECT_TRUE(host_.calls.empty());
 }
 
 TEST_F(PolicyStoreTest, PoliciesKeyThatCannotBeOpenedForWriteSkipsRulesButNotTheMarker) {
   rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
-  auto l = live();
-  store::updateStore(&host_, prompter_, true, l);
+  update();
   rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
-  l = live();
   host_.calls.clear();
   faulty_.failCallOn(FaultyRegistry::Op::openKey, L"SOFTWARE\\Policies", 1, status::accessDenied);
-  store::updateStore(&host_, prompter_, true, l);
+  update();
   EXPECT_TRUE(subkeyNames(hive_, root_.get(), product + L"\\Hashes").empty());
   EXPECT_EQ(1u, markers().size());
   EXPECT_EQ(2u, host_.calls.size());
