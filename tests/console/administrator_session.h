@@ -244,6 +244,13 @@ class WizardSession : public AdministratorSession {
   }
   // The position of the page shown now.
   static int pageIndex(const SheetRequest& sheet) { return PropSheet_HwndToIndex(sheet.window, page(sheet)); }
+  // The tab at index of a dialog's tab control chosen, as a click on it does.
+  static void showTab(HWND dialog, int index) {
+    HWND tabs = FindWindowExW(dialog, nullptr, WC_TABCONTROLW, nullptr);
+    SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    NMHDR change{tabs, 0, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
+  }
   // Next up to the finish page, then Finish, which closes the wizard.
   void finish(const SheetRequest& sheet) {
     for (int i = pageIndex(sheet); i < 7; ++i) press(sheet, PSBTN_NEXT);

@@ -23,17 +23,11 @@ void later(std::function<void()> step) {
   });
 }
 
-// The Get Command Line dialog's parts: the tab page holding a list, the tab control.
+// The Get Command Line dialog's tab page that holds a list.
 HWND tabPage(HWND dialog, int listId) {
   for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
     if (GetDlgItem(child, listId) != nullptr) return child;
   return nullptr;
-}
-void showTab(HWND dialog, int index) {
-  HWND tabs = FindWindowExW(dialog, nullptr, WC_TABCONTROLW, nullptr);
-  SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-  NMHDR change{tabs, 0, static_cast<UINT>(TCN_SELCHANGE)};
-  SendMessageW(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
 }
 void selectRow(HWND dialog, int listId, int row) {
   LVITEMW item{};
