@@ -4,7 +4,9 @@
 #include <process.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "platform/win/handles.h"
 #include "tests/snapin/module_loader_win.h"
@@ -13,16 +15,7 @@
 namespace ostrel::snapin {
 namespace {
 
-using testing::exists;
-using testing::lower;
-using testing::text;
-
-const std::wstring snapinKey = L"CLSID\\{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}";
-const std::wstring aboutKey = L"CLSID\\{6B1F3C53-8E4A-4D27-9A31-5C2E71B04F18}";
-constexpr wchar_t snapinsKey[] = L"SOFTWARE\\Microsoft\\MMC\\SnapIns\\{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}";
-constexpr wchar_t nameSpaceKey[] =
-    L"SOFTWARE\\Microsoft\\MMC\\NodeTypes\\{8FC0B739-A0E1-11D1-A7D3-0000F87571E3}\\Extensions\\NameSpace";
-constexpr wchar_t snapinValue[] = L"{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}";
+using testing::registeredEntries;
 
 // regsvr32 [options] module, waited for; its exit code.
 int regsvr32(const wchar_t* options) {
@@ -33,33 +26,29 @@ int regsvr32(const wchar_t* options) {
   return static_cast<int>(_wspawnl(_P_WAIT, program.c_str(), L"regsvr32", options, module.c_str(), nullptr));
 }
 
-// regsvr32 in the test's prefix registers the module's real path under the real roots; which
-// entries a registration writes, and nothing more, is checked against the in-memory hive
-// (registration_test.cpp).
+// regsvr32 in the test's prefix registers the module's real path under the real roots: exactly
+// the module's registration rows (whose texts registration_test.cpp spells out), and an
+// unregistration leaves the About class alone.
 TEST(Registration, Regsvr32AndTheExportsRegisterAndUnregister) {
-  const std::wstring server = L"\\InprocServer32", path = lower(testing::modulePath());
+  const std::vector<std::wstring> registered = testing::expectedEntries(testing::modulePath());
+  std::vector<std::wstring> about;
+  std::copy_if(registered.begin(), registered.end(), std::back_inserter(about),
+               [](const std::wstring& e) { return e.starts_with(testing::lower(aboutClassKey())); });
+  ASSERT_EQ(3u, about.size());
 
   ASSERT_EQ(regsvr32(L"/s /u"), 0);  // a clean start, whatever ran before
   ASSERT_EQ(regsvr32(L"/s"), 0);
-  EXPECT_EQ(text(HKEY_CLASSES_ROOT, snapinKey + server, L""), path);
-  EXPECT_EQ(text(HKEY_CLASSES_ROOT, aboutKey + server, L""), path);
-  EXPECT_EQ(text(HKEY_LOCAL_MACHINE, snapinsKey, L"About"), lower(aboutKey.substr(6)));
-  EXPECT_EQ(text(HKEY_LOCAL_MACHINE, nameSpaceKey, snapinValue),
-            L"group policy namespace extension for ostrel for active directory");
-
+  EXPECT_EQ(registeredEntries(), registered);
   ASSERT_EQ(regsvr32(L"/s /u"), 0);
-  EXPECT_FALSE(exists(HKEY_CLASSES_ROOT, snapinKey));
-  EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, snapinsKey));
-  EXPECT_EQ(text(HKEY_LOCAL_MACHINE, nameSpaceKey, snapinValue), L"(none)");
-  EXPECT_EQ(text(HKEY_CLASSES_ROOT, aboutKey + server, L""), path) << "the About class stays registered";
+  EXPECT_EQ(registeredEntries(), about);
 
   testing::LoadedModule module;
   ASSERT_TRUE(module.module);
   EXPECT_EQ(module.registerServer(), S_OK);
-  EXPECT_EQ(text(HKEY_CLASSES_ROOT, snapinKey + server, L""), path);
+  EXPECT_EQ(registeredEntries(), registered);
   EXPECT_EQ(module.unregisterServer(), S_OK);
   EXPECT_EQ(module.unregisterServer(), S_OK) << "unregistering twice is no failure";
-  EXPECT_FALSE(exists(HKEY_CLASSES_ROOT, snapinKey));
+  EXPECT_EQ(registeredEntries(), about);
 }
 
 }  // namespace

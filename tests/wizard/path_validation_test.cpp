@@ -5,32 +5,11 @@
 #include <optional>
 
 #include "resources/strings.h"
+#include "tests/rules/store_doubles.h"
 #include "wizard/path_validation.h"
 
 namespace ostrel::wizard {
 namespace {
-
-struct Box {
-  WindowHandle owner;
-  std::wstring text, caption;
-  std::uint32_t style;
-};
-
-// Answers the boxes from a script (then OK) and records them.
-class ScriptedPrompter : public Prompter {
- public:
-  explicit ScriptedPrompter(std::vector<int> script) : script_(std::move(script)) {}
-  int messageBox(WindowHandle owner, const std::wstring& text, const std::wstring& caption,
-                 std::uint32_t style) override {
-    boxes.push_back({owner, text, caption, style});
-    return next_ < script_.size() ? script_[next_++] : answer::ok;
-  }
-  std::vector<Box> boxes;
-
- private:
-  std::vector<int> script_;
-  std::size_t next_ = 0;
-};
 
 constexpr WindowHandle page = 0x4711;
 
@@ -100,18 +79,19 @@ TEST(ValidatePathRule, ExamplesAndBoundaries) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "text: " << ::testing::PrintToString(c.text));
-    ScriptedPrompter prompter(c.answers);
+    ostrel::testing::ScriptedPrompter prompter;
+    prompter.answers = c.answers;
     std::wstring text = c.text;
     bool ownership = c.ownership;
     EXPECT_EQ(c.accepted, validatePathRule(text, ownership, page, prompter));
     EXPECT_EQ(c.trimmed.value_or(c.text), text);
     EXPECT_EQ(c.ownershipAfter, ownership);
-    ASSERT_EQ(c.messages.size(), prompter.boxes.size());
+    ASSERT_EQ(c.messages.size(), prompter.asked.size());
     for (std::size_t i = 0; i < c.messages.size(); ++i) {
-      EXPECT_EQ(res::string(c.messages[i]), prompter.boxes[i].text);
-      EXPECT_EQ(L"Ostrel Active Directory", prompter.boxes[i].caption);
-      EXPECT_EQ(styleOf(c.messages[i]), prompter.boxes[i].style);
-      EXPECT_EQ(page, prompter.boxes[i].owner);
+      const ostrel::testing::Asked& box = prompter.asked[i];
+      EXPECT_EQ(std::tuple(std::wstring(res::string(c.messages[i])), std::wstring(L"Ostrel Active Directory"),
+                           styleOf(c.messages[i]), page),
+                std::tuple(box.text, box.caption, box.style, box.owner));
     }
   }
 }
