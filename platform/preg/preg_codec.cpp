@@ -187,10 +187,14 @@ class Parser {
   }
   // A deletion only hides the value; hidden values are dropped once the file is read, so that
   // each deletion costs one lookup instead of shifting and re-indexing the key's values.
+  // Directives kept as values are not settings and are never hidden: a deletion that named
+  // one would drop it from the next save, and the file read back would then delete less.
   void erase(Registry::Key k, const std::wstring& name) {
+    if (isDirective(name)) return;
     MemoryRegistry::Node& n = nodeOf(k);
     if (std::ptrdiff_t pos = n.findValue(name); pos >= 0) n.markErased(static_cast<std::size_t>(pos));
   }
+  static bool isDirective(std::wstring_view name) { return name.size() >= 2 && name[0] == L'*' && name[1] == L'*'; }
 
   // Applies the record whose key path and value name record() decoded into key_ and value_.
   bool apply(std::size_t keyOffset, std::uint32_t type, std::span<const std::uint8_t> data) {
@@ -201,7 +205,7 @@ class Parser {
       return fail(keyOffset, "a key path of non-empty names of at most 255 characters each");
     };
 
-    const bool directive = value.size() >= 2 && value[0] == L'*' && value[1] == L'*';
+    const bool directive = isDirective(value);
     if (directive) {
       std::wstring_view rest = std::wstring_view(value).substr(2);
       bool deletion = startsWithNoCase(rest, L"delvals") || startsWithNoCase(rest, L"del.") ||
@@ -213,9 +217,8 @@ class Parser {
         if (s == status::success) {
           if (startsWithNoCase(rest, L"delvals")) {
             MemoryRegistry::Node& n = nodeOf(k);
-            n.values.clear();
-            n.valueHashes.clear();
-            n.valueIndex.clear();
+            for (std::size_t i = 0; i < n.values.size(); ++i)
+              if (!isDirective(n.values[i].name)) n.markErased(i);
           } else if (startsWithNoCase(rest, L"del.")) {
             erase(k, std::wstring(rest.substr(4)));
           } else if (namesEqual(rest, L"DeleteValues")) {
