@@ -31,6 +31,26 @@ class Quiet : public Prompter {
   int messageBox(WindowHandle, const std::wstring&, const std::wstring&, std::uint32_t) override { return 1; }
 };
 
+// The same save without waiting for the disk: files written but not flushed, renames not
+// made durable. Shows how much of a save is the device's own time.
+class UnflushedFiles : public platform::FileSystem {
+ public:
+  bool writeFlushed(const fs::path& path, std::span<const std::uint8_t> bytes, const fs::path&,
+                    std::string& error) override {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    const bool ok = f != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (f != nullptr) std::fclose(f);
+    if (!ok) error = "cannot write " + path.string();
+    return ok;
+  }
+  bool replace(const fs::path& from, const fs::path& to, std::string& error) override {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (ec) error = ec.message();
+    return !ec;
+  }
+};
+
 std::unique_ptr<Rule> makeRule(int i) {
   auto r = std::make_unique<Rule>();
   r->newId();
@@ -127,6 +147,13 @@ int main(int argc, char** argv) {
     if (!saving.save(error)) std::abort();
   });
   bench::report("folder save (encode + atomic replace)", save);
+  UnflushedFiles unflushed;
+  gpo::GpoFolder savingUnflushed(dir, unflushed);
+  if (!savingUnflushed.load(error)) return 1;
+  const bench::Timing saveUnflushed = bench::measure(runs, nullptr, [&] {
+    if (!savingUnflushed.save(error)) std::abort();
+  });
+  bench::report("folder save without waiting for the disk", saveUnflushed);
 
   const bench::Timing add = bench::measure(runs, nullptr, [&] {
                   gpo::GpoFolder folder(dir);
@@ -141,8 +168,8 @@ int main(int argc, char** argv) {
                   if (!folder.save(error)) std::abort();
                 });
   bench::report("add one rule (load rules, UpdateStore, save)", add);
-  std::printf("save / load %.2f (target <= 1); add / (load rules + save) %.2f (target <= 1.2)\n",
-              save.minMs / load.minMs, add.minMs / (loadRules.minMs + save.minMs));
+  std::printf("save / load %.2f (without the disk's wait %.2f); add / (load rules + save) %.2f\n",
+              save.minMs / load.minMs, saveUnflushed.minMs / load.minMs, add.minMs / (loadRules.minMs + save.minMs));
   if (samba) {
     // The system interpreter: Debian installs python3-samba for it, not for any other python3.
     const std::string command = "/usr/bin/python3 " OSTREL_SOURCE_DIR "/bench/samba_preg_load.py '" + pol.string() + "' " +
