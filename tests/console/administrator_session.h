@@ -93,7 +93,8 @@ class AdministratorSession : public ::testing::Test {
     closeConsole();
     EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
     // With every object released the console may unload the module.
-    auto canUnload = exportOf<HRESULT(STDAPICALLTYPE*)()>(GetModuleHandleW(L"osadmmc.dll"), "DllCanUnloadNow");
+    auto canUnload = snapin::testing::exportOf<snapin::testing::CanUnloadNowFn>(GetModuleHandleW(L"osadmmc.dll"),
+                                                                               "DllCanUnloadNow");
     EXPECT_EQ(S_OK, canUnload != nullptr ? canUnload() : E_NOTIMPL);
     editor_.reset();
     EXPECT_EQ(0u, answerer_.unanswered()) << "a scripted answer found no message box";

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/handles.h"
 #include "tests/console/console_guids.h"
 #include "tests/console/counted.h"
+#include "tests/snapin/module_loader_win.h"
 
 namespace ostrel::console {
 
@@ -30,20 +30,12 @@ using Microsoft::WRL::ComPtr;
 // The node's command that opens the Rule wizard (New > Privileged Application).
 constexpr long wizardCommand = 2;
 
-template <class Fn>
-inline Fn exportOf(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 // The copy of osadmmc.dll next to the running program, registered once per process so that
 // the console finds it among the extensions of Computer Configuration.
 inline HRESULT registerModuleOnce() {
-  static HRESULT result = [] {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    win::Module module(LoadLibraryW((dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"osadmmc.dll").c_str()));
-    auto registerServer = module ? exportOf<HRESULT(STDAPICALLTYPE*)()>(module.get(), "DllRegisterServer") : nullptr;
-    return registerServer != nullptr ? registerServer() : E_NOTIMPL;
+  static const HRESULT result = [] {
+    const snapin::testing::LoadedModule module;
+    return module.registerServer != nullptr ? module.registerServer() : E_NOTIMPL;
   }();
   return result;
 }

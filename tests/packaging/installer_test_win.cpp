@@ -15,21 +15,16 @@
 #include <vector>
 
 #include "tests/console/console_double.h"
+#include "tests/snapin/module_loader_win.h"
 #include "tests/snapin/registered_entries_win.h"
 
 namespace ostrel::snapin {
 namespace {
 
+using testing::besideProgram;
 using testing::expectedEntries;
 using testing::lower;
 using testing::registeredEntries;
-
-// A file next to the test program: the packages, and in shipped\ the files of the package.
-std::wstring besideTest(const std::wstring& name) {
-  wchar_t path[MAX_PATH] = {};
-  std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  return program.substr(0, program.find_last_of(L"\\/") + 1) + name;
-}
 
 // msiexec with the given arguments and /qn, waited for; its exit code.
 int msiexec(std::vector<std::wstring> arguments) {
@@ -108,7 +103,8 @@ void expectTheConsoleLoads(const std::wstring& modulePath) {
 }
 
 TEST(InstallerPackage, InstallsOverAnOlderOneRepairsAndUninstallsSilently) {
-  const std::wstring package = besideTest(L"package.msi"), older = besideTest(L"older-package.msi");
+  // Next to the test program: the packages, and in shipped\ the files of the package.
+  const std::wstring package = besideProgram(L"package.msi"), older = besideProgram(L"older-package.msi");
   const std::wstring folder = installFolder(), module = folder + L"\\osadmmc.dll",
                      tool = folder + L"\\ostrel-policy.exe";
   ASSERT_TRUE(installedProducts().empty()) << "the prefix is not fresh";
@@ -121,8 +117,8 @@ TEST(InstallerPackage, InstallsOverAnOlderOneRepairsAndUninstallsSilently) {
   ASSERT_EQ(products.size(), 1u) << "the newer package replaces the older one";
   EXPECT_EQ(products[0].substr(39), fileVersion(module)) << "the product version is the module's";
 
-  EXPECT_EQ(contents(module), contents(besideTest(L"shipped\\osadmmc.dll")));
-  EXPECT_EQ(contents(tool), contents(besideTest(L"shipped\\ostrel-policy.exe")));
+  EXPECT_EQ(contents(module), contents(besideProgram(L"shipped\\osadmmc.dll")));
+  EXPECT_EQ(contents(tool), contents(besideProgram(L"shipped\\ostrel-policy.exe")));
   EXPECT_EQ(registeredEntries(), expectedEntries(module));
   expectTheConsoleLoads(module);
 

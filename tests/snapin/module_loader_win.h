@@ -13,12 +13,13 @@ using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using CanUnloadNowFn = HRESULT(STDAPICALLTYPE*)();
 using RegisterFn = HRESULT(STDAPICALLTYPE*)();
 
-// osadmmc.dll in the running test program's directory.
-inline std::wstring modulePath() {
+// A file in the running test program's directory.
+inline std::wstring besideProgram(const std::wstring& name) {
   wchar_t path[MAX_PATH] = {};
   std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  return program.substr(0, program.find_last_of(L"\\/") + 1) + L"osadmmc.dll";
+  return program.substr(0, program.find_last_of(L"\\/") + 1) + name;
 }
+inline std::wstring modulePath() { return besideProgram(L"osadmmc.dll"); }
 
 // Through void(*)(): the one function-pointer type a cast may pass through without a warning.
 template <class Fn>
