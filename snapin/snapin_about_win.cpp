@@ -6,13 +6,13 @@
 
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
+#include "rules/rule_layout.h"
 #include "snapin/console_logic.h"
 
 namespace ostrel::snapin {
 namespace {
 
 constexpr std::size_t descriptionChars = 259;
-constexpr wchar_t providerText[] = L"Kelvast";
 constexpr wchar_t versionText[] = L"1.1";
 
 HBITMAP loadBitmap(unsigned id, int size) {
@@ -61,7 +61,7 @@ HRESULT SnapinAbout::GetSnapinDescription(LPOLESTR* description) noexcept {
   }
 }
 
-HRESULT SnapinAbout::GetProvider(LPOLESTR* name) noexcept { return answerText(providerText, name); }
+HRESULT SnapinAbout::GetProvider(LPOLESTR* name) noexcept { return answerText(layout::makerName, name); }
 HRESULT SnapinAbout::GetSnapinVersion(LPOLESTR* version) noexcept { return answerText(versionText, version); }
 
 HRESULT SnapinAbout::GetSnapinImage(HICON* icon) noexcept {

@@ -11,6 +11,7 @@
 
 #include "platform/text.h"
 #include "resources/product_guids.h"
+#include "rules/rule_layout.h"
 #include "snapin/registration.h"
 
 namespace ostrel::snapin {
@@ -88,6 +89,11 @@ TEST(WixSource, ModulePathNamesTheInstalledModuleAndTheUpgradeCodeIsTheProducts)
   ASSERT_EQ(products.size(), 1u);
   const std::wstring braced = guidText(ids::upgradeCode);
   EXPECT_EQ(products[0].at("UpgradeCode"), braced.substr(1, braced.size() - 2));
+  // The maker that the package names is the one the snap-in's About shows.
+  for (const Attributes& element : elements(source, "Product"))
+    EXPECT_EQ(element.at("Manufacturer"), layout::makerName);
+  for (const Attributes& element : elements(source, "Package"))
+    EXPECT_EQ(element.at("Manufacturer"), layout::makerName);
 }
 
 }  // namespace
