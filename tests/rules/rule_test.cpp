@@ -34,20 +34,6 @@ TEST(Rule, HashText) {
   EXPECT_EQ(0x67, r.digest()[19]) << "the last two digits are the last byte";
 }
 
-TEST(Rule, IndexGettersPastTheEndAnswerEmptyOrMinusOne) {
-  Rule r;
-  r.addCommandLine(L"a");
-  r.addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
-  EXPECT_EQ(L"", r.commandLine(1));
-  EXPECT_EQ(L"", r.privilege(0));
-  std::wstring u, d, s;
-  bool dom = true;
-  EXPECT_EQ(1, r.account(AccountList::PrivilegedGroups, 0, u, d, s, dom));
-  EXPECT_EQ(L"S-1-5-32-544", s);
-  EXPECT_EQ(-1, r.account(AccountList::PrivilegedGroups, 1, u, d, s, dom));
-  EXPECT_EQ(-1, r.account(AccountList::AuthorizedUsers, 0, u, d, s, dom));
-}
-
 TEST(Rule, NewIdIsBracedUpperCaseAndTraced) {
   std::wstring traced;
   auto previous = platform::setTraceSink([&](const std::wstring& t) { traced = t; });
