@@ -20,6 +20,7 @@
 #include "tests/console/console_double.h"
 #include "tests/console/message_box_answerer.h"
 #include "tests/platform/win/scratch_key.h"
+#include "tests/rules/store_doubles.h"
 #include "tests/rules/store_test_support.h"
 
 namespace ostrel::console {
@@ -29,14 +30,6 @@ inline const std::vector<std::wstring> ruleColumns = {L"0 Application 0 150", L"
                                                L"3 Command Lines 0 100"};
 inline const std::wstring nodeName = L"Application Execution Policies";
 constexpr LPARAM viewRefreshHint = 1000;
-
-// Store calls made while preparing a policy show no boxes.
-struct NoPrompts : Prompter {
-  int messageBox(WindowHandle, const std::wstring& text, const std::wstring&, std::uint32_t) override {
-    ADD_FAILURE() << "a message while writing the policy: " << ::testing::PrintToString(text);
-    return answer::ok;
-  }
-};
 
 inline std::unique_ptr<Rule> rule(RuleType type, const wchar_t* id, const wchar_t* name, std::vector<std::wstring> lines) {
   auto rule = std::make_unique<Rule>();
@@ -92,6 +85,7 @@ class AdministratorSession : public ::testing::Test {
   void TearDown() override {
     closeConsole();
     EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+    EXPECT_TRUE(storePrompter_.asked.empty()) << "a message while the test itself wrote or read the policy";
     // With every object released the console may unload the module.
     auto canUnload = snapin::testing::exportOf<snapin::testing::CanUnloadNowFn>(GetModuleHandleW(L"osadmmc.dll"),
                                                                                "DllCanUnloadNow");
@@ -104,10 +98,9 @@ class AdministratorSession : public ::testing::Test {
   // Writes the rules into the policy with the store code, as a finished wizard would.
   void writePolicy(const std::vector<std::unique_ptr<Rule>>& rules) {
     RegistryKeyHost host(reg_, scratch_.key());
-    NoPrompts prompter;
     std::vector<Rule*> live;
     for (const auto& r : rules) live.push_back(r.get());
-    store::updateStore(&host, prompter, true, live);
+    store::updateStore(&host, storePrompter_, true, live);
   }
 
   // The editor opens the policy (or, without one, a console with no IGPEInformation); the
@@ -161,18 +154,11 @@ class AdministratorSession : public ::testing::Test {
   // registry work, Refresh marker included, is the store's and tested with it.)
   void expectRewrite(std::size_t from) {
     const auto& calls = editor_->policyChanges;
-    EXPECT_EQ(from + 4, calls.size()) << "PolicyChanged calls of one rewrite";
+    ASSERT_EQ(from + 4, calls.size()) << "PolicyChanged calls of one rewrite";
     const GUID product = ids::toGUID(ostrel::ids::productExtension), snapin = ids::toGUID(ostrel::ids::snapinClsid);
-    const std::pair<BOOL, const GUID*> expected[] = {
-        {FALSE, &product}, {FALSE, &ids::registryExtension}, {TRUE, &product}, {TRUE, &ids::registryExtension}};
-    for (std::size_t i = 0; i < 4 && from + i < calls.size(); ++i) {
-      SCOPED_TRACE("PolicyChanged call " + std::to_string(from + i + 1));
-      const PolicyChange& c = calls[from + i];
-      EXPECT_EQ(TRUE, c.machine);
-      EXPECT_EQ(expected[i].first, c.add);
-      EXPECT_TRUE(IsEqualGUID(*expected[i].second, c.extension));
-      EXPECT_TRUE(IsEqualGUID(snapin, c.snapin));
-    }
+    EXPECT_EQ((std::vector<PolicyChange>{{TRUE, FALSE, product, snapin}, {TRUE, FALSE, ids::registryExtension, snapin},
+                                         {TRUE, TRUE, product, snapin}, {TRUE, TRUE, ids::registryExtension, snapin}}),
+              std::vector<PolicyChange>(calls.begin() + static_cast<std::ptrdiff_t>(from), calls.end()));
   }
 
   // The message box shown index-th: caption, text, buttons and icon, owner, the button clicked.
@@ -198,6 +184,7 @@ class AdministratorSession : public ::testing::Test {
   win::Win32Registry reg_;
   testing::ScratchKey scratch_{reg_};
   MessageBoxAnswerer answerer_;
+  testing::ScriptedPrompter storePrompter_;  // for the test's own store calls
   std::unique_ptr<EditorNode> editor_;
   std::unique_ptr<Console> console_;
   SamplePolicy policy_;
@@ -278,8 +265,7 @@ class WizardSession : public AdministratorSession {
   std::vector<std::unique_ptr<Rule>> storedRules() {
     std::vector<std::unique_ptr<Rule>> rules;
     RegistryKeyHost host(reg_, scratch_.key());
-    NoPrompts prompter;
-    store::loadRules(&host, prompter, [&](std::unique_ptr<Rule> r) { rules.push_back(std::move(r)); });
+    store::loadRules(&host, storePrompter_, [&](std::unique_ptr<Rule> r) { rules.push_back(std::move(r)); });
     return rules;
   }
 };

@@ -48,6 +48,7 @@ inline HRESULT registerModuleOnce() {
 struct PolicyChange {
   BOOL machine, add;
   GUID extension, snapin;  // GUID_NULL for a null pointer
+  friend bool operator==(const PolicyChange&, const PolicyChange&) = default;
 };
 
 class EditorNode : public ComIdentity {
