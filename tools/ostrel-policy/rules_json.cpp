@@ -258,7 +258,7 @@ Json parseDocument(std::string_view text) {
   Json document;
   try {
     document = Json::parse(text, watch);
-  } catch (const Json::parse_error& e) {
+  } catch (const Json::exception& e) {  // a syntax error, or a number that overflows a double
     std::string what = e.what();
     if (auto at = what.find("] "); at != std::string::npos) what.erase(0, at + 2);
     throw Refused{"not a JSON document: " + what};
