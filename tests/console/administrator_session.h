@@ -246,10 +246,10 @@ class WizardSession : public AdministratorSession {
     press(sheet, PSBTN_FINISH);
     EXPECT_TRUE(sheet.closed);
   }
-  // The next notice is closed with OK, with "Do not show this message again" ticked first if silence.
-  void answerNotice(bool silence) {
-    answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [silence](HWND notice) {
-      if (silence) PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
+  // The next notice is closed with "Do not show this message again" ticked.
+  void silenceNextNotice() {
+    answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [](HWND notice) {
+      PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
       PostMessageW(notice, WM_COMMAND, IDOK, 0);
     });
   }

@@ -73,7 +73,7 @@ TEST_F(WizardSession, AnAdministratorGivesAPathRuleTypedPickedAndRunningCommandL
   // Consoles: the first pick shows notice 30, silenced there; the second pick shows nothing.
   add([&](HWND dialog) {
     showTab(dialog, 2);
-    answerNotice(true);
+    silenceNextNotice();
     selectRow(dialog, IDC_MMC_LIST, 2);  // Computer Management
     EXPECT_EQ(0u, answerer_.dialogsUnanswered()) << "notice 30 was shown";
     selectRow(dialog, IDC_MMC_LIST, 8);  // Services
