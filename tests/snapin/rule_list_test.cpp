@@ -38,28 +38,22 @@ std::wstring namesOf(const std::vector<Rule*>& rules) {
   return out;
 }
 
-TEST(RuleList, ShowDropsOnlyTheFirstMarkedItemAndKeepsTheOrder) {
+TEST(RuleList, ShowDropsOnlyTheFirstMarkedItemAndTheStoreGetsTheLiveRulesInOrder) {
   RuleList<TestItem> list = listOf({L"a", L"b", L"c", L"d"});
+  EXPECT_EQ(namesOf(list.liveRules()), L"abcd");
   TestItem& b = list[1];
   b.deleted_ = true;
   list[3].deleted_ = true;
+  EXPECT_EQ(namesOf(list.liveRules()), L"ac");  // a marked item still listed is not stored
   EXPECT_EQ(list.dropFirstMarked(), &b);
   // The deletion's dispatch goes on with the item after the show inside it dropped it.
   EXPECT_EQ(b.rule().applicationName(), L"b");
   EXPECT_EQ(list.droppedCount(), 1u);
   EXPECT_EQ(namesOf(list), L"acd");
+  EXPECT_EQ(namesOf(list.liveRules()), L"ac");
   EXPECT_EQ(list.dropFirstMarked()->rule().applicationName(), L"d");
   EXPECT_EQ(namesOf(list), L"ac");
   EXPECT_EQ(list.dropFirstMarked(), nullptr);
-}
-
-TEST(RuleList, StoreGetsTheLiveRulesInListOrder) {
-  RuleList<TestItem> list = listOf({L"a", L"b", L"c"});
-  EXPECT_EQ(namesOf(list.liveRules()), L"abc");
-  list[1].deleted_ = true;
-  EXPECT_EQ(namesOf(list.liveRules()), L"ac");  // a marked item still listed is not stored
-  (void)list.dropFirstMarked();
-  EXPECT_EQ(namesOf(list.liveRules()), L"ac");
 }
 
 TEST(ConsoleLogic, SpecialDataObjectsCarryNoItem) {
