@@ -145,6 +145,9 @@ TEST_F(PolicyTool, RefusalsExitOneWithTheMessageAndLeaveTheFolderAlone) {
        "The SID you are trying to add is already present in the list and it cannot be added.\n"},
       {{"add-path", "a.exe", "--command-line", std::string(513, 'c')},
        "The command line cannot exceed 512 characters.\n"},
+      {{"add-path", "C:\\Tools\\*recu.exe"},  // "*r" is how %SystemRoot% is stored
+       "ostrel-policy: the pattern C:\\Tools\\*recu.exe is stored as C:\\Tools\\*recu.exe, which reads back as "
+       "C:\\Tools\\%SystemRoot%ecu.exe"},
       {{"add-hash", (dir_ / "missing.exe").string()}, "ostrel-policy: cannot read "},
       {{"delete", "{00000000-0000-0000-0000-000000000000}"}, "ostrel-policy: no rule with id "},
   };

@@ -309,6 +309,10 @@ int addPath(const Options& o, std::ostream& out, std::ostream& err) {
   rule->setOwnershipCheck(ownership);
   rule->setRecursive(o.recursive);
   (void)rule->encodePath();  // the pattern is not empty after validation
+  if (std::string e = fixStoredPath(*rule); !e.empty()) {
+    err << "ostrel-policy: " << e << '\n';
+    return exitcode::refused;
+  }
   std::wstring summary = rule->idText() + L"\t" + rule->pathPattern() + L"\t" + rule->storedPath();
   std::vector<std::unique_ptr<Rule>> added;
   added.push_back(std::move(rule));

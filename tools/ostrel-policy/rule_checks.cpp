@@ -111,6 +111,18 @@ std::string overLimit(const char* what, std::wstring_view text, std::size_t buff
          " characters (UTF-16 units), more than a rule can hold: " + toUtf8(text.substr(0, 40)) + "...";
 }
 
+std::string fixStoredPath(Rule& rule) {
+  Rule back;
+  back.setStoredPath(rule.storedPath());
+  back.decodePath();
+  if (!namesEqual(back.pathPattern(), rule.pathPattern()) || back.ownershipCheck() != rule.ownershipCheck() ||
+      back.recursive() != rule.recursive())
+    return "the pattern " + toUtf8(rule.pathPattern()) + " is stored as " + toUtf8(rule.storedPath()) +
+           ", which reads back as " + toUtf8(back.pathPattern()) + "; clients would apply that instead";
+  rule.setPathPattern(back.pathPattern());
+  return {};
+}
+
 Refusal checkRuleParts(const Rule& rule) {
   for (const auto& names : layout::accountLists) {
     const auto& list = rule.accounts(names.list);

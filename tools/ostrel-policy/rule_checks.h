@@ -38,6 +38,12 @@ struct Refusal {
 // outside the catalog or given twice.
 Refusal checkRuleParts(const Rule& rule);
 
+// Empty when the path rule's stored form reads back as its pattern and flags (keyword case
+// aside), else the refusal: a pattern such as C:\Tools\*recu.exe is stored with "*r", which
+// every reader takes for %SystemRoot%, so clients would apply another rule than the one typed.
+// On success the pattern becomes the one a reader will show.
+std::string fixStoredPath(Rule& rule);
+
 // A message text without the line breaks meant for a message box.
 std::string consoleLine(std::wstring_view text);
 

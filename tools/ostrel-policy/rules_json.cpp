@@ -198,6 +198,7 @@ void readPath(RuleReader& in, Rule& rule, Prompter& prompter) {
   } else {
     (void)rule.encodePath();  // the pattern is not empty after validation
   }
+  if (std::string e = fixStoredPath(rule); !e.empty()) in.fail("cannot be stored as written: " + e);
 }
 
 void readHash(RuleReader& in, Rule& rule) {
