@@ -11,115 +11,10 @@
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
 #include "wizard/command_line_dialog.h"
+#include "wizard/win/win32_dialog.h"
 
 namespace ostrel::wizard::win {
 namespace {
-
-// The dialog seam over a dialog window. A small one of this dialog's own until the
-// wizard's shared adapter is used here too; a picker tab or this dialog is not a sheet
-// page, so the sheet's buttons and changed mark do not apply.
-class WindowDialog final : public Dialog {
- public:
-  explicit WindowDialog(HWND window) : window_(window) {}
-
-  WindowHandle window() const override { return reinterpret_cast<WindowHandle>(window_); }
-  std::wstring text(ControlId id) const override {
-    HWND control = item(id);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-  }
-  bool setText(ControlId id, std::wstring_view text) override {
-    return SetDlgItemTextW(window_, id, std::wstring(text).c_str()) != FALSE;
-  }
-  bool checked(ControlId id) const override { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
-  void setChecked(ControlId id, bool on) override { CheckDlgButton(window_, id, on ? BST_CHECKED : BST_UNCHECKED); }
-  bool enabled(ControlId id) const override { return IsWindowEnabled(item(id)) != FALSE; }
-  void enable(ControlId id, bool on) override { EnableWindow(item(id), on ? TRUE : FALSE); }
-  void focus(ControlId id) override { SetFocus(item(id)); }
-  void beep() override { MessageBeep(MB_OK); }
-
-  int listBoxAdd(ControlId id, std::wstring_view text) override {
-    return static_cast<int>(send(id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(text).c_str())));
-  }
-  void listBoxDelete(ControlId id, int index) override { send(id, LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
-  void listBoxClear(ControlId id) override { send(id, LB_RESETCONTENT, 0, 0); }
-  int listBoxCount(ControlId id) const override { return static_cast<int>(send(id, LB_GETCOUNT, 0, 0)); }
-  std::wstring listBoxText(ControlId id, int index) const override {
-    const LRESULT length = send(id, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        send(id, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-  }
-  int listBoxSelection(ControlId id) const override { return static_cast<int>(send(id, LB_GETCURSEL, 0, 0)); }
-  void listBoxSelect(ControlId id, int index) override { send(id, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
-
-  void listViewInit(ControlId id, std::span<const ListColumn> columns) override {
-    send(id, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      LVCOLUMNW column{};
-      column.mask = LVCF_TEXT | LVCF_WIDTH;
-      column.pszText = const_cast<wchar_t*>(columns[i].title);
-      column.cx = columns[i].width;
-      send(id, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-    }
-  }
-  // With a small image list, row i shows image i.
-  int listViewInsert(ControlId id, int row, std::wstring_view text) override {
-    std::wstring copy(text);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = copy.data();
-    if (send(id, LVM_GETIMAGELIST, LVSIL_SMALL, 0) != 0) {
-      item.mask |= LVIF_IMAGE;
-      item.iImage = row;
-    }
-    return static_cast<int>(send(id, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  }
-  void listViewSetText(ControlId id, int row, int column, std::wstring_view text) override {
-    std::wstring copy(text);
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = copy.data();
-    send(id, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  }
-  void listViewDelete(ControlId id, int row) override { send(id, LVM_DELETEITEM, static_cast<WPARAM>(row), 0); }
-  void listViewClear(ControlId id) override { send(id, LVM_DELETEALLITEMS, 0, 0); }
-  int listViewCount(ControlId id) const override { return static_cast<int>(send(id, LVM_GETITEMCOUNT, 0, 0)); }
-  std::wstring listViewText(ControlId id, int row, int column) const override {
-    std::array<wchar_t, 1024> buffer{};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer.data();
-    item.cchTextMax = static_cast<int>(buffer.size());
-    send(id, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer.data();
-  }
-  int listViewSelection(ControlId id) const override {
-    return static_cast<int>(send(id, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  }
-  void listViewSelect(ControlId id, int row) override {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    send(id, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  }
-
-  int messageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t style) override {
-    return MessageBoxW(window_, text.c_str(), caption.c_str(), style);
-  }
-  void setWizardButtons(std::uint32_t) override {}
-  void markChanged() override {}
-
- private:
-  HWND item(ControlId id) const { return GetDlgItem(window_, id); }
-  LRESULT send(ControlId id, UINT message, WPARAM w, LPARAM l) const { return SendDlgItemMessageW(window_, id, message, w, l); }
-
-  HWND window_;
-};
 
 // Each control listed shows the string numbered like it as its tooltip.
 void attachTooltips(HINSTANCE module, HWND dialog, std::initializer_list<int> ids) {
@@ -142,7 +37,7 @@ void attachTooltips(HINSTANCE module, HWND dialog, std::initializer_list<int> id
 // A tab's window and its logic.
 struct Tab {
   std::unique_ptr<catalogs::PickerTab> logic;
-  std::unique_ptr<WindowDialog> dialog;
+  std::unique_ptr<Win32Dialog> dialog;
   HWND window = nullptr;
 };
 
@@ -163,7 +58,7 @@ struct Session final : catalogs::PickerHost {
   catalogs::ProcessSource& processes;
   catalogs::PickerMemory& memory;
   CommandLineDialog logic;
-  std::unique_ptr<WindowDialog> dialog;
+  std::unique_ptr<Win32Dialog> dialog;
   HWND window = nullptr, tabControl = nullptr;
   std::array<Tab, catalogs::pickerTabCount> tabs;
 };
@@ -191,7 +86,7 @@ INT_PTR CALLBACK tabProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(start->tab));
     Tab& tab = *start->tab;
     tab.window = window;
-    tab.dialog = std::make_unique<WindowDialog>(window);
+    tab.dialog = std::make_unique<Win32Dialog>(window);
     const auto& info = tab.logic->info();
     if (info.kind != catalogs::PickerTabKind::runningProcesses)
       attachCatalogImages(start->session->module, GetDlgItem(window, info.listId),
@@ -265,7 +160,7 @@ INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     auto* session = reinterpret_cast<Session*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, lParam);
     session->window = window;
-    session->dialog = std::make_unique<WindowDialog>(window);
+    session->dialog = std::make_unique<Win32Dialog>(window);
     session->makeTabs();
     session->logic.initDialog(*session->dialog);
     attachTooltips(session->module, window, {IDC_COMMAND_LINE});

@@ -63,12 +63,17 @@ void Win32Dialog::listViewInit(ControlId id, std::span<const ListColumn> columns
   }
 }
 
+// With a small image list (the running processes' icons), row i shows image i.
 int Win32Dialog::listViewInsert(ControlId id, int row, std::wstring_view text) {
   std::wstring copy(text);
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = row;
   item.pszText = copy.data();
+  if (send(id, LVM_GETIMAGELIST, LVSIL_SMALL) != 0) {
+    item.mask |= LVIF_IMAGE;
+    item.iImage = row;
+  }
   return static_cast<int>(send(id, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
