@@ -1,7 +1,6 @@
-// Behaviours of the in-memory hive and the fault-injecting wrapper beyond the shared contract.
+// Behaviours of the in-memory hive beyond the shared contract.
 #include <gtest/gtest.h>
 
-#include "platform/faulty_registry.h"
 #include "platform/memory_registry.h"
 
 namespace ostrel {
@@ -48,25 +47,6 @@ TEST(MemoryRegistry, KeysWithManyValuesFindEveryNameInAnyCaseAfterDeletions) {
   std::vector<std::uint8_t> data;
   ASSERT_EQ(status::success, hive.enumValue(root.get(), 7, name, type, data));
   EXPECT_EQ(L"Value8", name) << "values keep creation order after a deletion";
-}
-
-TEST(FaultyRegistry, FailsTheNthCallOnceOrFromThenOn) {
-  MemoryRegistry hive;
-  FaultyRegistry faulty(hive);
-  RegKey root(faulty, hive.openRoot());
-  faulty.failCall(FaultyRegistry::Op::createKey, 2, status::accessDenied);
-  std::vector<Status> got;
-  for (int i = 0; i < 3; ++i) {
-    RegKey k;
-    got.push_back(RegKey::create(faulty, root.get(), L"K" + std::to_wstring(i), access::all, k));
-  }
-  EXPECT_EQ((std::vector<Status>{status::success, status::accessDenied, status::success}), got);
-
-  faulty.clear();
-  faulty.failCall(FaultyRegistry::Op::any, 1, status::accessDenied, true);
-  RegKey k;
-  EXPECT_EQ(status::accessDenied, RegKey::open(faulty, root.get(), L"K0", access::read, k));
-  EXPECT_EQ(status::accessDenied, RegKey::open(faulty, root.get(), L"K0", access::read, k));
 }
 
 }  // namespace

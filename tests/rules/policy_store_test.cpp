@@ -46,17 +46,15 @@ class PolicyStoreTest : public ::testing::Test {
     store::loadRules(&host_, prompter_, [&](std::unique_ptr<Rule> r) { loaded.push_back(std::move(r)); });
     return loaded;
   }
-  void rewrite() {
-    auto l = live();
-    store::rewriteStore(&host_, prompter_, l);
-  }
-  void update() {
-    auto l = live();
-    store::updateStore(&host_, prompter_, true, l);
+  void rewrite() { store::rewriteStore(&host_, prompter_, live()); }
+  void update() { store::updateStore(&host_, prompter_, true, live()); }
+  // Subkeys of the product key, or of the subkey under it given as "\\Name".
+  std::vector<std::wstring> keys(const std::wstring& under = L"") {
+    return subkeyNames(hive_, root_.get(), product + under);
   }
   std::vector<std::wstring> markers() {
     std::vector<std::wstring> found;
-    for (auto& n : subkeyNames(hive_, root_.get(), product))
+    for (auto& n : keys())
       if (n.rfind(L"ForceUpdate-", 0) == 0) found.push_back(n);
     return found;
   }
@@ -69,17 +67,13 @@ class PolicyStoreTest : public ::testing::Test {
   std::vector<std::unique_ptr<Rule>> rules_;
 };
 
-TEST_F(PolicyStoreTest, LoadingAPolicyWithoutProductKeyGivesNoRulesAndNoMessage) {
+TEST_F(PolicyStoreTest, WithoutTheProductKeyOrTheEditorsInterfaceNothingHappens) {
   EXPECT_TRUE(load().empty());
+  store::loadRules(nullptr, prompter_, [](std::unique_ptr<Rule>) { FAIL(); });
+  store::rewriteStore(nullptr, prompter_, {});
+  EXPECT_TRUE(subkeyNames(hive_, root_.get(), L"").empty());
   EXPECT_TRUE(prompter_.asked.empty());
   EXPECT_TRUE(host_.calls.empty());
-}
-
-TEST_F(PolicyStoreTest, NothingHappensWithoutTheEditorsInterface) {
-  store::loadRules(nullptr, prompter_, [](std::unique_ptr<Rule>) { FAIL(); });
-  std::vector<Rule*> none;
-  store::rewriteStore(nullptr, prompter_, none);
-  EXPECT_TRUE(subkeyNames(hive_, root_.get(), L"").empty());
 }
 
 TEST_F(PolicyStoreTest, RewriteLeavesExactlyTheLiveRulesOneMarkerAndFourNotifications) {
@@ -87,7 +81,7 @@ TEST_F(PolicyStoreTest, RewriteLeavesExactlyTheLiveRulesOneMarkerAndFourNotifica
   rules_.push_back(makeRule(RuleType::Path, L"C:\\p1.exe"));
   rules_.push_back(makeRule(RuleType::None, L""));
   rewrite();
-  auto names = subkeyNames(hive_, root_.get(), product);
+  auto names = keys();
   ASSERT_EQ(3u, names.size());
   EXPECT_EQ(L"Hashes", names[1]);
   EXPECT_EQ(L"Paths", names[2]);
@@ -95,8 +89,8 @@ TEST_F(PolicyStoreTest, RewriteLeavesExactlyTheLiveRulesOneMarkerAndFourNotifica
   std::wstring marker = markers()[0];
   EXPECT_EQ(L"ForceUpdate-0x", marker.substr(0, 14));
   EXPECT_EQ(std::wstring::npos, marker.find_first_not_of(L"0123456789abcdef", 14));
-  EXPECT_EQ(std::vector<std::wstring>{rules_[0]->idText()}, subkeyNames(hive_, root_.get(), product + L"\\Hashes"));
-  EXPECT_EQ(2u, subkeyNames(hive_, root_.get(), product + L"\\Paths").size()) << "a rule of type None goes under Paths";
+  EXPECT_EQ(std::vector<std::wstring>{rules_[0]->idText()}, keys(L"\\Hashes"));
+  EXPECT_EQ(2u, keys(L"\\Paths").size()) << "a rule of type None goes under Paths";
 
   std::vector<PolicyChangedCall> expected = {
       {true, false, ids::productExtension, ids::snapinClsid},
@@ -110,7 +104,7 @@ TEST_F(PolicyStoreTest, RewriteLeavesExactlyTheLiveRulesOneMarkerAndFourNotifica
   // A rule dropped from the live list is gone after the next rewrite.
   rules_.erase(rules_.begin() + 1);
   rewrite();
-  EXPECT_EQ(1u, subkeyNames(hive_, root_.get(), product + L"\\Paths").size());
+  EXPECT_EQ(1u, keys(L"\\Paths").size());
   ASSERT_EQ(1u, markers().size());
   EXPECT_NE(marker, markers()[0]) << "each rewrite renews the Refresh marker";
   EXPECT_EQ(0u, hive_.openHandles() - 1) << "only the test's root handle stays open";
@@ -143,7 +137,7 @@ TEST_F(PolicyStoreTest, MarkersAreRemovedByPrefixInAnyCaseButNotTheBarePrefix) {
     ASSERT_EQ(status::success, RegKey::create(hive_, root_.get(), product + L"\\" + name, access::all, k));
   }
   update();
-  auto names = subkeyNames(hive_, root_.get(), product);
+  auto names = keys();
   EXPECT_EQ(1u, std::erase_if(names, [](const std::wstring& n) { return n.starts_with(L"ForceUpdate-0x"); }));
   EXPECT_EQ((std::vector<std::wstring>{L"ForceUpdate-", L"ForceUpdateX", L"Hashes", L"Other", L"Paths"}), names)
       << "a write removes nothing but old markers";
@@ -165,9 +159,18 @@ TEST_F(PolicyStoreTest, WriteOverwritesRuleKeysAndLeavesStaleValues) {
     EXPECT_NE(values.end(), std::find(values.begin(), values.end(), v)) << v;
 }
 
-TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnLoadShowsThePolicyErrorBox) {
-  rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
+// A rule key that cannot be opened is skipped silently; a failed GetRegistryKey shows the
+// Policy Error box.
+TEST_F(PolicyStoreTest, LoadFailures) {
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\a.exe"));
+  rules_.push_back(makeRule(RuleType::Path, L"C:\\b.exe"));
   rewrite();
+  faulty_.failCallOn(FaultyRegistry::Op::openKey, rules_[1]->idText(), 1, status::accessDenied);
+  auto loaded = load();
+  ASSERT_EQ(1u, loaded.size());
+  EXPECT_EQ(rules_[0]->idText(), loaded[0]->idText());
+  EXPECT_TRUE(prompter_.asked.empty());
+
   host_.getKeyCalls = 0;
   host_.failGetKey = {hresult::accessDenied};
   EXPECT_TRUE(load().empty());
@@ -188,7 +191,7 @@ TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnUpdateWritesNothingButStillRefres
   update();
   EXPECT_EQ(2, host_.getKeyCalls);
   EXPECT_EQ(1u, prompter_.asked.size());
-  EXPECT_EQ(1u, subkeyNames(hive_, root_.get(), product + L"\\Paths").size()) << "nothing written";
+  EXPECT_EQ(1u, keys(L"\\Paths").size()) << "nothing written";
   EXPECT_EQ(1u, markers().size());
   EXPECT_EQ(2u, host_.calls.size());
 
@@ -200,35 +203,22 @@ TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnUpdateWritesNothingButStillRefres
   EXPECT_TRUE(host_.calls.empty());
 }
 
-TEST_F(PolicyStoreTest, PoliciesKeyThatCannotBeOpenedForWriteSkipsRulesButNotTheMarker) {
-  rules_.push_back(makeRule(RuleType::Path, L"C:\\p.exe"));
-  update();
-  rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
-  host_.calls.clear();
-  faulty_.failCallOn(FaultyRegistry::Op::openKey, L"SOFTWARE\\Policies", 1, status::accessDenied);
-  update();
-  EXPECT_TRUE(subkeyNames(hive_, root_.get(), product + L"\\Hashes").empty());
-  EXPECT_EQ(1u, markers().size());
-  EXPECT_EQ(2u, host_.calls.size());
-}
-
-TEST_F(PolicyStoreTest, ARuleKeyThatCannotBeCreatedIsSkipped) {
+// A rule key that cannot be created is skipped; a Policies key that cannot be opened for
+// writing skips every rule, but not the Refresh marker and the notifications.
+TEST_F(PolicyStoreTest, WriteFailuresSkipRulesButNotTheMarker) {
   rules_.push_back(makeRule(RuleType::Path, L"C:\\a.exe"));
   rules_.push_back(makeRule(RuleType::Path, L"C:\\b.exe"));
   faulty_.failCallOn(FaultyRegistry::Op::createKey, rules_[0]->idText(), 1, status::accessDenied);
   rewrite();
-  EXPECT_EQ(std::vector<std::wstring>{rules_[1]->idText()}, subkeyNames(hive_, root_.get(), product + L"\\Paths"));
-}
+  EXPECT_EQ(std::vector<std::wstring>{rules_[1]->idText()}, keys(L"\\Paths"));
 
-TEST_F(PolicyStoreTest, RuleKeysThatCannotBeOpenedOnLoadAreSkippedSilently) {
-  rules_.push_back(makeRule(RuleType::Path, L"C:\\a.exe"));
-  rules_.push_back(makeRule(RuleType::Path, L"C:\\b.exe"));
-  rewrite();
-  faulty_.failCallOn(FaultyRegistry::Op::openKey, rules_[1]->idText(), 1, status::accessDenied);
-  auto loaded = load();
-  ASSERT_EQ(1u, loaded.size());
-  EXPECT_EQ(rules_[0]->idText(), loaded[0]->idText());
-  EXPECT_TRUE(prompter_.asked.empty());
+  rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
+  host_.calls.clear();
+  faulty_.failCallOn(FaultyRegistry::Op::openKey, L"SOFTWARE\\Policies", 1, status::accessDenied);
+  update();
+  EXPECT_TRUE(keys(L"\\Hashes").empty());
+  EXPECT_EQ(1u, markers().size());
+  EXPECT_EQ(2u, host_.calls.size());
 }
 
 TEST_F(PolicyStoreTest, FailureOfTheSecondNotificationAfterAClearIsReported) {

@@ -57,13 +57,12 @@ class ScriptedPrompter : public Prompter {
   int messageBox(WindowHandle owner, const std::wstring& text, const std::wstring& caption,
                  std::uint32_t style) override {
     asked.push_back({owner, text, caption, style});
-    if (answers.empty()) return defaultAnswer;
+    if (answers.empty()) return answer::ok;
     int a = answers.front();
     answers.erase(answers.begin());
     return a;
   }
   std::vector<int> answers;
-  int defaultAnswer = answer::ok;
   std::vector<Asked> asked;
 };
 

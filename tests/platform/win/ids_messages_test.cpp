@@ -1,4 +1,4 @@
-// Ids, clock, debug output and system messages on Windows. Message boxes are shown and
+// Ids, formatting and system messages on Windows. Message boxes are shown and
 // answered in the console scenarios.
 #include <windows.h>
 
@@ -20,16 +20,6 @@ TEST(WinIds, RuleIdsAreSequentialUuids) {
   b.newId();
   EXPECT_NE(a.id(), b.id());
   EXPECT_EQ(std::pair(1, 1), std::pair(a.id().data3 >> 12, b.id().data3 >> 12));
-}
-
-TEST(WinClock, FileTimeIsTheSystemTime) {
-  FILETIME before{}, after{};
-  GetSystemTimeAsFileTime(&before);
-  std::uint64_t now = platform::fileTimeNow();
-  GetSystemTimeAsFileTime(&after);
-  auto value = [](const FILETIME& ft) { return (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime; };
-  EXPECT_LE(value(before), now);
-  EXPECT_GE(value(after), now);
 }
 
 TEST(WinFormat, WideFormatsUseC99Conversions) {
