@@ -84,7 +84,6 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
       {"--gpo", "x", "list", "extra"},
       {"--gpo", "x", "list", "--recursive"},
       {"--gpo", "x", "add-hash"},
-      {"--gpo", "x", "add-hash", "/bin/sh", "--recursive"},
       {"--gpo", "x", "add-path"},
       {"--gpo", "x", "add-path", "a.exe", "b.exe"},
       {"--gpo", "x", "add-path", "a.exe", "--user", "Nobody"},
@@ -94,7 +93,6 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
       {"--gpo", "x", "delete"},
       {"--gpo", "x", "--gpo", "y", "list"},
       {"--gpo", "x", "export"},
-      {"--gpo", "x", "import", "a.json", "--recursive"},
       {"--gpo", "x", "catalog", "applets"},
   };
   for (const auto& args : cases) {
@@ -116,15 +114,11 @@ TEST_F(PolicyTool, RefusalsExitOneWithTheMessageAndLeaveTheFolderAlone) {
     std::vector<std::string> args;
     std::string message;
   } cases[] = {
+      // The path checks are the wizard's, all tested there: one refusal and one question here.
       {{"add-path", "   "}, "Empty path is not allowed.\n"},
-      {{"add-path", "C:\\a\\*\\b.exe"}, "Invalid Path: a path rule cannot contain nor the * not the ? characters.\n"},
-      {{"add-path", "C:\\Temp\\nul"}, "The following reserved device names cannot be used as the name of a file: CON"},
-      {{"add-path", "C:\\a|b\\c.exe"}, "Path cannot contain the following characters: < > \" / |\n"},
       {{"add-path", "C:\\Tools\\"},
        "Warning: the path does not seem to be a valid path. A valid path should end either with a filename or a "
        "wildchar. Continue anyway? No (pass --yes to answer Yes)\n"},
-      {{"add-path", "\\\\srv\\share\\a.exe", "--ownership-check"},
-       "Warning: cannot check file ownership on a network share."},
       {{"add-path", "a.exe", "--user", "none"}, "Invalid number of users / groups. You must enter at least one.\n"},
       {{"add-path", "a.exe", "--group", "A=S-1-5-32-544", "--group", "B=s-1-5-32-544"},
        "The SID you are trying to add is already present in the list and it cannot be added.\n"},
