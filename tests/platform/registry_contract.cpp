@@ -28,28 +28,30 @@ class RegistryContract : public ::testing::Test {
   std::unique_ptr<ContractTarget> target_;
 };
 
+// A key opened for reading refuses writes.
 TEST_F(RegistryContract, OpenFindsOnlyExistingKeysAndCreateMakesEveryMissingComponent) {
   RegKey k;
   EXPECT_EQ(status::fileNotFound, RegKey::open(reg(), root(), L"A\\B", access::read, k));
   EXPECT_FALSE(k);
   create(L"A\\B\\C\\");  // trailing backslash is ignored
   EXPECT_EQ(status::success, RegKey::open(reg(), root(), L"a\\b\\c", access::read, k));
+  EXPECT_EQ(status::accessDenied, reg().setValue(k.get(), L"x", regtype::dword, regDwordBytes(1)));
   RegKey again = create(L"A\\B");
   EXPECT_EQ(std::vector<std::wstring>{L"C"}, subkeys(again.get()));
 }
 
+// Overwriting a value in another spelling keeps one value, its first name and the new data.
 TEST_F(RegistryContract, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
   create(L"MixedCase");
   create(L"MIXEDCASE");
   RegKey k = create(L"mixedcase");
-  auto bytes = regSzBytes(L"x");
-  EXPECT_EQ(status::success, reg().setValue(k.get(), L"ValueName", regtype::sz, bytes));
-  EXPECT_EQ(status::success, reg().setValue(k.get(), L"VALUENAME", regtype::sz, bytes));
+  EXPECT_EQ(status::success, reg().setValue(k.get(), L"ValueName", regtype::sz, regSzBytes(L"long text")));
+  EXPECT_EQ(status::success, reg().setValue(k.get(), L"VALUENAME", regtype::dword, regDwordBytes(7)));
   std::wstring name;
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
   ASSERT_EQ(status::success, reg().enumValue(k.get(), 0, name, type, data));
-  EXPECT_EQ(L"ValueName", name);
+  EXPECT_EQ(std::tuple(std::wstring(L"ValueName"), regtype::dword, regDwordBytes(7)), std::tuple(name, type, data));
   EXPECT_EQ(status::noMoreItems, reg().enumValue(k.get(), 1, name, type, data));
   EXPECT_EQ(std::vector<std::wstring>{L"MixedCase"}, subkeys(root()));
 }
@@ -65,20 +67,6 @@ TEST_F(RegistryContract, SubkeysEnumerateInCaseInsensitiveOrder) {
   EXPECT_EQ(status::moreData, reg().enumKey(root(), 1, 6, name));
   EXPECT_EQ(status::success, reg().enumKey(root(), 1, 7, name));
   EXPECT_EQ(status::noMoreItems, reg().enumKey(root(), 5, 9, name));
-}
-
-TEST_F(RegistryContract, ValuesEnumerateInCreationOrder) {
-  if (target_->isWine()) GTEST_SKIP() << "Wine enumerates values sorted by name; Windows keeps creation order";
-  RegKey k = create(L"V");
-  for (const wchar_t* n : {L"Type", L"Name", L"Value", L"CommandLines"})
-    ASSERT_EQ(status::success, reg().setValue(k.get(), n, regtype::dword, regDwordBytes(1)));
-  std::vector<std::wstring> order;
-  std::wstring name;
-  std::uint32_t type = 0;
-  std::vector<std::uint8_t> data;
-  for (std::uint32_t i = 0; reg().enumValue(k.get(), i, name, type, data) == status::success; ++i)
-    order.push_back(name);
-  EXPECT_EQ((std::vector<std::wstring>{L"Type", L"Name", L"Value", L"CommandLines"}), order);
 }
 
 TEST_F(RegistryContract, StringDataCountsItsTerminatorAndShortBuffersGetMoreData) {
@@ -110,30 +98,8 @@ TEST_F(RegistryContract, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeRemovesThem
   EXPECT_EQ(status::fileNotFound, reg().deleteKey(root(), L"P"));
 }
 
-TEST_F(RegistryContract, AKeyOpenedForReadRefusesWrites) {
-  create(L"R");
-  RegKey k;
-  ASSERT_EQ(status::success, RegKey::open(reg(), root(), L"R", access::read, k));
-  EXPECT_EQ(status::accessDenied, reg().setValue(k.get(), L"x", regtype::dword, regDwordBytes(1)));
-}
-
-TEST_F(RegistryContract, OverwritingAValueKeepsOneValueWithTheNewData) {
-  RegKey k = create(L"O");
-  ASSERT_EQ(status::success, reg().setValue(k.get(), L"N", regtype::sz, regSzBytes(L"long text")));
-  ASSERT_EQ(status::success, reg().setValue(k.get(), L"n", regtype::dword, regDwordBytes(7)));
-  std::uint32_t type = 0, size = 0, subkeys = 0, values = 0;
-  std::vector<std::uint8_t> buf(64);
-  ASSERT_EQ(status::success, reg().queryValue(k.get(), L"N", type, buf, size));
-  EXPECT_EQ(regtype::dword, type);
-  EXPECT_EQ(4u, size);
-  ASSERT_EQ(status::success, reg().queryInfoKey(k.get(), subkeys, values));
-  EXPECT_EQ(1u, values);
-}
-
 TEST_F(RegistryContract, KeyNamesLongerThan255CharactersAreRefused) {
-  std::wstring name255(255, L'k');
-  RegKey ok = create(name255);
-  EXPECT_TRUE(ok);
+  EXPECT_TRUE(create(std::wstring(255, L'k')));
   if (target_->isWine()) GTEST_SKIP() << "Wine accepts 256-character key names; Windows refuses them";
   RegKey k;
   EXPECT_NE(status::success, RegKey::create(reg(), root(), std::wstring(256, L'k'), access::all, k));

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/guid.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
@@ -16,24 +15,9 @@ TEST(Text, Utf16RoundTripKeepsCharactersOutsideTheBasicPlane) {
   EXPECT_EQ("a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80", toUtf8(text));
 }
 
-TEST(RegSz, TextRunsToTheFirstNulOrTheEndOfTheData) {
-  struct Case {
-    std::vector<std::uint8_t> bytes;
-    bool terminated;
-    std::wstring text;
-  } cases[] = {
-      {{'a', 0, 'b', 0, 0, 0}, true, L"ab"},
-      {{'a', 0, 'b', 0}, false, L"ab"},            // no terminator
-      {{'a', 0, 'b', 0, 'c'}, false, L"ab"},       // odd length: the last byte is no character
-      {{}, false, L""},                            // empty
-      {{0, 0}, true, L""},                         // empty string
-      {{'a', 0, 0, 0, 'b', 0, 0, 0}, true, L"a"},  // text ends at the first NUL
-  };
-  for (const auto& c : cases) {
-    std::wstring out = L"old";
-    EXPECT_EQ(c.terminated, textFromRegSz(c.bytes, out)) << c.bytes.size();
-    EXPECT_EQ(c.text, out);
-  }
+// How stored text is cut (first NUL, end of the data, odd lengths) is checked through the rule
+// reader, its one user, in RuleKeyTest.StringsReadAsTheRegistryHandsThemOutWithinTheirBuffers.
+TEST(RegSz, BytesAreUtf16WithTheTerminator) {
   EXPECT_EQ((std::vector<std::uint8_t>{'h', 0, 'i', 0, 0, 0}), regSzBytes(L"hi"));
   // A character beyond the basic plane is one surrogate pair on disk, whatever wchar_t is.
   std::vector<std::uint8_t> pair = regSzBytes(L"a😀");
@@ -41,17 +25,6 @@ TEST(RegSz, TextRunsToTheFirstNulOrTheEndOfTheData) {
   std::wstring back;
   ASSERT_TRUE(textFromRegSz(pair, back));
   EXPECT_EQ(L"a😀", back);
-}
-
-TEST(GuidText, BracedUpperCaseAndParsedBack) {
-  Guid g{0x0123ABCD, 0x4567, 0x89EF, {0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10}};
-  EXPECT_EQ(L"{0123ABCD-4567-89EF-FEDC-BA9876543210}", guidText(g));
-  Guid back;
-  ASSERT_TRUE(parseUuid(L"0123abcd-4567-89ef-fedc-ba9876543210", back));
-  EXPECT_EQ(g, back);
-  for (const wchar_t* bad : {L"", L"0123abcd-4567-89ef-fedc-ba987654321", L"0123abcd+4567-89ef-fedc-ba9876543210",
-                             L"0123abcg-4567-89ef-fedc-ba9876543210"})
-    EXPECT_FALSE(parseUuid(bad, back));
 }
 
 }  // namespace

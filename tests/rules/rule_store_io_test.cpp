@@ -138,15 +138,12 @@ TEST_F(RuleKeyTest, PathNoneAndInvalidHashRulesWriteTheirHeadValuesAndZeroCounts
 
 TEST_F(RuleKeyTest, WriterAndReaderCheckTheRecordedKeyFirst) {
   Rule r;
-  EXPECT_EQ(-1, r.write());
-  EXPECT_EQ(-1, r.read());
+  EXPECT_EQ(std::pair(-1, -1), std::pair(r.write(), r.read()));
   r.setStoreKey(hive_, key_.get(), nullptr);
-  EXPECT_EQ(-2, r.write());
-  EXPECT_EQ(-2, r.read());
-  std::wstring empty;
+  EXPECT_EQ(std::pair(-2, -2), std::pair(r.write(), r.read()));
+  const std::wstring empty;
   r.setStoreKey(hive_, key_.get(), &empty);
-  EXPECT_EQ(-3, r.write());
-  EXPECT_EQ(-3, r.read());
+  EXPECT_EQ(std::pair(-3, -3), std::pair(r.write(), r.read()));
   EXPECT_TRUE(dumpValues(hive_, key_.get()).empty());
 }
 

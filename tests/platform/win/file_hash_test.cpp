@@ -31,8 +31,9 @@ class FileHash : public ::testing::Test {
                                                       L"-" + std::to_wstring(GetTickCount64()));
 };
 
-// Digests across chunk boundaries are checked in the rules tests, in both builds; here, a file
-// of exactly one chunk (a full read, then one that returns nothing) and files that cannot be read.
+// Digests across chunk boundaries are checked through the tool by check_registry_pol.py, in
+// both builds; here, a file of exactly one chunk (a full read, then one that returns nothing)
+// and files that cannot be read.
 TEST_F(FileHash, ExactChunkDigestAndFilesThatCannotBeRead) {
   Rule rule;
   const std::wstring chunk = file(L"chunk.bin", std::string(65536, 'a'));

@@ -35,8 +35,6 @@ class ScratchKey {
   // ERROR_SUCCESS when the key was made.
   [[nodiscard]] Status status() const { return status_; }
   [[nodiscard]] Registry::Key key() const { return key_.get(); }
-  // Path below HKEY_CURRENT_USER.
-  [[nodiscard]] const std::wstring& path() const { return path_; }
 
  private:
   win::Win32Registry& reg_;
