@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -38,8 +39,9 @@ std::string quote(const std::string& s) {
 class PolicyTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           (std::string("ostrel-tool-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // The process id keeps runs from two build trees at the same time apart.
+    dir_ = fs::temp_directory_path() / ("ostrel-tool-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     gpo_ = dir_ / "gpo";
