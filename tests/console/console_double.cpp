@@ -30,7 +30,7 @@ HRESULT handOut(I* object, I** out) {
 // Every facet of an object must be released at a point where its holder had to let go of it.
 void expectReleased(const ComIdentity& object, const char* when) {
   for (const auto& [iid, facet] : object.facets())
-    if (facet->references() != 0) problems.push_back(facet->name() + " still referenced after " + when);
+    if (facet->references != 0) problems.push_back(facet->name + " still referenced after " + when);
 }
 
 struct ImageListFacet : Counted<IImageList> {
@@ -629,7 +629,7 @@ View* Console::activeView() {
   return nullptr;
 }
 
-std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed, HRESULT* result) {
+std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed) {
   auto& menus = objects_->menus;
   menus.push_back(std::make_unique<Object<MenuFacet>>(
       ids::contextMenuCallback, "context menu " + std::to_string(menus.size() + 1) + " IContextMenuCallback"));
@@ -637,7 +637,7 @@ std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed, HRESUL
   auto extend = extension<IExtendContextMenu>(ids::extendContextMenu);
   HRESULT hr = data != nullptr && extend != nullptr ? extend->AddMenuItems(data.Get(), menus.back()->facet.get(), &allowed)
                                                     : E_UNEXPECTED;
-  if (result != nullptr) *result = hr;
+  if (hr != S_OK) problems.push_back("AddMenuItems failed");
   return menus.back()->facet.items;
 }
 

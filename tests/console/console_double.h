@@ -131,6 +131,7 @@ struct ImageStrip {
 struct MenuItem {
   std::wstring name, statusText;
   LONG commandId, insertionPoint, flags, specialFlags;
+  friend bool operator==(const MenuItem&, const MenuItem&) = default;
 };
 
 struct ViewChange {
@@ -238,8 +239,9 @@ class Console {
   // IComponentData::CreateComponent, then IComponent::Initialize with the view's console.
   View& openView(HRESULT* result = nullptr);
 
-  // The context menu of a scope item (IExtendContextMenu::AddMenuItems of the component data).
-  std::vector<MenuItem> contextMenu(HSCOPEITEM item, LONG allowed, HRESULT* result = nullptr);
+  // The context menu of a scope item (IExtendContextMenu::AddMenuItems of the component data);
+  // a failure is a problem.
+  std::vector<MenuItem> contextMenu(HSCOPEITEM item, LONG allowed);
   // The administrator chooses a context-menu command of a scope item.
   HRESULT command(HSCOPEITEM item, long commandId);
   // The Properties verb on a scope item, as View::properties on a row.

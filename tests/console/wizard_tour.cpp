@@ -160,7 +160,6 @@ TEST_F(GuideTour, PhotographsTheWizardAndARulesPropertySheet) {
   shoot(properties, L"properties-application");
   press(properties, PSBTN_CANCEL);
   settle();
-  EXPECT_TRUE(answerer_.seen.empty()) << "a message box: " << ::testing::PrintToString(answerer_.seen[0].text);
 }
 
 }  // namespace
