@@ -127,12 +127,6 @@ class AdministratorSession : public ::testing::Test {
     EXPECT_TRUE(console_->referenceProblems().empty()) << ::testing::PrintToString(console_->referenceProblems());
     console_.reset();
   }
-  View& openView() {
-    HRESULT hr = E_FAIL;
-    View& view = console_->openView(&hr);
-    EXPECT_EQ(S_OK, hr);
-    return view;
-  }
 
   void expectRows(View& view, const Cells& cells) {
     SCOPED_TRACE("view " + std::to_string(view.number));
@@ -206,7 +200,7 @@ class WizardSession : public AdministratorSession {
   // standing on its command lines page.
   const SheetRequest& pathRuleAtCommandLines(const std::wstring& path) {
     HSCOPEITEM node = openConsoleAndExpand();
-    EXPECT_EQ(S_OK, openView().select(node));
+    EXPECT_EQ(S_OK, console_->openView().select(node));
     const SheetRequest& sheet = openWizard(node);
     click(sheet, IDC_PATH_RULE);
     press(sheet, PSBTN_NEXT);

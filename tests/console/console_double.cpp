@@ -610,7 +610,7 @@ std::wstring Console::scopeText(HSCOPEITEM id, HRESULT* result, int* image) {
   return takeText(item.displayname, "IComponentData::GetDisplayInfo text");
 }
 
-View& Console::openView(HRESULT* result) {
+View& Console::openView() {
   views_.push_back(std::make_unique<View>(*this, static_cast<int>(views_.size()) + 1));
   View& view = *views_.back();
   HRESULT hr = componentData_ != nullptr ? componentData_->CreateComponent(view.component_.GetAddressOf())
@@ -619,7 +619,7 @@ View& Console::openView(HRESULT* result) {
     hr = view.component_->Initialize(view.objects_->object.get());
     view.open = true;
   }
-  if (result != nullptr) *result = hr;
+  if (hr != S_OK) problems.push_back("view " + std::to_string(view.number) + " did not open");
   return view;
 }
 

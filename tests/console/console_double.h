@@ -236,8 +236,9 @@ class Console {
   std::wstring scopeText(HSCOPEITEM item, HRESULT* result = nullptr, int* image = nullptr);
   std::vector<ImageStrip> scopeStrips;
 
-  // IComponentData::CreateComponent, then IComponent::Initialize with the view's console.
-  View& openView(HRESULT* result = nullptr);
+  // IComponentData::CreateComponent, then IComponent::Initialize with the view's console; a
+  // failure is a problem.
+  View& openView();
 
   // The context menu of a scope item (IExtendContextMenu::AddMenuItems of the component data);
   // a failure is a problem.

@@ -55,8 +55,8 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   EXPECT_EQ(missing, console.command(node, wizardCommand));
 
   // Two views list the rules in store order, with the node's images in their result panes.
-  View& first = openView();
-  View& second = openView();
+  View& first = console.openView();
+  View& second = console.openView();
   for (View* view : {&first, &second}) {
     EXPECT_EQ(S_OK, view->select(node));
     expectRows(*view, policy_.cells);
@@ -164,7 +164,7 @@ TEST_F(AdministratorSession, ANodeWithoutAReachablePolicyIsThereAndEmpty) {
     SCOPED_TRACE(withPolicy ? "GetRegistryKey fails" : "no IGPEInformation");
     if (withPolicy) answerer_.answerNext(IDOK);
     HSCOPEITEM node = openConsoleAndExpand(withPolicy, E_ACCESSDENIED);
-    View& view = openView();
+    View& view = console_->openView();
     EXPECT_EQ(S_OK, view.select(node));
     expectRows(view, {});
     EXPECT_EQ(withPolicy ? 1u : 0u, editor_->sectionsAsked.size());
@@ -215,7 +215,7 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
 
   // Two data objects of one item compare equal, also one from a view; the editor's does not,
   // and is no item of the snap-in's for a view either.
-  View& view = openView();
+  View& view = console_->openView();
   ComPtr<IDataObject> again = console_->scopeDataObject(node), fromView;
   ASSERT_EQ(S_OK, view.component()->QueryDataObject(console_->scopeItem(node)->inserted.lParam, CCT_RESULT,
                                                     fromView.GetAddressOf()));
@@ -242,7 +242,7 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
 
 TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   HSCOPEITEM node = openConsoleAndExpand();
-  View& view = openView();
+  View& view = console_->openView();
   ASSERT_EQ(S_OK, view.select(node));
 
   // A path rule. (The pages' detours, Next without a type, Back, a refused type change, are the
