@@ -272,8 +272,6 @@ class Console {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   View* activeView();
   ComPtr<IDataObject> scopeDataObject(HSCOPEITEM item);
-  template <class Extension>
-  ComPtr<Extension> extension(const IID& iid);
   // QueryPagesFor of owner; if S_OK, a sheet of the provider with owner's pages, shown. Answers
   // the first answer that is not S_OK.
   HRESULT showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE cookie, BOOL scopePane);
