@@ -30,7 +30,7 @@ HRESULT handOut(I* object, I** out) {
 // Every facet of an object must be released at a point where its holder had to let go of it.
 void expectReleased(const ComIdentity& object, const char* when) {
   for (const auto& [iid, facet] : object.facets())
-    if (facet->references() != 0) problems.push_back(facet->name() + " still referenced after " + when);
+    if (facet->references != 0) problems.push_back(facet->name + " still referenced after " + when);
 }
 
 struct ImageListFacet : Counted<IImageList> {
@@ -101,7 +101,6 @@ struct ConsoleObject : ComIdentity {
     // The scope pane's console acts on the view that has the focus: the most recent open one.
     View* target() { return object.view != nullptr ? object.view : object.console.activeView(); }
     HRESULT STDMETHODCALLTYPE QueryScopeImageList(IImageList** list) override;
-    HRESULT STDMETHODCALLTYPE QueryResultImageList(IImageList** list) override;
     HRESULT STDMETHODCALLTYPE QueryConsoleVerb(IConsoleVerb** verb) override;
     HRESULT STDMETHODCALLTYPE UpdateAllViews(IDataObject* dataObject, LPARAM data, LONG_PTR hint) override {
       object.console.viewChanges.push_back({dataObject, data, hint});
@@ -129,6 +128,7 @@ struct ConsoleObject : ComIdentity {
     }
     OSTREL_STUB(SetHeader, (IHeaderCtrl*))
     OSTREL_STUB(SetToolbar, (IToolbar*))
+    OSTREL_STUB(QueryResultImageList, (IImageList**))
     OSTREL_STUB(QueryResultView, (IUnknown**))
     OSTREL_STUB(MessageBox, (LPCWSTR, LPCWSTR, UINT, int*))
     OSTREL_STUB(NewWindow, (HSCOPEITEM, ULONG))
@@ -381,10 +381,6 @@ HRESULT STDMETHODCALLTYPE FactoryFacet::CreateInstance(IUnknown* outer, REFIID r
 HRESULT STDMETHODCALLTYPE ConsoleObject::ConsoleFacet::QueryScopeImageList(IImageList** list) {
   return handOut<IImageList>(object.console.objects_->scopeImages.facet.get(), list);
 }
-HRESULT STDMETHODCALLTYPE ConsoleObject::ConsoleFacet::QueryResultImageList(IImageList** list) {
-  View* view = target();
-  return handOut<IImageList>(view != nullptr ? view->objects_->images.facet.get() : nullptr, list);
-}
 HRESULT STDMETHODCALLTYPE ConsoleObject::ConsoleFacet::QueryConsoleVerb(IConsoleVerb** verb) {
   View* view = target();
   return handOut<IConsoleVerb>(view != nullptr ? view->objects_->verbs.facet.get() : nullptr, verb);
@@ -570,13 +566,6 @@ ComPtr<IDataObject> Console::scopeDataObject(HSCOPEITEM item) {
   return data;
 }
 
-template <class Extension>
-ComPtr<Extension> Console::extension(const IID& iid) {
-  ComPtr<Extension> extension;
-  if (componentData_ != nullptr) (void)componentData_->QueryInterface(iid, reinterpret_cast<void**>(extension.GetAddressOf()));
-  return extension;
-}
-
 HRESULT Console::expand(HSCOPEITEM item) {
   ComPtr<IDataObject> data = scopeDataObject(item);
   return data == nullptr ? E_UNEXPECTED : componentData_->Notify(data.Get(), MMCN_EXPAND, TRUE, item);
@@ -610,7 +599,7 @@ std::wstring Console::scopeText(HSCOPEITEM id, HRESULT* result, int* image) {
   return takeText(item.displayname, "IComponentData::GetDisplayInfo text");
 }
 
-View& Console::openView(HRESULT* result) {
+View& Console::openView() {
   views_.push_back(std::make_unique<View>(*this, static_cast<int>(views_.size()) + 1));
   View& view = *views_.back();
   HRESULT hr = componentData_ != nullptr ? componentData_->CreateComponent(view.component_.GetAddressOf())
@@ -619,7 +608,7 @@ View& Console::openView(HRESULT* result) {
     hr = view.component_->Initialize(view.objects_->object.get());
     view.open = true;
   }
-  if (result != nullptr) *result = hr;
+  if (hr != S_OK) problems.push_back("view " + std::to_string(view.number) + " did not open");
   return view;
 }
 
@@ -629,22 +618,26 @@ View* Console::activeView() {
   return nullptr;
 }
 
-std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed, HRESULT* result) {
+std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed) {
   auto& menus = objects_->menus;
   menus.push_back(std::make_unique<Object<MenuFacet>>(
       ids::contextMenuCallback, "context menu " + std::to_string(menus.size() + 1) + " IContextMenuCallback"));
   ComPtr<IDataObject> data = scopeDataObject(item);
-  auto extend = extension<IExtendContextMenu>(ids::extendContextMenu);
-  HRESULT hr = data != nullptr && extend != nullptr ? extend->AddMenuItems(data.Get(), menus.back()->facet.get(), &allowed)
-                                                    : E_UNEXPECTED;
-  if (result != nullptr) *result = hr;
+  ComPtr<IExtendContextMenu> extend;
+  if (data == nullptr ||
+      FAILED(componentData_.CopyTo(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()))) ||
+      extend->AddMenuItems(data.Get(), menus.back()->facet.get(), &allowed) != S_OK)
+    problems.push_back("AddMenuItems failed");
   return menus.back()->facet.items;
 }
 
 HRESULT Console::command(HSCOPEITEM item, long commandId) {
   ComPtr<IDataObject> data = scopeDataObject(item);
-  auto extend = extension<IExtendContextMenu>(ids::extendContextMenu);
-  return data != nullptr && extend != nullptr ? extend->Command(commandId, data.Get()) : E_UNEXPECTED;
+  ComPtr<IExtendContextMenu> extend;
+  if (data == nullptr ||
+      FAILED(componentData_.CopyTo(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()))))
+    return E_UNEXPECTED;
+  return extend->Command(commandId, data.Get());
 }
 
 HRESULT Console::offerSheetProvider() {

@@ -131,6 +131,7 @@ struct ImageStrip {
 struct MenuItem {
   std::wstring name, statusText;
   LONG commandId, insertionPoint, flags, specialFlags;
+  friend bool operator==(const MenuItem&, const MenuItem&) = default;
 };
 
 struct ViewChange {
@@ -235,11 +236,13 @@ class Console {
   std::wstring scopeText(HSCOPEITEM item, HRESULT* result = nullptr, int* image = nullptr);
   std::vector<ImageStrip> scopeStrips;
 
-  // IComponentData::CreateComponent, then IComponent::Initialize with the view's console.
-  View& openView(HRESULT* result = nullptr);
+  // IComponentData::CreateComponent, then IComponent::Initialize with the view's console; a
+  // failure is a problem.
+  View& openView();
 
-  // The context menu of a scope item (IExtendContextMenu::AddMenuItems of the component data).
-  std::vector<MenuItem> contextMenu(HSCOPEITEM item, LONG allowed, HRESULT* result = nullptr);
+  // The context menu of a scope item (IExtendContextMenu::AddMenuItems of the component data);
+  // a failure is a problem.
+  std::vector<MenuItem> contextMenu(HSCOPEITEM item, LONG allowed);
   // The administrator chooses a context-menu command of a scope item.
   HRESULT command(HSCOPEITEM item, long commandId);
   // The Properties verb on a scope item, as View::properties on a row.
@@ -269,8 +272,6 @@ class Console {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   View* activeView();
   ComPtr<IDataObject> scopeDataObject(HSCOPEITEM item);
-  template <class Extension>
-  ComPtr<Extension> extension(const IID& iid);
   // QueryPagesFor of owner; if S_OK, a sheet of the provider with owner's pages, shown. Answers
   // the first answer that is not S_OK.
   HRESULT showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE cookie, BOOL scopePane);

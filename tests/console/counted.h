@@ -17,26 +17,16 @@ namespace ostrel::console {
 inline std::vector<std::string> problems;
 
 // One counted interface of an object.
-class Facet {
- public:
-  explicit Facet(std::string name) : name_(std::move(name)) {}
+struct Facet {
+  explicit Facet(std::string n) : name(std::move(n)) {}
   virtual ~Facet() = default;
   virtual IUnknown* pointer() = 0;
-  const std::string& name() const { return name_; }
-  long references() const { return refs_; }
-  long doubleReleases() const { return overReleases_; }
-
- protected:
-  ULONG addRef() { return static_cast<ULONG>(++refs_); }
-  ULONG release() { return refs_ == 0 ? (++overReleases_, 0u) : static_cast<ULONG>(--refs_); }
   HRESULT notImplemented(const char* method) {
-    problems.push_back("unimplemented: " + name_ + "::" + method);
+    problems.push_back("unimplemented: " + name + "::" + method);
     return E_NOTIMPL;
   }
-
- private:
-  std::string name_;
-  long refs_ = 0, overReleases_ = 0;
+  std::string name;
+  long references = 0, doubleReleases = 0;
 };
 
 // A console method the snap-in must not call: answers E_NOTIMPL and is reported.
@@ -77,8 +67,10 @@ class Counted : public I, public Facet {
   IUnknown* pointer() override { return static_cast<I*>(this); }
   I* get() { return this; }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override { return owner_.query(riid, ppv); }
-  ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return release(); }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    return references == 0 ? (++doubleReleases, 0u) : static_cast<ULONG>(--references);
+  }
 
  private:
   ComIdentity& owner_;
@@ -103,10 +95,10 @@ inline std::vector<std::string> referenceProblems(const std::vector<const ComIde
   std::vector<std::string> out;
   for (const ComIdentity* o : objects) {
     for (const auto& [iid, facet] : o->facets()) {
-      if (facet->references() != 0)
-        out.push_back(facet->name() + ": " + std::to_string(facet->references()) + " reference(s) never released");
-      if (facet->doubleReleases() != 0)
-        out.push_back(facet->name() + ": released " + std::to_string(facet->doubleReleases()) +
+      if (facet->references != 0)
+        out.push_back(facet->name + ": " + std::to_string(facet->references) + " reference(s) never released");
+      if (facet->doubleReleases != 0)
+        out.push_back(facet->name + ": released " + std::to_string(facet->doubleReleases) +
                       " time(s) more than referenced");
     }
   }

@@ -77,8 +77,7 @@ class MessageBoxAnswerer {
     const HWND textControl = GetDlgItem(window, 0xFFFF);
     if (!isClass(window, L"#32770") || handled_.count(window) != 0) return;
     if (textControl == nullptr) {
-      if (dialogs_.empty() || FindWindowExW(window, nullptr, nullptr, nullptr) == nullptr) return;
-      if (!hasControl(window, dialogs_.front().first)) return;
+      if (dialogs_.empty() || !hasControl(window, dialogs_.front().first)) return;
       handled_.insert(window);
       auto act = std::move(dialogs_.front().second);
       dialogs_.pop_front();

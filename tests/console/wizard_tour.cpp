@@ -109,7 +109,7 @@ class GuideTour : public WizardSession {
 TEST_F(GuideTour, PhotographsTheWizardAndARulesPropertySheet) {
   current = this;
   const HSCOPEITEM node = openConsoleAndExpand();
-  View& view = openView();
+  View& view = console_->openView();
   ASSERT_EQ(S_OK, view.select(node));
 
   // The eight pages of a path rule, each photographed as the administrator fills it in.
@@ -153,14 +153,11 @@ TEST_F(GuideTour, PhotographsTheWizardAndARulesPropertySheet) {
 
   // The Application tab of the path rule's property sheet.
   ASSERT_EQ(S_OK, view.properties(0));
-  const SheetRequest& properties = *console_->sheetRequests().back();
-  SetWindowPos(properties.window, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  const SheetRequest& properties = placed(*console_->sheetRequests().back());
   PropSheet_SetCurSel(properties.window, nullptr, 1);
-  settle();
   shoot(properties, L"properties-application");
   press(properties, PSBTN_CANCEL);
   settle();
-  EXPECT_TRUE(answerer_.seen.empty()) << "a message box: " << ::testing::PrintToString(answerer_.seen[0].text);
 }
 
 }  // namespace
