@@ -32,7 +32,6 @@ struct LoadedModule {
   GetClassObjectFn getClassObject = exportOf<GetClassObjectFn>(module.get(), "DllGetClassObject");
   CanUnloadNowFn canUnloadNow = exportOf<CanUnloadNowFn>(module.get(), "DllCanUnloadNow");
   RegisterFn registerServer = exportOf<RegisterFn>(module.get(), "DllRegisterServer");
-  RegisterFn unregisterServer = exportOf<RegisterFn>(module.get(), "DllUnregisterServer");
 };
 
 }  // namespace ostrel::snapin::testing

@@ -1,13 +1,20 @@
 // The module's exports, class objects and About information, with osadmmc.dll loaded into
-// the test as the console loads it. The scope node and its views are driven by the console
+// the test as the console loads it; its registration through the system's regsvr32 (which
+// calls the exports) in the real registry. The scope node and its views are driven by the console
 // double (tests/console).
 #include <gtest/gtest.h>
 
+#include <process.h>
+
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "snapin/com_guids_win.h"
 #include "snapin/com_object_win.h"
 #include "tests/snapin/module_loader_win.h"
+#include "tests/snapin/registered_entries_win.h"
 
 namespace ostrel::snapin {
 namespace {
@@ -61,7 +68,7 @@ void expectInterfaces(IUnknown* object, std::initializer_list<const IID*> answer
   EXPECT_EQ(out, nullptr);
 }
 
-TEST_F(ModuleTest, ClassObjectsAndTheFactorysEdgeCases) {
+TEST_F(ModuleTest, ClassObjectsTheFactorysEdgeCasesAndLockServer) {
   void* sentinel = reinterpret_cast<void*>(1);
   void* out = sentinel;
   // The class id is looked at before the out-pointer.
@@ -92,17 +99,11 @@ TEST_F(ModuleTest, ClassObjectsAndTheFactorysEdgeCases) {
   EXPECT_EQ(f->CreateInstance(nullptr, IID_IDataObject, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
   // Neither the refused aggregation nor the failed query left an object (TearDown checks).
-}
 
-TEST_F(ModuleTest, LockServerKeepsTheModuleLoaded) {
-  ComPtr<IClassFactory> f = factory(aboutClsid());
   EXPECT_EQ(f->LockServer(TRUE), S_OK);
   f.Reset();
   EXPECT_EQ(dll->canUnloadNow(), S_FALSE) << "locked, though no object is alive";
-  f = factory(aboutClsid());
-  EXPECT_EQ(f->LockServer(FALSE), S_OK);
-  f.Reset();
-  EXPECT_EQ(dll->canUnloadNow(), S_OK);
+  EXPECT_EQ(factory(aboutClsid())->LockServer(FALSE), S_OK);  // unloadable again: TearDown checks
 }
 
 TEST_F(ModuleTest, ComponentDataAnswersItsInterfaces) {
@@ -155,6 +156,34 @@ TEST_F(ModuleTest, AboutInformation) {
   }
 
   expectInterfaces(about.Get(), {&IID_IUnknown, &IID_ISnapinAbout}, IID_IComponentData);
+}
+
+// regsvr32 [options] module, waited for; its exit code.
+int regsvr32(const wchar_t* options) {
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring program = std::wstring(system) + L"\\regsvr32.exe";
+  const std::wstring module = L"\"" + testing::modulePath() + L"\"";
+  return static_cast<int>(_wspawnl(_P_WAIT, program.c_str(), L"regsvr32", options, module.c_str(), nullptr));
+}
+
+// regsvr32 in the test's prefix registers the module's real path under the real roots: exactly
+// the module's registration rows (whose texts registration_test.cpp spells out), and an
+// unregistration leaves the About class alone.
+TEST(Registration, Regsvr32RegistersAndUnregisters) {
+  const std::vector<std::wstring> registered = testing::expectedEntries(testing::modulePath());
+  std::vector<std::wstring> about;
+  std::copy_if(registered.begin(), registered.end(), std::back_inserter(about),
+               [](const std::wstring& e) { return e.starts_with(testing::lower(aboutClassKey())); });
+  ASSERT_EQ(3u, about.size());
+
+  ASSERT_EQ(regsvr32(L"/s /u"), 0);  // a clean start, whatever ran before
+  ASSERT_EQ(regsvr32(L"/s"), 0);
+  EXPECT_EQ(testing::registeredEntries(), registered);
+  ASSERT_EQ(regsvr32(L"/s /u"), 0);
+  EXPECT_EQ(testing::registeredEntries(), about);
+  EXPECT_EQ(regsvr32(L"/s /u"), 0) << "unregistering twice is no failure";
+  EXPECT_EQ(testing::registeredEntries(), about);
 }
 
 }  // namespace

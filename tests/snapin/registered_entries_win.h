@@ -1,7 +1,7 @@
 #pragma once
 // Reads the module's registration back from the real registry, for the tests that make it
-// (regsvr32, the exports, the installer package). Entries are compared as
-// "key|value name=data" in lower case: the registry ignores case in names.
+// (regsvr32, the installer package). Entries are compared as "key|value name=data" in lower
+// case: the registry ignores case in names.
 #include <windows.h>
 
 #include <algorithm>

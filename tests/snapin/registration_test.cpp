@@ -56,29 +56,21 @@ struct TestHive {
   // Every value as REG_SZ text, and every leaf key without values, sorted.
   std::vector<Value> allValues() const {
     std::vector<Value> out;
-    for (const auto& [name, node] : hive.rootNode().subkeys) walk(node->name, L"", *node, &out, nullptr);
+    for (const auto& [name, node] : hive.rootNode().subkeys) walk(node->name, L"", *node, out);
     return sorted(out);
   }
-  // Every key path under HKCR.
-  std::vector<std::wstring> classKeys() const {
-    std::vector<std::wstring> out;
-    walk(L"HKCR", L"", *hive.rootNode().subkeys.find(L"HKCR")->second, nullptr, &out);
-    return out;
-  }
   static void walk(const std::wstring& rootName, const std::wstring& path, const MemoryRegistry::Node& node,
-                   std::vector<Value>* values, std::vector<std::wstring>* keys) {
-    if (keys && !path.empty()) keys->push_back(path);
-    if (values && !path.empty() && node.values.empty() && node.subkeys.empty())
-      values->emplace_back(rootName, path, noValues, L"");
+                   std::vector<Value>& values) {
+    if (!path.empty() && node.values.empty() && node.subkeys.empty()) values.emplace_back(rootName, path, noValues, L"");
     for (const auto& v : node.values) {
       std::wstring text;
       EXPECT_EQ(v.type, regtype::sz) << toUtf8(path) << " " << toUtf8(v.name);
       EXPECT_TRUE(textFromRegSz(v.data, text));
       EXPECT_EQ(v.data.size(), (toUtf16(text).size() + 1) * 2) << "terminating zero counted";
-      if (values) values->emplace_back(rootName, path, v.name, text);
+      values.emplace_back(rootName, path, v.name, text);
     }
     for (const auto& [name, child] : node.subkeys)
-      walk(rootName, path.empty() ? child->name : path + L"\\" + child->name, *child, values, keys);
+      walk(rootName, path.empty() ? child->name : path + L"\\" + child->name, *child, values);
   }
 
   MemoryRegistry hive;
@@ -137,17 +129,19 @@ TEST(Registration, TreeDeletionStopsAtTheFirstFailureAndReportsIt) {
     ASSERT_EQ(RegKey::create(h.hive, h.hkcr.get(), path, access::all, k), status::success);
   k.reset();
   EXPECT_EQ(deleteKeyWithSubkeys(h.hive, h.hkcr.get(), L"T"), status::success);
-  EXPECT_EQ(h.classKeys(), std::vector<std::wstring>{L"Keep"});
+  const Value keep{L"HKCR", L"Keep", noValues, L""};
+  EXPECT_EQ(h.allValues(), std::vector<Value>{keep});
   EXPECT_EQ(deleteKeyWithSubkeys(h.hive, h.hkcr.get(), L"T"), status::fileNotFound);
 
-  // "a" cannot lose "b", so the walk stops before "c"; T itself is tried and refused.
+  // "a" cannot lose "b", so the walk stops before "c"; T itself is tried and refused. (A leaf
+  // left implies the keys above it.)
   for (const wchar_t* path : {L"T\\a\\b", L"T\\c"})
     ASSERT_EQ(RegKey::create(h.hive, h.hkcr.get(), path, access::all, k), status::success);
   k.reset();
   FaultyRegistry faulty(h.hive);
   faulty.failCallOn(FaultyRegistry::Op::deleteKey, L"b", 1, status::accessDenied, true);
   EXPECT_EQ(deleteKeyWithSubkeys(faulty, h.hkcr.get(), L"T"), status::accessDenied);
-  EXPECT_EQ(h.classKeys(), (std::vector<std::wstring>{L"Keep", L"T", L"T\\a", L"T\\a\\b", L"T\\c"}));
+  EXPECT_EQ(h.allValues(), sorted({keep, {L"HKCR", L"T\\a\\b", noValues, L""}, {L"HKCR", L"T\\c", noValues, L""}}));
   EXPECT_EQ(h.hive.openHandles(), 3u);
 }
 

@@ -21,7 +21,7 @@
 namespace ostrel::wizard::testing {
 
 struct Box {
-  std::wstring text, caption;
+  std::wstring text;
   std::uint32_t style;
 };
 
@@ -96,8 +96,8 @@ class FakeDialog final : public Dialog {
     if (notifyPage) notifyPage(id, code::itemChanged);
   }
 
-  int messageBox(const std::wstring& t, const std::wstring& caption, std::uint32_t style) override {
-    boxes.push_back({t, caption, style});
+  int messageBox(const std::wstring& t, const std::wstring&, std::uint32_t style) override {
+    boxes.push_back({t, style});
     if (answers.empty()) return answer::ok;
     const int a = answers.front();
     answers.pop_front();
