@@ -17,8 +17,9 @@ TEST(RuleWizard, PathRuleWalkedToFinish) {
   Rule rule;
   FakeSheet sheet(rule, Mode::wizard);
   EXPECT_EQ(wizb::next, sheet.dialog().buttons);
-  EXPECT_EQ(-1, sheet.next()) << "no rule type yet";  // its message: the console's wizard scenario
-  EXPECT_EQ(1u, sheet.dialog().boxes.size());
+  EXPECT_EQ(-1, sheet.next()) << "no rule type yet";
+  ASSERT_EQ(1u, sheet.dialog().boxes.size());
+  EXPECT_EQ(L"You must first select a rule type.", sheet.dialog().boxes[0].text);
   EXPECT_TRUE(sheet.services.notices.empty());
   sheet.choose(IDC_PATH_RULE);
   ASSERT_EQ(0, sheet.next());
@@ -103,11 +104,15 @@ TEST(RuleWizard, ChangingTheTypeAfterNextAsksFirst) {
   ASSERT_EQ(0, sheet.back());
   ASSERT_EQ(0, sheet.back());
 
-  // A No keeps the path rule: the console's wizard scenario answers it.
-  sheet.dialog().answers = {answer::yes};
+  sheet.dialog().answers = {answer::no};
   sheet.choose(IDC_HASH_RULE);
   EXPECT_EQ(text(IDS_RULE_TYPE_CHANGE_QUESTION), sheet.dialog().boxes.back().text);
   EXPECT_EQ(mb::yesNo, sheet.dialog().boxes.back().style);
+  EXPECT_TRUE(sheet.dialog().checked(IDC_PATH_RULE));
+  EXPECT_EQ(L"C:\\Tools\\*.exe", rule.pathPattern());
+
+  sheet.dialog().answers = {answer::yes};
+  sheet.choose(IDC_HASH_RULE);
   EXPECT_FALSE(sheet.dialog().checked(IDC_PATH_RULE));
   EXPECT_TRUE(rule.pathPattern().empty());
   EXPECT_FALSE(rule.recursive());
