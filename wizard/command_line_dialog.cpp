@@ -60,15 +60,15 @@ void CommandLineDialog::command(ControlId id, int notification) {
 
 void CommandLineDialog::message(unsigned message) {
   if (dialog_ == nullptr) return;
-  if (message == catalogs::commandLinePicked) {
+  if (message == commandLinePicked) {
     putLine(memory_.picked);
-  } else if (message == catalogs::commandLineAccepted && !line_.empty() && line_.size() <= maxCommandLineChars) {
+  } else if (message == commandLineAccepted && !line_.empty() && line_.size() <= maxCommandLineChars) {
     result_ = button::ok;
   }
 }
 
 void CommandLineDialog::help() {
-  services_.openHelp(dialog_ != nullptr ? dialog_->window() : 0, helpUrl(catalogs::pickerTabInfo(tab_).helpAnchor));
+  services_.openHelp(dialog_ != nullptr ? dialog_->window() : 0, helpUrl(pickerTabInfo(tab_).helpAnchor));
 }
 
 }  // namespace ostrel::wizard

@@ -19,9 +19,9 @@
 #include "rules/rule_layout.h"
 #include "tools/ostrel-policy/rule_checks.h"
 #include "tools/ostrel-policy/rules_json.h"
-#include "wizard/applet_command_lines.h"
-#include "wizard/list_box_order.h"
-#include "wizard/path_validation.h"
+#include "rules/applet_command_lines.h"
+#include "rules/list_box_order.h"
+#include "rules/path_validation.h"
 
 namespace ostrel::tool {
 namespace {
@@ -154,12 +154,12 @@ void fillCommon(Rule& rule, const Options& o) {
 std::vector<std::wstring> pageCommandLines(const std::vector<std::string>& given, std::ostream& err) {
   std::vector<std::wstring> lines;
   const auto add = [&](const std::wstring& line) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(wizard::listBoxInsertPosition(lines, line)), line);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(rules::listBoxInsertPosition(lines, line)), line);
   };
   for (const auto& text : given) {
     const std::wstring typed = fromUtf8(text);
     add(typed);
-    for (const wizard::AppletStep& step : wizard::appletSteps(typed)) {
+    for (const rules::AppletStep& step : rules::appletSteps(typed)) {
       if (step.notice != 0) {
         err << consoleLine(res::string(static_cast<unsigned>(step.notice))) << '\n';
       } else {
@@ -303,7 +303,7 @@ int addPath(const Options& o, std::ostream& out, std::ostream& err) {
   ConsolePrompter prompter(err, o.yes);
   std::wstring pattern = fromUtf8(o.pattern);
   bool ownership = o.ownershipCheck;
-  if (!wizard::validatePathRule(pattern, ownership, 0, prompter)) return exitcode::refused;
+  if (!rules::validatePathRule(pattern, ownership, 0, prompter)) return exitcode::refused;
   rule->setType(RuleType::Path);
   rule->setPathPattern(pattern);
   rule->setOwnershipCheck(ownership);

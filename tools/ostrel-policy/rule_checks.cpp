@@ -10,7 +10,7 @@
 #include "platform/text.h"
 #include "resources/strings.h"
 #include "rules/rule_layout.h"
-#include "wizard/process_privileges_page.h"
+#include "rules/privilege_catalog.h"
 
 namespace ostrel::tool {
 namespace {
@@ -91,7 +91,7 @@ std::optional<AccountEntry> parseAccount(const std::wstring& text) {
 
 std::string privilegeError(const std::wstring& name) {
   std::vector<std::pair<std::size_t, std::wstring>> close;
-  for (const auto& entry : wizard::privilegeCatalog) {
+  for (const auto& entry : rules::privilegeCatalog) {
     if (name == entry.name) return {};
     const std::size_t d = distance(name, entry.name);
     if (d <= 3 || (name.size() >= 4 && namesEqual(std::wstring_view(entry.name).substr(0, name.size()), name)))

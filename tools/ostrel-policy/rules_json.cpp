@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "rules/rule_layout.h"
 #include "tools/ostrel-policy/rule_checks.h"
-#include "wizard/path_validation.h"
+#include "rules/path_validation.h"
 
 namespace ostrel::tool {
 namespace {
@@ -189,7 +189,7 @@ void readPath(RuleReader& in, Rule& rule, Prompter& prompter) {
   if (!pattern) in.fail("has no \"pathPattern\"");
   std::wstring checked = *pattern;
   bool checkedOwnership = ownership.value_or(false);
-  if (!wizard::validatePathRule(checked, checkedOwnership, 0, prompter)) in.fail("has a path pattern that is refused");
+  if (!rules::validatePathRule(checked, checkedOwnership, 0, prompter)) in.fail("has a path pattern that is refused");
   rule.setPathPattern(checked);
   rule.setOwnershipCheck(checkedOwnership);
   rule.setRecursive(recursive.value_or(false));

@@ -11,7 +11,7 @@
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
 #include "wizard/command_line_dialog.h"
-#include "wizard/win/win32_dialog.h"
+#include "wizard/win/dialog_win.h"
 
 namespace ostrel::wizard::win {
 namespace {
@@ -36,14 +36,14 @@ void attachTooltips(HINSTANCE module, HWND dialog, std::initializer_list<int> id
 
 // A tab's window and its logic.
 struct Tab {
-  std::unique_ptr<catalogs::PickerTab> logic;
+  std::unique_ptr<PickerTab> logic;
   std::unique_ptr<Win32Dialog> dialog;
   HWND window = nullptr;
 };
 
-struct Session final : catalogs::PickerHost {
+struct Session final : PickerHost {
   Session(HINSTANCE m, const std::wstring& line, PageServices& s, catalogs::ProcessSource& p,
-          catalogs::PickerMemory& memory)
+          PickerMemory& memory)
       : module(m), services(s), processes(p), memory(memory), logic(s, memory, line) {}
 
   void post(unsigned message) override { PostMessageW(window, message, 0, 0); }
@@ -56,11 +56,11 @@ struct Session final : catalogs::PickerHost {
   HINSTANCE module;
   PageServices& services;
   catalogs::ProcessSource& processes;
-  catalogs::PickerMemory& memory;
+  PickerMemory& memory;
   CommandLineDialog logic;
   std::unique_ptr<Win32Dialog> dialog;
   HWND window = nullptr, tabControl = nullptr;
-  std::array<Tab, catalogs::pickerTabCount> tabs;
+  std::array<Tab, pickerTabCount> tabs;
 };
 
 struct TabStart {
@@ -88,9 +88,9 @@ INT_PTR CALLBACK tabProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
     tab.window = window;
     tab.dialog = std::make_unique<Win32Dialog>(window);
     const auto& info = tab.logic->info();
-    if (info.kind != catalogs::PickerTabKind::runningProcesses)
+    if (info.kind != PickerTabKind::runningProcesses)
       attachCatalogImages(start->session->module, GetDlgItem(window, info.listId),
-                          info.kind == catalogs::PickerTabKind::controlPanel ? catalogs::appletCatalog()
+                          info.kind == PickerTabKind::controlPanel ? catalogs::appletCatalog()
                                                                              : catalogs::snapinCatalog());
     tab.logic->initDialog(*tab.dialog);
     attachTooltips(start->session->module, window, {info.listId});
@@ -130,19 +130,19 @@ void Session::makeTabs() {
   for (std::size_t i = 0; i < tabs.size(); ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(catalogs::pickerTabInfo(i).title);
+    item.pszText = const_cast<wchar_t*>(pickerTabInfo(i).title);
     SendMessageW(tabControl, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
   RECT page = area;
   SendMessageW(tabControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
   for (std::size_t i = 0; i < tabs.size(); ++i) {
-    tabs[i].logic = catalogs::makePickerTab(i, memory, *this, services, processes);
+    tabs[i].logic = makePickerTab(i, memory, *this, services, processes);
     TabStart start{this, &tabs[i]};
-    HWND child = CreateDialogParamW(module, MAKEINTRESOURCEW(catalogs::pickerTabInfo(i).dialogId), window,
+    HWND child = CreateDialogParamW(module, MAKEINTRESOURCEW(pickerTabInfo(i).dialogId), window,
                                     tabProcedure, reinterpret_cast<LPARAM>(&start));
     if (child == nullptr) continue;
     SetWindowPos(child, HWND_TOP, page.left, page.top, page.right - page.left, page.bottom - page.top, 0);
-    const int list = catalogs::pickerTabInfo(i).listId;
+    const int list = pickerTabInfo(i).listId;
     SetWindowPos(GetDlgItem(child, list), nullptr, 0, 0, page.right - page.left, page.bottom - page.top,
                  SWP_NOZORDER);
   }
@@ -180,8 +180,8 @@ INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       return TRUE;
     }
     case WM_HELP: session->logic.help(); return TRUE;
-    case catalogs::commandLinePicked:
-    case catalogs::commandLineAccepted:
+    case commandLinePicked:
+    case commandLineAccepted:
       session->logic.message(message);
       session->closeIfDone();
       return TRUE;
@@ -193,7 +193,7 @@ INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 std::optional<std::wstring> runCommandLineDialog(HINSTANCE module, HWND owner, const std::wstring& line,
                                                  PageServices& services, catalogs::ProcessSource& processes,
-                                                 catalogs::PickerMemory& memory) {
+                                                 PickerMemory& memory) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
   Session session(module, line, services, processes, memory);

@@ -5,7 +5,7 @@
 
 #include "catalogs/win/notice_dialog_win.h"
 #include "platform/win/system_version.h"
-#include "catalogs/win/processes.h"
+#include "catalogs/win/processes_win.h"
 #include "wizard/win/command_line_dialog_win.h"
 
 namespace ostrel::wizard::win {
