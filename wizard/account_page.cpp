@@ -2,36 +2,32 @@
 
 #include <cstdio>
 
-#include "platform/registry.h"
 #include "resources/strings.h"
+#include "rules/rule_checks.h"
 
 namespace ostrel::wizard {
 namespace {
 
-
 // The middle column reads "Group" on every page, the Authorized users page included.
 constexpr ListColumn columns[] = {{L"Domain", 70}, {L"Group", 110}, {L"SID", 280}};
-
-const AccountEntry administrators{L"Administrators", L"BUILTIN", L"S-1-5-32-544", false};
-const AccountEntry everyone{L"Everyone", L"BUILTIN", L"S-1-1-0", false};
 
 }  // namespace
 
 const AccountFamily& privilegedGroupsFamily() {
   static const AccountFamily family{PageKind::privilegedGroups, AccountList::PrivilegedGroups, IDC_PRIVILEGED_GROUPS,
-                                    IDC_ADD_PRIVILEGED_GROUP, IDC_DELETE_PRIVILEGED_GROUP, &administrators, false,
+                                    IDC_ADD_PRIVILEGED_GROUP, IDC_DELETE_PRIVILEGED_GROUP,
                                     accounts::PickerKind::groups, true};
   return family;
 }
 const AccountFamily& sidsToDeleteFamily() {
   static const AccountFamily family{PageKind::sidsToDelete, AccountList::SidsToDelete, IDC_SIDS_TO_DELETE,
-                                    IDC_ADD_SID_TO_DELETE, IDC_DELETE_SID_TO_DELETE, nullptr, false,
+                                    IDC_ADD_SID_TO_DELETE, IDC_DELETE_SID_TO_DELETE,
                                     accounts::PickerKind::groups, true};
   return family;
 }
 const AccountFamily& authorizedUsersFamily() {
   static const AccountFamily family{PageKind::authorizedUsers, AccountList::AuthorizedUsers, IDC_AUTHORIZED_USERS,
-                                    IDC_ADD_AUTHORIZED_USER, IDC_DELETE_AUTHORIZED_USER, &everyone, true,
+                                    IDC_ADD_AUTHORIZED_USER, IDC_DELETE_AUTHORIZED_USER,
                                     accounts::PickerKind::usersAndGroups, false};
   return family;
 }
@@ -39,7 +35,7 @@ const AccountFamily& authorizedUsersFamily() {
 void AccountListPage::onInit() {
   dialog().listViewInit(family_.listView, columns);
   if (mode() == Mode::properties) entries_ = rule().accounts(family_.list);
-  else if (family_.defaultEntry != nullptr) entries_.assign(1, *family_.defaultEntry);
+  else if (auto entry = rules::defaultAccount(family_.list)) entries_.assign(1, *entry);
   refresh();
 }
 
@@ -77,9 +73,7 @@ bool AccountListPage::addPickedAccounts(std::span<const accounts::PickedObject> 
   for (const accounts::PickedObject& object : picked) {
     std::optional<AccountEntry> entry = accounts::resolvePickedObject(object, picker_->lookup(), useAnyway);
     if (!entry) continue;
-    bool present = false;
-    for (const AccountEntry& e : entries_) present = present || namesEqual(e.sid, entry->sid);
-    if (present) {
+    if (rules::holdsSid(entries_, entry->sid)) {
       message(std::wstring(res::string(27)), mb::ok);
       continue;
     }
@@ -104,7 +98,7 @@ void AccountListPage::deleteSelected() {
 }
 
 bool AccountListPage::onNext() {
-  if (family_.needsOne && entries_.empty()) {
+  if (rules::needsOneAccount(family_.list) && entries_.empty()) {
     message(std::wstring(res::string(IDS_NO_AUTHORIZED_USERS)), mb::ok);
     return false;
   }

@@ -14,8 +14,6 @@ struct AccountFamily {
   PageKind kind;
   AccountList list;  // the Rule's list the page writes
   ControlId listView, addButton, deleteButton;
-  const AccountEntry* defaultEntry;  // the one row of a new rule, or none
-  bool needsOne;                     // Next and Apply refuse an empty list
   accounts::PickerKind picker;
   bool traceCancel;  // a cancelled picker leaves a line on the standard output
 };

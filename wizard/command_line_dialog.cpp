@@ -2,6 +2,7 @@
 
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
+#include "rules/rule_checks.h"
 
 namespace ostrel::wizard {
 namespace {
@@ -29,7 +30,7 @@ void CommandLineDialog::putLine(std::wstring line) {
 // The line is read as typed; beyond the limit each change beeps, and OK refuses it.
 void CommandLineDialog::readEdit() {
   line_ = dialog_->text(IDC_COMMAND_LINE);
-  if (line_.size() > maxCommandLineChars) {
+  if (line_.size() > rules::maxCommandLineChars) {
     dialog_->beep();
     dialog_->focus(IDC_COMMAND_LINE);
   }
@@ -44,7 +45,7 @@ void CommandLineDialog::command(ControlId id, int notification) {
       break;
     case button::ok:
       line_ = dialog_->text(IDC_COMMAND_LINE);
-      if (line_.size() > maxCommandLineChars) {
+      if (line_.size() > rules::maxCommandLineChars) {
         dialog_->beep();
         dialog_->focus(IDC_COMMAND_LINE);
         dialog_->messageBox(std::wstring(res::string(tooLongId)), std::wstring(res::string(captionId)), mb::iconError);
@@ -62,7 +63,7 @@ void CommandLineDialog::message(unsigned message) {
   if (dialog_ == nullptr) return;
   if (message == commandLinePicked) {
     putLine(memory_.picked);
-  } else if (message == commandLineAccepted && !line_.empty() && line_.size() <= maxCommandLineChars) {
+  } else if (message == commandLineAccepted && !line_.empty() && line_.size() <= rules::maxCommandLineChars) {
     result_ = button::ok;
   }
 }

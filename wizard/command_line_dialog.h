@@ -6,13 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "wizard/picker_tabs.h"
 #include "wizard/dialog.h"
 #include "wizard/page.h"
+#include "wizard/picker_tabs.h"
 
 namespace ostrel::wizard {
-
-inline constexpr std::size_t maxCommandLineChars = 512;
 
 // Button ids of the dialog: IDOK, IDCANCEL, IDHELP.
 namespace button {

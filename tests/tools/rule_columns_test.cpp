@@ -2,9 +2,9 @@
 // its JSON form keeps.
 #include <gtest/gtest.h>
 
-#include "rules/rule_columns.h"
 #include "platform/text.h"
-#include "tools/ostrel-policy/rule_checks.h"
+#include "rules/rule_columns.h"
+#include "tools/ostrel-policy/account_text.h"
 #include "tools/ostrel-policy/rules_json.h"
 
 namespace ostrel {

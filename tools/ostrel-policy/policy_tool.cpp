@@ -14,14 +14,15 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "resources/strings.h"
-#include "rules/policy_store.h"
-#include "rules/rule_columns.h"
-#include "rules/rule_layout.h"
-#include "tools/ostrel-policy/rule_checks.h"
-#include "tools/ostrel-policy/rules_json.h"
 #include "rules/applet_command_lines.h"
 #include "rules/list_box_order.h"
 #include "rules/path_validation.h"
+#include "rules/policy_store.h"
+#include "rules/rule_checks.h"
+#include "rules/rule_columns.h"
+#include "rules/rule_layout.h"
+#include "tools/ostrel-policy/account_text.h"
+#include "tools/ostrel-policy/rules_json.h"
 
 namespace ostrel::tool {
 namespace {
@@ -99,10 +100,10 @@ class ConsolePrompter final : public Prompter {
   ConsolePrompter(std::ostream& err, bool yes) : err_(err), yes_(yes) {}
   int messageBox(WindowHandle, const std::wstring& text, const std::wstring&, std::uint32_t style) override {
     if ((style & 0xF) == mb::yesNo) {
-      err_ << consoleLine(text) << (yes_ ? " Yes (--yes)\n" : " No (pass --yes to answer Yes)\n");
+      err_ << rules::consoleLine(text) << (yes_ ? " Yes (--yes)\n" : " No (pass --yes to answer Yes)\n");
       return yes_ ? answer::yes : answer::no;
     }
-    err_ << consoleLine(text) << '\n';
+    err_ << rules::consoleLine(text) << '\n';
     return answer::ok;
   }
 
@@ -134,17 +135,18 @@ std::optional<std::vector<AccountEntry>> accountList(const std::vector<std::stri
 void fillCommon(Rule& rule, const Options& o) {
   rule.newId();
   for (const auto& c : o.commandLines) rule.addCommandLine(fromUtf8(c));
-  const auto add = [&](AccountList list, const std::vector<std::string>& given, const AccountEntry* fallback) {
-    auto accounts = accountList(given);
-    if (!accounts && fallback) accounts = std::vector<AccountEntry>{*fallback};
-    for (const auto& a : accounts.value_or(std::vector<AccountEntry>{}))
-      rule.addAccount(list, a.username, a.domain, a.sid, a.isDomain);
+  const auto add = [&](AccountList list, const std::vector<std::string>& given) {
+    std::vector<AccountEntry> accounts;
+    if (auto listed = accountList(given)) {
+      accounts = std::move(*listed);
+    } else if (auto fallback = rules::defaultAccount(list)) {
+      accounts.push_back(*fallback);
+    }
+    for (const auto& a : accounts) rule.addAccount(list, a.username, a.domain, a.sid, a.isDomain);
   };
-  const AccountEntry administrators{L"Administrators", L"BUILTIN", L"S-1-5-32-544", false};
-  const AccountEntry everyone{L"Everyone", L"BUILTIN", L"S-1-1-0", false};
-  add(AccountList::PrivilegedGroups, o.groups, &administrators);
-  add(AccountList::AuthorizedUsers, o.users, &everyone);
-  add(AccountList::SidsToDelete, o.sidsToDelete, nullptr);
+  add(AccountList::PrivilegedGroups, o.groups);
+  add(AccountList::AuthorizedUsers, o.users);
+  add(AccountList::SidsToDelete, o.sidsToDelete);
   rule.setOverridePrivileges(!o.privileges.empty());
   for (const auto& p : o.privileges) rule.addPrivilege(fromUtf8(p));
 }
@@ -161,7 +163,7 @@ std::vector<std::wstring> pageCommandLines(const std::vector<std::string>& given
     add(typed);
     for (const rules::AppletStep& step : rules::appletSteps(typed)) {
       if (step.notice != 0) {
-        err << consoleLine(res::string(static_cast<unsigned>(step.notice))) << '\n';
+        err << rules::consoleLine(res::string(static_cast<unsigned>(step.notice))) << '\n';
       } else {
         add(step.line);
       }
@@ -254,7 +256,7 @@ int addRules(const Options& o, std::vector<std::unique_ptr<Rule>> added, Prompte
 std::unique_ptr<Rule> newRule(const Options& o, std::ostream& err) {
   auto rule = std::make_unique<Rule>();
   fillCommon(*rule, o);
-  if (Refusal r = checkRuleParts(*rule)) {
+  if (rules::Refusal r = rules::checkRuleParts(*rule)) {
     err << (r.messageId ? "" : "ostrel-policy: ") << r.text << '\n';
     return nullptr;
   }
@@ -271,7 +273,7 @@ int addHash(const Options& o, std::ostream& out, std::ostream& err) {
     std::error_code ec;
     fs::path full = fs::absolute(pathOf(fromUtf8(file)), ec).lexically_normal();
     if (!ec) {
-      if (std::string e = overLimit("the file's full path", widen(full), layout::typeNameValueChars); !e.empty()) {
+      if (std::string e = rules::overLimit("the file's full path", widen(full), layout::typeNameValueChars); !e.empty()) {
         err << "ostrel-policy: " << e << '\n';
         return exitcode::refused;
       }
@@ -309,7 +311,7 @@ int addPath(const Options& o, std::ostream& out, std::ostream& err) {
   rule->setOwnershipCheck(ownership);
   rule->setRecursive(o.recursive);
   (void)rule->encodePath();  // the pattern is not empty after validation
-  if (std::string e = fixStoredPath(*rule); !e.empty()) {
+  if (std::string e = rules::fixStoredPath(*rule); !e.empty()) {
     err << "ostrel-policy: " << e << '\n';
     return exitcode::refused;
   }
@@ -451,7 +453,7 @@ void addRuleOptions(CLI::App& command, Options& o) {
   repeated("--privilege", o.privileges,
            "a granted privilege (e.g. SeDebugPrivilege), replacing the default ones")
       ->type_name("NAME")
-      ->check(check("NAME", privilegeError));
+      ->check(check("NAME", rules::privilegeError));
   command.footer(accountHelp);
 }
 
