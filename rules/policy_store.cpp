@@ -48,9 +48,7 @@ bool loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, c
     }
     auto rule = std::make_unique<Rule>();
     rule->idFromText(name);
-    rule->setStoreKey(reg, ruleKey.get(), &keyPath);
-    (void)rule->read();
-    rule->setStoreKey(reg, 0, nullptr);
+    (void)readRule(reg, ruleKey.get(), &keyPath, *rule);
     addRule(std::move(rule));
   }
   return all;
@@ -131,9 +129,7 @@ bool updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
             done = false;
             continue;
           }
-          rule->setStoreKey(reg, ruleKey.get(), &keyPath);
-          if (rule->write() != 1) done = false;
-          rule->setStoreKey(reg, 0, nullptr);
+          if (writeRule(reg, ruleKey.get(), &keyPath, *rule) != RuleIo::done) done = false;
         }
       }
     }
