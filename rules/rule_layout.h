@@ -4,16 +4,17 @@
 // target computer: they are a file format.
 #include <array>
 
+#include "resources/product.h"
 #include "rules/rule.h"
 
 namespace ostrel::layout {
 
 // Where the rules live in the machine hive, piece by piece as the store creates the keys.
 #define OSTREL_POLICIES_KEY L"SOFTWARE\\Policies"
-#define OSTREL_PRODUCT_UNDER_POLICIES L"Kelvast\\Ostrel"
+#define OSTREL_PRODUCT_UNDER_POLICIES L"" OSTREL_MAKER "\\" OSTREL_PRODUCT
 inline constexpr wchar_t policiesKey[] = OSTREL_POLICIES_KEY;
-inline constexpr wchar_t makerName[] = L"Kelvast";
-inline constexpr wchar_t productName[] = L"Ostrel";
+inline constexpr const wchar_t* makerName = product::maker;
+inline constexpr const wchar_t* productName = product::name;
 inline constexpr wchar_t hashesName[] = L"Hashes";
 inline constexpr wchar_t pathsName[] = L"Paths";
 // The same below the policies key and below the hive's root.

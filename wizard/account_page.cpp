@@ -74,7 +74,7 @@ bool AccountListPage::addPickedAccounts(std::span<const accounts::PickedObject> 
     std::optional<AccountEntry> entry = accounts::resolvePickedObject(object, picker_->lookup(), useAnyway);
     if (!entry) continue;
     if (rules::holdsSid(entries_, entry->sid)) {
-      message(std::wstring(res::string(27)), mb::ok);
+      message(std::wstring(res::string(IDS_DUPLICATE_SID)), mb::ok);
       continue;
     }
     entries_.push_back(std::move(*entry));

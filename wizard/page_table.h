@@ -58,9 +58,7 @@ inline constexpr std::array<PageInfo, wizardPageCount> pageTable{{
 // The page of a page id, if it is one of the wizard's.
 [[nodiscard]] std::optional<PageKind> pageOfId(int pageId);
 
-// Help: the maker's documentation site. One constant, so that moving the guide changes one
-// line; https, so that no browser warns before showing it.
-inline constexpr wchar_t helpBaseUrl[] = L"https://www.kelvast.com";
+// Help: the guide on the maker's site (product::guideUrl) at the anchor.
 [[nodiscard]] std::wstring helpUrl(const wchar_t* anchor);
 
 }  // namespace ostrel::wizard
