@@ -243,6 +243,7 @@ class SmbFileSystem final : public FileSystem {
   static void credentials(SMBCCTX* context, const char*, const char*, char* workgroup, int workgroupSize,
                           char* user, int userSize, char* password, int passwordSize) {
     auto* self = static_cast<SmbFileSystem*>(smbc_getOptionUserData(context));
+    if (self->login_.user.empty()) return;  // Kerberos: the ticket cache names the user
     std::string name = self->login_.user, domain;
     // DOMAIN\user; user@REALM is passed whole, as the server accepts it.
     if (auto slash = name.find('\\'); slash != std::string::npos) {
