@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "rules/rule_columns.h"
 #include "tools/ostrel-policy/rules_json.h"
+#include "tools/ostrel-policy/terminal_text.h"
 
 namespace ostrel::tool {
 namespace {
@@ -17,9 +18,9 @@ nlohmann::json fieldsOf(const Rule* r) { return nlohmann::json::parse(rulesJson(
 bool sameId(const Rule* a, const Rule* b) { return namesEqual(a->idText(), b->idText()); }
 
 std::string summary(const Rule& r) {
-  std::wstring text = r.idText();
-  for (int c : {0, 1, 2}) text += L"\t" + ruleColumnText(r, c);
-  return toUtf8(text);
+  std::string text = cellText(r.idText());
+  for (int c : {0, 1, 2}) text += "\t" + cellText(ruleColumnText(r, c));
+  return text;
 }
 
 }  // namespace
