@@ -1,6 +1,9 @@
 // ostrel-policy on the GPOs of a real (Samba) domain controller: the container in the
 // directory and the files on SYSVOL, checked with Samba's own tools.
 #include <gtest/gtest.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -206,6 +209,9 @@ TEST_F(DomainGpo, ListingDeleteAndImportWorkOnTheDomainGpo) {
   ASSERT_EQ(0, onGpo(guid, {"delete", id}).code);
   EXPECT_EQ("2", containerVersion(guid));
   EXPECT_EQ(std::string::npos, onGpo(guid, {"list"}).out.find("one.exe"));
+  Result dryRun = onGpo(guid, {"import", "--dry-run", exported.string()});
+  EXPECT_EQ(0u, dryRun.out.find("add\t" + id + "\tC:\\one.exe")) << dryRun.out << dryRun.err;
+  EXPECT_EQ("2", containerVersion(guid));
   Result import = onGpo(guid, {"import", exported.string()});
   ASSERT_EQ(0, import.code) << import.err;
   EXPECT_EQ("3", containerVersion(guid));
@@ -217,6 +223,40 @@ TEST_F(DomainGpo, ListingDeleteAndImportWorkOnTheDomainGpo) {
   ASSERT_EQ(0, gpos.code) << gpos.err;
   EXPECT_NE(std::string::npos, gpos.out.find(guid + "\tLifecycle\t3\t3\tyes\n")) << gpos.out;
   EXPECT_NE(std::string::npos, gpos.out.find("\tDefault Domain Policy\t0\t0\tno\n")) << gpos.out;
+}
+
+TEST_F(DomainGpo, WithoutABindUserKerberosFromTheTicketCacheReachesBothHalves) {
+  // Kerberos needs the server's name (Samba's SMB client will not use it with an address or
+  // "localhost"): this machine's name, when it resolves to the loopback address the
+  // controller listens on.
+  char host[256] = "";
+  ::gethostname(host, sizeof host - 1);
+  addrinfo* found = nullptr;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  const bool loopback = ::getaddrinfo(host, nullptr, &hints, &found) == 0 &&
+                        reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr == htonl(INADDR_LOOPBACK);
+  if (found) ::freeaddrinfo(found);
+  if (!loopback) GTEST_SKIP() << host << " does not resolve to 127.0.0.1";
+  for (const char* service : {"ldap/", "cifs/"})
+    dc_->check("samba-tool spn add " + std::string(service) + host + " 'DC1$' -s " +
+               shellQuote((dc_->dir() / "etc/smb.conf").string()) + " || true");
+  ::setenv("KRB5_CONFIG", dc_->krb5Conf().c_str(), 1);
+  ::setenv("KRB5CCNAME", ("FILE:" + (work_ / "krb5cc").string()).c_str(), 1);
+  dc_->check("kinit " + std::string(SambaDc::admin) + " <" + shellQuote((work_ / "password").string()));
+
+  const std::string guid = dc_->createGpo("Kerberos");
+  Result r = tool({"--ldap", "ldap://" + std::string(host), "--ca-file", dc_->caFile().string(), "--domain-gpo", guid,
+                   "add-path", "C:\\k.exe"});
+  EXPECT_EQ(0, r.code) << r.err;
+  EXPECT_EQ("1", containerVersion(guid));
+  EXPECT_EQ("1", filesVersion(guid));
+  dc_->check("kdestroy");
+  Result none = tool({"--ldap", "ldap://" + std::string(host), "--ca-file", dc_->caFile().string(), "gpos"});
+  EXPECT_EQ(1, none.code);
+  EXPECT_NE(std::string::npos, none.err.find("Kerberos (GSSAPI) bind failed")) << none.err;
+  ::unsetenv("KRB5CCNAME");
+  ::unsetenv("KRB5_CONFIG");
 }
 
 }  // namespace
