@@ -1,109 +1,91 @@
-// The console failing the snap-in, and the console closed under an open sheet. Each session
-// ends as every session does (TearDown): no protocol slip, every console interface released,
-// no message box nobody expected, the module unloadable.
-#include <functional>
-
+// The console failing the snap-in once at each point, and the console closed under an open
+// sheet. Every session ends as TearDown checks: no protocol slip, every console interface
+// released, no unexpected message box, the module unloadable (a page left alive prevents it).
 #include "tests/console/administrator_session.h"
 
 namespace ostrel::console {
 namespace {
 
-// A sheet the console refuses to make: nothing is shown, nothing stored, and the pages made
-// for it are destroyed (a page left alive keeps the module loaded).
+// A sheet the console cannot make is thrown away with its pages; nothing is stored.
 TEST_F(WizardSession, ASheetTheConsoleCannotMakeIsThrownAwayWithItsPages) {
   writePolicy(policy_.rules);
-  struct Case {
+  const struct {
     const char* what;
-    std::function<void(Console&)> fail;
+    HRESULT createSheet;
+    std::size_t failedPage;
     bool properties;
-    std::size_t pagesTaken;
     HRESULT result;
+  } cases[] = {
+      {"CreatePropertySheet, wizard", E_OUTOFMEMORY, 0, false, S_OK},
+      {"third AddPage, wizard", S_OK, 3, false, S_OK},
+      {"fifth AddPage, a rule's properties", S_OK, 5, true, E_OUTOFMEMORY},
   };
-  const Case cases[] = {
-      {"CreatePropertySheet of the wizard", [](Console& c) { c.failCreatePropertySheet = E_OUTOFMEMORY; }, false, 0, S_OK},
-      {"the third AddPage of the wizard", [](Console& c) { c.failAddPage = 3; }, false, 2, S_OK},
-      {"the fifth AddPage of a rule's properties", [](Console& c) { c.failAddPage = 5; }, true, 4, E_OUTOFMEMORY},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     HSCOPEITEM node = openConsoleAndExpand();
     View& view = console_->openView();
     ASSERT_EQ(S_OK, view.select(node));
     ASSERT_EQ(S_OK, console_->offerSheetProvider());
-    c.fail(*console_);
+    console_->failCreatePropertySheet = c.createSheet;
+    console_->failAddPage = c.failedPage;
     EXPECT_EQ(c.result, c.properties ? view.properties(0) : console_->command(node, wizardCommand));
     const SheetRequest& sheet = *console_->sheetRequests().back();
-    EXPECT_EQ(std::tuple(c.pagesTaken, 1, LONG_PTR{-1}, HWND{}),
-              std::tuple(sheet.pages, sheet.showCalls, sheet.showWindow, sheet.window));
-    EXPECT_EQ(3u, view.rows.size());
+    EXPECT_EQ(std::tuple(c.failedPage == 0 ? 0 : c.failedPage - 1, LONG_PTR{-1}, HWND{}),
+              std::tuple(sheet.pages, sheet.showWindow, sheet.window));
     EXPECT_TRUE(editor_->policyChanges.empty());
     closeConsole();
-    EXPECT_EQ(S_OK, canUnloadNow());
   }
 }
 
 // Finish while the result pane or the policy's registry fails: the rule is listed where the
-// pane allows it and stored where the registry allows it, and a registry failure is reported.
+// pane allows it, stored where the registry allows it, and a registry failure is reported.
 TEST_F(WizardSession, FinishUnderAFailingConsoleStoresWhatItCan) {
-  struct Case {
-    const char* what;
-    bool rowFails, registryFails;
-  };
-  for (const Case c : {Case{"InsertItem fails", true, false}, Case{"GetRegistryKey fails", false, true}}) {
-    SCOPED_TRACE(c.what);
+  for (const bool registryFails : {false, true}) {
+    SCOPED_TRACE(registryFails ? "GetRegistryKey fails" : "InsertItem fails");
     const std::size_t stored = storedRules().size();
     const SheetRequest& sheet = pathRuleAtCommandLines(L"C:\\Tools\\app.exe");
     View& view = *console_->activeView();
     const std::size_t rows = view.rows.size();
-    if (c.rowFails) console_->failInsertItem = E_OUTOFMEMORY;
-    if (c.registryFails) {
+    if (registryFails) {
       editor_->failGetRegistryKey = E_ACCESSDENIED;
       answerer_.answerNext(IDOK);
+    } else {
+      console_->failInsertItem = E_OUTOFMEMORY;
     }
     finish(sheet);
-    EXPECT_EQ(rows + (c.rowFails ? 0 : 1), view.rows.size());
-    EXPECT_EQ(stored + (c.registryFails ? 0 : 1), storedRules().size());
-    if (c.registryFails) expectBox(answerer_.seen.size() - 1, policyError(E_ACCESSDENIED));
-    // The rule is in the node's list all the same: the next show lists it.
-    console_->failInsertItem = S_OK;
+    EXPECT_EQ(std::tuple(rows + registryFails, stored + !registryFails),
+              std::tuple(view.rows.size(), storedRules().size()));
+    if (registryFails) expectBox(answerer_.seen.size() - 1, policyError(E_ACCESSDENIED));
+    console_->failInsertItem = S_OK;  // the node lists the rule at its next show
     EXPECT_EQ(S_OK, view.select(console_->childrenOf(Console::computerConfiguration).front()->id));
     EXPECT_EQ(stored + 1, view.rows.size());
     closeConsole();
-    EXPECT_EQ(S_OK, canUnloadNow());
   }
 }
 
-// The console releases the snap-in while a sheet is open; the administrator then presses the
-// sheet's button. The pages keep what they use until the sheet is gone.
+// The console releases the snap-in under an open sheet, then the administrator presses one of
+// its buttons: Cancel writes nothing, Finish stores the rule with no view left to list it,
+// Apply rewrites the store with the edit. The open sheet alone keeps the module loaded.
 TEST_F(WizardSession, TheConsoleClosedUnderAnOpenSheet) {
-  const std::wstring original = L"C:\\Tools\\app.exe", edited = L"C:\\Tools\\other.exe";
-  auto closeUnder = [&](const SheetRequest& sheet, int button) {
+  const std::wstring typed = L"C:\\Tools\\app.exe", edited = L"C:\\Tools\\other.exe";
+  auto closeUnder = [&](const SheetRequest& sheet, int button, std::vector<std::wstring> stored) {
     EXPECT_EQ(S_OK, console_->close());
-    EXPECT_EQ(S_FALSE, canUnloadNow()) << "the open sheet holds the snap-in";
+    EXPECT_EQ(S_FALSE, canUnloadNow());
     press(sheet, button);
-    if (button == PSBTN_APPLYNOW) press(sheet, PSBTN_CANCEL);  // Apply leaves the sheet open
+    if (button == PSBTN_APPLYNOW) press(sheet, PSBTN_CANCEL);
     EXPECT_TRUE(sheet.closed);
     closeConsole();
     EXPECT_EQ(S_OK, canUnloadNow());
-  };
-  auto storedPaths = [&] {
     std::vector<std::wstring> paths;
     for (const auto& r : storedRules()) paths.push_back(r->pathPattern());
-    return paths;
+    EXPECT_EQ(stored, paths);
   };
+  closeUnder(pathRuleAtCommandLines(typed), PSBTN_CANCEL, {});
 
-  // Cancel: nothing is written.
-  closeUnder(pathRuleAtCommandLines(original), PSBTN_CANCEL);
-  EXPECT_EQ(std::vector<std::wstring>{}, storedPaths());
-
-  // Finish on the last page: the rule is stored though no view is left to list it.
-  const SheetRequest& wizard = pathRuleAtCommandLines(original);
+  const SheetRequest& wizard = pathRuleAtCommandLines(typed);
   for (int i = pageIndex(wizard); i < 7; ++i) press(wizard, PSBTN_NEXT);
-  ASSERT_EQ(7, pageIndex(wizard));
-  closeUnder(wizard, PSBTN_FINISH);
-  EXPECT_EQ(std::vector<std::wstring>{original}, storedPaths());
+  closeUnder(wizard, PSBTN_FINISH, {typed});
 
-  // Apply in the rule's properties: the store is rewritten with the edit.
   HSCOPEITEM node = openConsoleAndExpand();
   View& view = console_->openView();
   ASSERT_EQ(S_OK, view.select(node));
@@ -111,8 +93,7 @@ TEST_F(WizardSession, TheConsoleClosedUnderAnOpenSheet) {
   const SheetRequest& properties = *console_->sheetRequests().back();
   PropSheet_SetCurSel(properties.window, nullptr, 1);
   type(properties, IDC_APPLICATION, edited);
-  closeUnder(properties, PSBTN_APPLYNOW);
-  EXPECT_EQ(std::vector<std::wstring>{edited}, storedPaths());
+  closeUnder(properties, PSBTN_APPLYNOW, {edited});
   EXPECT_EQ(4u, editor_->policyChanges.size()) << "one rewrite: cleared, then written";
 }
 

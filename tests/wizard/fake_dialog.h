@@ -151,13 +151,8 @@ class FakeServices final : public PageServices {
   std::vector<bool> cursor;
 };
 
-// Records what the pages hand it once its console has released it.
 struct Owner final : PageOwner {
   void save() override {}
-  void receiveNotice(PageNotice& n) override { received.push_back(n); }
-  bool consoleReleased() const override { return released; }
-  bool released = false;
-  std::vector<PageNotice> received;
 };
 
 // A sheet as the platform runs it: a page's dialog is made the first time it is shown; Next

@@ -206,20 +206,5 @@ TEST(RulePropertySheet, ShowsTheRuleAndAppliesEveryPageButTheType) {
   for (const PageNotice& n : sheet.services.notices) EXPECT_EQ(notice::apply, n.code);
 }
 
-// Once the console has released the owner, a notice sent through it would reach no one: the
-// pages hand it to the owner themselves.
-TEST(RuleWizard, NoticesGoToTheOwnerOnceTheConsoleReleasedIt) {
-  Rule rule;
-  FakeSheet sheet(rule, Mode::wizard);
-  sheet.choose(IDC_PATH_RULE);
-  ASSERT_EQ(0, sheet.next());
-  sheet.owner.released = true;
-  EXPECT_EQ(0, sheet.page().queryCancel());
-  EXPECT_EQ(1u, sheet.services.notices.size()) << "only the Next before the release went through the console";
-  ASSERT_EQ(1u, sheet.owner.received.size());
-  EXPECT_EQ(std::tuple(IDD_APPLICATION, notice::cancel),
-            std::tuple(sheet.owner.received[0].pageId, sheet.owner.received[0].code));
-}
-
 }  // namespace
 }  // namespace ostrel::wizard::testing
