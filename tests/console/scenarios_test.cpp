@@ -237,6 +237,16 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
   EXPECT_EQ(S_OK, view.component()->GetDisplayInfo(&row));
   EXPECT_EQ(nodeName, Console::takeText(row.str, "GetDisplayInfo text"));
   EXPECT_EQ(2, row.nImage);
+
+  // Data objects still held when the console has released the snap-in keep their item, and
+  // with it the module, alive.
+  closeConsole();
+  EXPECT_EQ(S_FALSE, canUnloadNow());
+  ASSERT_EQ(S_OK, read(CCF_DISPLAY_NAME));
+  EXPECT_EQ(nodeName, text());
+  object.Reset();
+  again.Reset();
+  fromView.Reset();
 }
 
 
