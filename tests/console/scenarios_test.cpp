@@ -238,8 +238,7 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
   EXPECT_EQ(nodeName, Console::takeText(row.str, "GetDisplayInfo text"));
   EXPECT_EQ(2, row.nImage);
 
-  // Data objects still held when the console has released the snap-in keep their item, and
-  // with it the module, alive.
+  // Data objects held after the console let go keep their item, and the module, alive.
   closeConsole();
   EXPECT_EQ(S_FALSE, canUnloadNow());
   ASSERT_EQ(S_OK, read(CCF_DISPLAY_NAME));
