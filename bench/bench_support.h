@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -35,20 +36,28 @@ inline bool takeFlag(int& argc, char** argv, const char* name) {
   return false;
 }
 
+// Times in milliseconds, repeated runs times, reported as mean, median, spread and the fastest
+// run: on a shared machine the fastest is the figure to compare.
+inline benchmark::internal::Benchmark* repeated(benchmark::internal::Benchmark* b, int runs) {
+  return b->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Repetitions(runs)
+      ->ReportAggregatesOnly(true)
+      ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+}
+
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
   // Colours on a terminal only, so that saved figures stay plain text.
   RecordingReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred || run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      auto& seen = ms_[run.run_name.function_name];
-      const double ms = 1000.0 * run.real_accumulated_time / static_cast<double>(run.iterations);
-      if (seen == 0 || ms < seen) seen = ms;  // the fastest repetition
-    }
+    for (const Run& run : runs)
+      if (!run.error_occurred && run.aggregate_name == "min")
+        ms_[run.run_name.function_name] = run.GetAdjustedRealTime();  // in the unit of repeated()
     ConsoleReporter::ReportRuns(runs);
   }
-  // Wall-clock milliseconds per iteration of the named benchmark (0 when it did not run).
+  // The fastest run's wall-clock milliseconds per iteration of the named benchmark (0 when it
+  // did not run).
   double ms(const std::string& name) const {
     auto it = ms_.find(name);
     return it == ms_.end() ? 0 : it->second;

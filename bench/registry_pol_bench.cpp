@@ -8,7 +8,7 @@
 // and the ratios that matter on a shared machine, where absolute times vary threefold: save
 // against load, a whole add against load rules + save, and (--samba, with python3-samba) the
 // folder load against Samba's PReg parser on the same file.
-// Usage: registry_pol_bench [--rules N] [--keep] [--samba] [Google Benchmark options]
+// Usage: registry_pol_bench [--rules N] [--runs N] [--keep] [--samba] [Google Benchmark options]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -102,52 +102,51 @@ std::vector<std::unique_ptr<Rule>> loadRules(gpo::GpoFolder& folder, Prompter& p
   return list;
 }
 
-void registerBenchmarks(const fs::path& dir, long rules, const platform::ByteBuffer& bytes) {
-  const auto ms = benchmark::kMillisecond;
-  benchmark::RegisterBenchmark("decode (bytes -> hive)", [&bytes](benchmark::State& state) {
+void registerBenchmarks(const fs::path& dir, long rules, const platform::ByteBuffer& bytes, int runs) {
+  bench::repeated(benchmark::RegisterBenchmark("decode (bytes -> hive)", [&bytes](benchmark::State& state) {
     MemoryRegistry hive;
     preg::ReadError readError;
     for (auto _ : state)
       if (!preg::read(bytes, hive, readError)) state.SkipWithError("the file does not decode");
-  })->Unit(ms)->UseRealTime();
-  benchmark::RegisterBenchmark("encode (hive -> bytes)", [&bytes](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("encode (hive -> bytes)", [&bytes](benchmark::State& state) {
     MemoryRegistry hive;
     preg::ReadError readError;
     if (!preg::read(bytes, hive, readError)) state.SkipWithError("the file does not decode");
     for (auto _ : state)
       if (preg::write(hive).size() != bytes.size()) state.SkipWithError("the encoding differs in size");
-  })->Unit(ms)->UseRealTime();
-  benchmark::RegisterBenchmark("folder load", [dir](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("folder load", [dir](benchmark::State& state) {
     std::string error;
     for (auto _ : state) {
       gpo::GpoFolder folder(dir);
       if (!folder.load(error)) state.SkipWithError(error.c_str());
     }
-  })->Unit(ms)->UseRealTime();
-  benchmark::RegisterBenchmark("load rules", [dir, rules](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("load rules", [dir, rules](benchmark::State& state) {
     Quiet quiet;
     for (auto _ : state) {
       gpo::GpoFolder folder(dir);
       if (loadRules(folder, quiet).size() != static_cast<std::size_t>(rules))
         state.SkipWithError("not every rule was loaded");
     }
-  })->Unit(ms)->UseRealTime();
-  benchmark::RegisterBenchmark("folder save", [dir](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("folder save", [dir](benchmark::State& state) {
     std::string error;
     gpo::GpoFolder folder(dir);
     if (!folder.load(error)) state.SkipWithError(error.c_str());
     for (auto _ : state)
       if (!folder.save(error)) state.SkipWithError(error.c_str());
-  })->Unit(ms)->UseRealTime();
-  benchmark::RegisterBenchmark("folder save without waiting for the disk", [dir](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("folder save without waiting for the disk", [dir](benchmark::State& state) {
     std::string error;
     UnflushedFiles unflushed;
     gpo::GpoFolder folder(dir, unflushed);
     if (!folder.load(error)) state.SkipWithError(error.c_str());
     for (auto _ : state)
       if (!folder.save(error)) state.SkipWithError(error.c_str());
-  })->Unit(ms)->UseRealTime();
-  benchmark::RegisterBenchmark("add one rule", [dir, rules](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("add one rule", [dir, rules](benchmark::State& state) {
     Quiet quiet;
     std::string error;
     for (auto _ : state) {
@@ -159,7 +158,7 @@ void registerBenchmarks(const fs::path& dir, long rules, const platform::ByteBuf
       gpo::GpoFolderHost host(folder);
       if (!store::updateStore(&host, quiet, true, live) || !folder.save(error)) state.SkipWithError("the add failed");
     }
-  })->Unit(ms)->UseRealTime();
+  }), runs);
 }
 
 }  // namespace
@@ -167,6 +166,7 @@ void registerBenchmarks(const fs::path& dir, long rules, const platform::ByteBuf
 int main(int argc, char** argv) {
   platform::tuneHeapForLargePolicies();  // as ostrel-policy does
   const long rules = bench::takeOption(argc, argv, "--rules", 10000);
+  const int runs = static_cast<int>(bench::takeOption(argc, argv, "--runs", 5));
   const bool keep = bench::takeFlag(argc, argv, "--keep");  // leaves the folder for profiling
   const bool samba = bench::takeFlag(argc, argv, "--samba");
   benchmark::Initialize(&argc, argv);
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
     return std::fprintf(stderr, "%s\n", error.c_str()), 1;
   std::printf("%ld rules, Registry.pol %.1f MiB\n", rules, static_cast<double>(bytes.size()) / 1048576.0);
 
-  registerBenchmarks(dir, rules, bytes);
+  registerBenchmarks(dir, rules, bytes, runs);
   bench::RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double load = reporter.ms("folder load"), save = reporter.ms("folder save");
@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
   if (samba && load > 0) {
     // The system interpreter: Debian installs python3-samba for it, not for any other python3.
     const std::string command = "/usr/bin/python3 " OSTREL_SOURCE_DIR "/bench/samba_preg_load.py '" + pol.string() +
-                                "' 5 " + std::to_string(load);
+                                "' " + std::to_string(runs) + " " + std::to_string(load);
     std::fflush(stdout);
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "the Samba comparison did not run\n");
   }

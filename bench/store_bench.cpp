@@ -1,6 +1,7 @@
 // The store operations on the in-memory hive with many rules, and the digest of a large file
 // against an in-memory SHA-1 of the same bytes.
-//   store_bench [--rules N] [--file-mib N] [Google Benchmark options]   (defaults 10000, 1024)
+//   store_bench [--rules N] [--file-mib N] [--runs N] [Google Benchmark options]
+// (defaults 10000 rules, 1024 MiB, 5 runs of each)
 #include <cryptopp/sha.h>
 
 #include <cstdio>
@@ -69,31 +70,30 @@ struct Store {
   SilentPrompter prompter;
 };
 
-void registerStore(Store& s) {
-  const auto ms = benchmark::kMillisecond;
-  benchmark::RegisterBenchmark("RewriteStore (store full)", [&s](benchmark::State& state) {
+void registerStore(Store& s, int runs) {
+  bench::repeated(benchmark::RegisterBenchmark("RewriteStore (store full)", [&s](benchmark::State& state) {
     s.rewrite();  // the store holds the rules once
     for (auto _ : state)
       if (!s.rewrite()) state.SkipWithError("the rewrite failed");
-  })->Unit(ms);
+  }), runs);
   // The two halves of a rewrite, each after the other half.
-  benchmark::RegisterBenchmark("UpdateStore, clear", [&s](benchmark::State& state) {
+  bench::repeated(benchmark::RegisterBenchmark("UpdateStore, clear", [&s](benchmark::State& state) {
     for (auto _ : state) {
       state.PauseTiming();
       s.update(true);
       state.ResumeTiming();
       if (!s.update(false)) state.SkipWithError("the clear failed");
     }
-  })->Unit(ms);
-  benchmark::RegisterBenchmark("UpdateStore, write (store empty)", [&s](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("UpdateStore, write (store empty)", [&s](benchmark::State& state) {
     for (auto _ : state) {
       state.PauseTiming();
       s.update(false);
       state.ResumeTiming();
       if (!s.update(true)) state.SkipWithError("the write failed");
     }
-  })->Unit(ms);
-  benchmark::RegisterBenchmark("LoadRules", [&s](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("LoadRules", [&s](benchmark::State& state) {
     s.rewrite();
     std::vector<std::unique_ptr<Rule>> sink;
     for (auto _ : state) {
@@ -104,7 +104,7 @@ void registerStore(Store& s) {
       store::loadRules(&s.host, s.prompter, [&](std::unique_ptr<Rule> r) { sink.push_back(std::move(r)); });
     }
     if (sink.size() != s.rules.size()) state.SkipWithError("LoadRules did not load every rule");
-  })->Unit(ms);
+  }), runs);
 }
 
 // The same random bytes in memory and in a file (in the page cache once written).
@@ -128,9 +128,9 @@ struct DigestInput {
   std::uint8_t digest[20];
 };
 
-void registerDigest(DigestInput& in) {
+void registerDigest(DigestInput& in, int runs) {
   const auto size = static_cast<std::int64_t>(in.bytes.size());
-  benchmark::RegisterBenchmark("SHA-1 in memory", [&in, size](benchmark::State& state) {
+  bench::repeated(benchmark::RegisterBenchmark("SHA-1 in memory", [&in, size](benchmark::State& state) {
     std::uint8_t out[20];
     for (auto _ : state) {
       CryptoPP::SHA1 sha;
@@ -138,8 +138,8 @@ void registerDigest(DigestInput& in) {
       benchmark::DoNotOptimize(out);
     }
     state.SetBytesProcessed(state.iterations() * size);
-  })->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("computeHashFromFile (page cache)", [&in, size](benchmark::State& state) {
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("computeHashFromFile (page cache)", [&in, size](benchmark::State& state) {
     Rule rule;
     const std::wstring file = in.path.wstring();
     for (auto _ : state)
@@ -147,7 +147,7 @@ void registerDigest(DigestInput& in) {
     if (!rule.hashValid() || std::memcmp(rule.digest().data(), in.digest, 20) != 0)
       state.SkipWithError("the file's digest differs from the in-memory one");
     state.SetBytesProcessed(state.iterations() * size);
-  })->Unit(benchmark::kMillisecond);
+  }), runs);
 }
 
 }  // namespace
@@ -155,15 +155,16 @@ void registerDigest(DigestInput& in) {
 int main(int argc, char** argv) {
   const long rules = bench::takeOption(argc, argv, "--rules", 10000);
   const long mib = bench::takeOption(argc, argv, "--file-mib", 1024);
+  const int runs = static_cast<int>(bench::takeOption(argc, argv, "--runs", 5));
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
   Store store(rules);
-  registerStore(store);
+  registerStore(store, runs);
   std::unique_ptr<DigestInput> digest;
   if (mib > 0) {
     digest = std::make_unique<DigestInput>(mib);
-    registerDigest(*digest);
+    registerDigest(*digest, runs);
   }
   std::printf("%ld rules; digest of %ld MiB\n", rules, mib);
   bench::RecordingReporter reporter;
