@@ -57,7 +57,8 @@ wizard/applet_command_lines.cpp @@ return line.find(part, 1) != std::wstring_vie
 wizard/applet_command_lines.cpp @@ if (contains(line, L"timedate.cpl") || contains(line, L"wiashext.dll") @@ if (contains(line, L"timedate.cpl")
 tools/ostrel-policy/rule_checks.cpp @@ if (d <= 3 || @@ if (d <= 2 ||
 tools/ostrel-policy/rule_checks.cpp @@ if (toUtf16(text).size() < bufferChars) return {}; @@ if (toUtf16(text).size() <= bufferChars) return {};
-tools/ostrel-policy/rule_checks.cpp @@ for (std::size_t j = 0; j < i; ++j) @@ for (std::size_t j = 0; j + 1 < i; ++j)
+tools/ostrel-policy/rule_checks.cpp @@ if (rule.commandLine(i).size() > maxCommandLineChars) @@ if (rule.commandLine(i).size() >= maxCommandLineChars)
+tools/ostrel-policy/rule_checks.cpp @@ if (rule.userCount() == 0) return pageMessage(IDS_NO_AUTHORIZED_USERS); @@
 tools/ostrel-policy/rule_checks.cpp @@ i < close.size() && i < 5; @@ i < close.size() && i < 4;
 tools/ostrel-policy/rules_json.cpp @@ || toUtf16(id).size() > 255) @@ || toUtf16(id).size() > 256)
 tools/ostrel-policy/rules_json.cpp @@ if (in.flag("hashValid") == false) in.fail("is a Hash rule with \"hashValid\": false"); @@
