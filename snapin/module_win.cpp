@@ -116,20 +116,21 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) { return getC
 
 STDAPI DllCanUnloadNow() { return module::objectCount() != 0 || module::lockCount() != 0 ? S_FALSE : S_OK; }
 
+// Registry failures are not reported: both answer S_OK whatever happened.
 STDAPI DllRegisterServer() {
-  try {
+  (void)guarded([] {
     win::Win32Registry registry;
     registerServer(registry, systemRoots(), modulePath());
-  } catch (...) {
-  }
+    return S_OK;
+  });
   return S_OK;
 }
 
 STDAPI DllUnregisterServer() {
-  try {
+  (void)guarded([] {
     win::Win32Registry registry;
     unregisterServer(registry, systemRoots());
-  } catch (...) {
-  }
+    return S_OK;
+  });
   return S_OK;
 }
