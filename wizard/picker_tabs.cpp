@@ -12,10 +12,10 @@ constexpr int controlPanelList = IDC_CONTROL_PANEL_LIST;
 constexpr int consolesList = IDC_MMC_LIST;
 
 constexpr std::array<PickerTabInfo, pickerTabCount> tabs{{
-    {PickerTabKind::runningProcesses, IDD_RUNNING_PROCESSES, L"Running Processes", runningProcessesList,
+    {PickerTabKind::runningProcesses, IDD_RUNNING_PROCESSES, IDS_TAB_RUNNING_PROCESSES, runningProcessesList,
      L"Running_Processes"},
-    {PickerTabKind::controlPanel, IDD_CONTROL_PANEL, L"Control Panel", controlPanelList, L"Control_Panel_applets"},
-    {PickerTabKind::consoles, IDD_MMC, L"MMC", consolesList, L"MMC_snap-ins"},
+    {PickerTabKind::controlPanel, IDD_CONTROL_PANEL, IDS_TAB_CONTROL_PANEL, controlPanelList, L"Control_Panel_applets"},
+    {PickerTabKind::consoles, IDD_MMC, IDS_TAB_MMC, consolesList, L"MMC_snap-ins"},
 }};
 
 // A report list view of a catalog: name and comment per row, in catalog order.
