@@ -3,6 +3,21 @@
 #include "resources/strings.h"
 
 namespace ostrel::wizard {
+namespace {
+
+// Sets a flag for one scope, cleared on every way out.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+  ~FlagScope() { flag_ = false; }
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
 
 Page::Page(PageKind kind, std::shared_ptr<Sheet> sheet) : info_(pageInfo(kind)), sheet_(std::move(sheet)) {}
 Page::~Page() {
@@ -12,6 +27,7 @@ Page::~Page() {
 void Page::initDialog(Dialog& dialog) {
   dialog_ = &dialog;
   if (sheet_->firstPageWindow == 0) sheet_->firstPageWindow = dialog.window();
+  const FlagScope quiet(settingUp_);
   onInit();
 }
 
@@ -26,6 +42,7 @@ void Page::notify(ControlId id, int notification) {
 void Page::setActive() {
   if (dialog_ == nullptr) return;
   dialog_->setWizardButtons(info_.buttons);
+  const FlagScope quiet(settingUp_);
   onShow();
 }
 
@@ -68,7 +85,7 @@ void Page::sendNotice(std::int32_t code) {
 }
 
 void Page::changed() {
-  if (mode() == Mode::properties && dialog_ != nullptr) dialog_->markChanged();
+  if (mode() == Mode::properties && dialog_ != nullptr && !settingUp_) dialog_->markChanged();
 }
 
 int Page::message(const std::wstring& text, std::uint32_t style) {

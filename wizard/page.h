@@ -106,8 +106,11 @@ class Page {
   [[nodiscard]] Dialog& dialog() const { return *dialog_; }
   [[nodiscard]] PageServices& services() const { return sheet_->services; }
   void sendNotice(std::int32_t code);
-  // In an existing rule's sheet, an edit enables Apply.
+  // In an existing rule's sheet, an edit enables Apply. Texts and states the page sets
+  // itself while its dialog is initialised or shown are not edits, though a system edit
+  // control reports them as changes.
   void changed();
+  [[nodiscard]] bool settingUp() const { return settingUp_; }
   // A box owned by the page with the product's caption.
   int message(const std::wstring& text, std::uint32_t style);
 
@@ -115,6 +118,7 @@ class Page {
   const PageInfo& info_;
   std::shared_ptr<Sheet> sheet_;
   Dialog* dialog_ = nullptr;
+  bool settingUp_ = false;
 };
 
 }  // namespace ostrel::wizard
