@@ -115,7 +115,7 @@ INT_PTR PageSite::failed(HWND window, UINT message, WPARAM, LPARAM lParam) noexc
   }
 }
 
-UINT CALLBACK pageCallback(HWND, UINT message, LPPROPSHEETPAGEW page) {
+UINT CALLBACK pageCallback(HWND, UINT message, LPPROPSHEETPAGEW page) noexcept {
   if (message == PSPCB_RELEASE && page != nullptr) {
     std::unique_ptr<PageSite> site(reinterpret_cast<PageSite*>(page->lParam));
     page->lParam = 0;
