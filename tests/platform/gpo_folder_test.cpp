@@ -33,125 +33,80 @@ const std::string toolA = "{0F6B957E-509E-11D1-A7CC-0000F87571E3}";
 const std::string toolB = "{D02B1F73-3407-48AE-BA88-E8213C6761F1}";
 const std::string other = "{827D319E-6EAC-11D2-A4EA-00C04F79F83A}";
 
-// Fails the nth file operation (every kind counts, or only renames); a failed remove leaves
-// the file where it is. With renames, the first is Registry.pol's, after both temporary files
-// are written and flushed; the second is gpt.ini's, after Registry.pol was replaced.
+// Fails the nth file operation of any kind; a failed remove leaves the file where it is.
 class FaultyFiles : public platform::FileSystem {
  public:
-  explicit FaultyFiles(int n, bool renamesOnly = false) : n_(n), renamesOnly_(renamesOnly) {}
-  bool exists(const fs::path& p, std::string& e) override { return !fails(false, e) && FileSystem::exists(p, e); }
+  explicit FaultyFiles(int n) : n_(n) {}
+  bool exists(const fs::path& p, std::string& e) override { return !fails(e) && FileSystem::exists(p, e); }
   bool readAll(const fs::path& p, platform::ByteBuffer& out, std::string& e) override {
-    return !fails(false, e) && FileSystem::readAll(p, out, e);
+    return !fails(e) && FileSystem::readAll(p, out, e);
   }
   bool createDirectories(const fs::path& p, std::string& e) override {
-    return !fails(false, e) && FileSystem::createDirectories(p, e);
+    return !fails(e) && FileSystem::createDirectories(p, e);
   }
   bool writeFlushed(const fs::path& p, std::span<const std::uint8_t> b, const fs::path& k, std::string& e) override {
-    return !fails(false, e) && FileSystem::writeFlushed(p, b, k, e);
+    return !fails(e) && FileSystem::writeFlushed(p, b, k, e);
   }
   bool replace(const fs::path& from, const fs::path& to, std::string& e) override {
-    return !fails(true, e) && FileSystem::replace(from, to, e);
+    return !fails(e) && FileSystem::replace(from, to, e);
   }
   void remove(const fs::path& p) noexcept override {
     std::string ignored;
-    if (!fails(false, ignored)) FileSystem::remove(p);
+    if (!fails(ignored)) FileSystem::remove(p);
   }
-  [[nodiscard]] bool injected() const { return injected_; }
+  bool injected = false;
 
  private:
-  bool fails(bool rename, std::string& error) {
-    if ((renamesOnly_ && !rename) || ++count_ != n_) return false;
-    injected_ = true;
+  bool fails(std::string& error) {
+    if (++count_ != n_) return false;
     error = "injected";
-    return true;
+    return injected = true;
   }
   int n_, count_ = 0;
-  bool renamesOnly_, injected_ = false;
 };
-
-TEST(GpoFolder, AFailedSaveLeavesTheOldFilesByteForByte) {
-  for (int n : {1, 2}) {
-    SCOPED_TRACE(n);
-    TempDir dir;
-    std::string error;
-    {
-      GpoFolder folder(dir.path);
-      ASSERT_TRUE(folder.load(error));
-      testing::put(folder.hive(), L"K", L"old", regtype::dword, regDwordBytes(1));
-      ASSERT_TRUE(folder.save(error)) << error;
-    }
-    const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
-    const std::string oldIni = slurp(dir.path / "gpt.ini");
-
-    FaultyFiles failing(n, true);
-    GpoFolder folder(dir.path, failing);
-    ASSERT_TRUE(folder.load(error)) << error;
-    testing::put(folder.hive(), L"K", L"new", regtype::dword, regDwordBytes(2));
-    EXPECT_FALSE(folder.save(error));
-    EXPECT_EQ(n == 1 ? "injected" : "injected; " + folder.registryPolPath().string() +
-                                        " was put back as it was: nothing changed",
-              error);
-    EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
-    EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
-    for (const auto& sub : {dir.path, dir.path / "Machine"})
-      for (const auto& entry : fs::directory_iterator(sub))
-        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
-    EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
-  }
-}
-
-std::vector<std::string> temporaries(const fs::path& dir) {
-  std::vector<std::string> found;
-  for (const auto& sub : {dir, dir / "Machine"})
-    for (const auto& entry : fs::directory_iterator(sub))
-      if (entry.path().filename().string().find(".ostrel-tmp") != std::string::npos) found.push_back(entry.path());
-  return found;
-}
 
 // Countdown sweep: for n = 1, 2, ... the n-th file operation of a change (lock, load, save)
 // fails, until one runs without reaching the fault. The folder then holds the old pair of
-// files or the new pair, never one of each; after an old pair, the same change without
-// faults makes the new pair, and no temporary file outlives the next change.
+// files or the new pair, never one of each, and the change says which; after the old pair the
+// same change without faults makes the new pair; no temporary file outlives a change.
 TEST(GpoFolder, CountdownFileFaultSweep) {
   TempDir dir;
   auto files = [&] { return std::pair(slurp(dir.path / "Machine" / "Registry.pol"), slurp(dir.path / "gpt.ini")); };
-  auto change = [&](platform::FileSystem& fileSystem) {
+  auto change = [&](platform::FileSystem& fileSystem, const wchar_t* value) {
     GpoFolder folder(dir.path, fileSystem);
     std::string error;
-    if (!folder.lock(std::chrono::milliseconds(0), error) || !folder.load(error)) return false;
-    testing::put(folder.hive(), L"K", L"new", regtype::dword, regDwordBytes(2));
-    return folder.save(error);
+    const bool saved = folder.lock(std::chrono::milliseconds(0), error) && folder.load(error) &&
+                       (testing::put(folder.hive(), L"K", value, regtype::dword, regDwordBytes(1)), folder.save(error));
+    EXPECT_EQ(saved, error.empty()) << error;
+    return saved;
   };
-  auto start = [&] {
-    fs::remove_all(dir.path);
-    GpoFolder folder(dir.path);
-    std::string error;
-    ASSERT_TRUE(folder.load(error));
-    testing::put(folder.hive(), L"K", L"old", regtype::dword, regDwordBytes(1));
-    ASSERT_TRUE(folder.save(error)) << error;
-  };
-  start();
-  const auto before = files();
   platform::FileSystem real;
-  ASSERT_TRUE(change(real));
-  const auto after = files();
-  int n = 1;
-  for (;; ++n) {
-    start();
-    FaultyFiles faulty(n);
-    const bool saved = change(faulty);
-    if (!faulty.injected()) break;
-    const auto now = files();
-    ASSERT_TRUE(now == before || now == after) << "n=" << n;
-    EXPECT_EQ(saved, now == after) << "n=" << n << ": success is reported exactly when the change was saved";
-    if (now == before) {
-      ASSERT_TRUE(change(real)) << "n=" << n;
-      EXPECT_EQ(after, files()) << "n=" << n;
+  std::pair<std::string, std::string> before, after;
+  for (int n = 0;; ++n) {
+    fs::remove_all(dir.path);
+    ASSERT_TRUE(change(real, L"old"));
+    if (n == 0) {
+      before = files();
+      ASSERT_TRUE(change(real, L"new"));
+      after = files();
+      continue;
     }
-    EXPECT_EQ(std::vector<std::string>{}, temporaries(dir.path)) << "n=" << n;
+    FaultyFiles faulty(n);
+    const bool saved = change(faulty, L"new");
+    if (!faulty.injected) {
+      std::cout << "[ sweep    ] GPO folder change: " << n - 1 << " file operations\n";
+      EXPECT_GT(n, 8);
+      break;
+    }
+    ASSERT_TRUE(files() == (saved ? after : before)) << "n=" << n;
+    if (!saved) {
+      ASSERT_TRUE(change(real, L"new"));
+    }
+    EXPECT_TRUE(files() == after) << "n=" << n;
+    for (const auto& sub : {dir.path, dir.path / "Machine"})
+      for (const auto& entry : fs::directory_iterator(sub))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
   }
-  std::cout << "[ sweep    ] GPO folder change: " << n - 1 << " file operations\n";
-  EXPECT_GT(n, 8);
 }
 
 TEST(GpoFolder, TheLockIsExclusiveUntilItsHolderIsGone) {

@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <iostream>
-
 #include "platform/faulty_registry.h"
 #include "resources/product_guids.h"
 #include "tests/rules/store_doubles.h"
@@ -232,124 +228,6 @@ TEST_F(PolicyStoreTest, FailureOfTheSecondNotificationAfterAClearIsReported) {
   host_.failPolicyChangedCall = 4;  // failures after a write are not looked at
   rewrite();
   EXPECT_TRUE(prompter_.asked.empty());
-}
-
-
-// Every key and value of the hive as text; a Refresh marker by its prefix only, since its
-// name holds the time of the write.
-void hiveText(const MemoryRegistry::Node& node, const std::wstring& path, std::vector<std::wstring>& out) {
-  for (const auto& v : node.values)
-    out.push_back(path + L"|" + v.name + L"|" + std::to_wstring(v.type) + L"|" +
-                  std::wstring(v.data.begin(), v.data.end()));
-  for (const auto& [name, child] : node.subkeys) {
-    const bool marker = child->name.starts_with(L"ForceUpdate-0x");
-    const std::wstring childPath = path + L"\\" + (marker ? std::wstring(L"ForceUpdate-0x") : child->name);
-    out.push_back(childPath);
-    hiveText(*child, childPath, out);
-  }
-}
-
-// What one of two hive texts holds and the other does not, marked "-" and "+".
-std::vector<std::wstring> difference(std::vector<std::wstring> a, std::vector<std::wstring> b) {
-  std::sort(a.begin(), a.end());
-  std::sort(b.begin(), b.end());
-  std::vector<std::wstring> onlyA, onlyB;
-  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(onlyA));
-  std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(onlyB));
-  for (auto& line : onlyA) line.insert(0, L"- ");
-  for (auto& line : onlyB) onlyA.push_back(L"+ " + line);
-  return onlyA;
-}
-
-// Countdown sweeps: for n = 1, 2, ... the n-th registry call (and then the n-th GetRegistryKey)
-// of an operation fails, until the operation runs without reaching the fault. Each run ends
-// with only the failures of GetRegistryKey reported, the Rule list untouched, the handles
-// closed, and a run without faults then leaves the store as if nothing had failed.
-TEST_F(PolicyStoreTest, CountdownFaultSweeps) {
-  rules_.push_back(makeRule(RuleType::Path, L"C:\\a.exe"));
-  rules_[0]->addCommandLine(L"a.exe /x");
-  rules_[0]->addPrivilege(L"SeDebugPrivilege");
-  rules_[0]->addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
-  rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
-  rules_.push_back(makeRule(RuleType::Path, L"C:\\c.exe"));
-  std::vector<Rule*> stored = {rules_[0].get(), rules_[1].get()}, added = live(), kept = {rules_[0].get(), rules_[2].get()};
-  std::vector<decltype(testing::ruleFields(*rules_[0]))> fields;
-  for (auto& r : rules_) fields.push_back(testing::ruleFields(*r));
-  auto text = [&] {
-    std::vector<std::wstring> out;
-    hiveText(hive_.rootNode(), L"", out);
-    return out;
-  };
-  std::vector<std::unique_ptr<Rule>> loaded;
-  auto reset = [&] {  // the store holding the first two rules, with nothing armed
-    faulty_.clear();
-    host_.failGetKey.clear();
-    (void)hive_.deleteTree(root_.get(), L"SOFTWARE");
-    store::rewriteStore(&host_, prompter_, stored);
-    loaded.clear();
-    prompter_.asked.clear();
-    host_.getKeyCalls = 0;
-  };
-  const struct {
-    const char* name;
-    std::function<void()> run;
-    int reportingGetKeyCalls;  // which GetRegistryKey calls report their failure: 1 of every 2
-  } operations[] = {
-      {"LoadRules", [&] { loaded = load(); }, 1},
-      {"UpdateStore", [&] { store::updateStore(&host_, prompter_, true, added); }, 2},
-      {"RewriteStore", [&] { store::rewriteStore(&host_, prompter_, kept); }, 2},
-  };
-  for (const auto& op : operations) {
-    reset();
-    op.run();
-    const std::vector<std::wstring> expected = text();
-    const std::size_t expectedLoaded = loaded.size();
-    int registryPoints = 0, getKeyPoints = 0;
-    for (const bool getKey : {false, true}) {
-      for (int n = 1;; ++n) {
-        reset();
-        const long injectedBefore = faulty_.injected();
-        if (getKey) {
-          host_.failGetKey.assign(static_cast<std::size_t>(n), 0);
-          host_.failGetKey.back() = hresult::accessDenied;
-        } else {
-          faulty_.failCall(FaultyRegistry::Op::any, n, status::accessDenied);
-        }
-        op.run();
-        if (getKey ? host_.getKeyCalls < n : faulty_.injected() == injectedBefore) break;
-        ++(getKey ? getKeyPoints : registryPoints);
-        // A registry fault reaches the box only when it makes GetRegistryKey itself fail.
-        const bool reported = getKey && (n - 1) % op.reportingGetKeyCalls == 0;
-        if (getKey) {
-          ASSERT_EQ(reported ? 1u : 0u, prompter_.asked.size()) << op.name << " GetRegistryKey n=" << n;
-        }
-        ASSERT_LE(prompter_.asked.size(), 1u) << op.name << " n=" << n;
-        for (const auto& box : prompter_.asked) EXPECT_EQ(platform::systemMessage(hresult::accessDenied), box.text);
-        for (const auto& r : loaded) {
-          const auto at = std::find_if(rules_.begin(), rules_.end(), [&](auto& o) { return o->idText() == r->idText(); });
-          EXPECT_NE(rules_.end(), at) << op.name << " n=" << n << ": a rule that was never stored";
-        }
-        for (std::size_t i = 0; i < rules_.size(); ++i) ASSERT_EQ(fields[i], testing::ruleFields(*rules_[i])) << op.name;
-        ASSERT_EQ(1u, hive_.openHandles()) << op.name << " n=" << n << ": only the test's root stays open";
-        faulty_.clear();
-        host_.failGetKey.clear();
-        host_.getKeyCalls = 0;
-        op.run();
-        ASSERT_EQ(std::vector<std::wstring>{}, difference(expected, text()))
-            << op.name << " n=" << n << " getKey=" << getKey;
-        ASSERT_EQ(expectedLoaded, loaded.size()) << op.name << " n=" << n;
-      }
-    }
-    std::cout << "[ sweep    ] " << op.name << ": " << registryPoints << " registry calls, " << getKeyPoints
-              << " GetRegistryKey calls\n";
-    EXPECT_GT(registryPoints, 10) << op.name;
-  }
-  // The clean runs' loads and writes agree with the rules themselves.
-  reset();
-  loaded = load();
-  ASSERT_EQ(2u, loaded.size());
-  EXPECT_EQ(fields[0], testing::ruleFields(*loaded[0]));
-  EXPECT_EQ(fields[1], testing::ruleFields(*loaded[1]));
 }
 
 }  // namespace

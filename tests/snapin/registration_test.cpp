@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -144,43 +143,6 @@ TEST(Registration, TreeDeletionStopsAtTheFirstFailureAndReportsIt) {
   EXPECT_EQ(deleteKeyWithSubkeys(faulty, h.hkcr.get(), L"T"), status::accessDenied);
   EXPECT_EQ(h.allValues(), sorted({keep, {L"HKCR", L"T\\a\\b", noValues, L""}, {L"HKCR", L"T\\c", noValues, L""}}));
   EXPECT_EQ(h.hive.openHandles(), 3u);
-}
-
-// Countdown sweeps: for n = 1, 2, ... the n-th registry call of a registration or an
-// unregistration fails, until one runs without reaching the fault. Nothing is reported (both
-// exports answer S_OK), no handle stays open, and the next run without faults leaves exactly
-// what a run that never failed leaves.
-TEST(Registration, CountdownFaultSweeps) {
-  std::vector<Value> unregistered(nineEntries.begin() + 3, nineEntries.begin() + 6);
-  unregistered.emplace_back(L"HKLM", nameSpaceKey, noValues, L"");
-  unregistered.emplace_back(L"HKLM", L"SOFTWARE\\Microsoft\\MMC\\SnapIns", noValues, L"");
-  const struct {
-    const char* name;
-    bool registeredFirst;
-    void (*run)(Registry&, const RegistryRoots&);
-    std::vector<Value> expected;
-  } operations[] = {
-      {"registration", false, [](Registry& r, const RegistryRoots& k) { registerServer(r, k, modulePath); },
-       sorted(nineEntries)},
-      {"unregistration", true, [](Registry& r, const RegistryRoots& k) { unregisterServer(r, k); },
-       sorted(unregistered)},
-  };
-  for (const auto& op : operations) {
-    int n = 1;
-    for (;; ++n) {
-      TestHive h;
-      if (op.registeredFirst) registerServer(h.hive, h.roots(), modulePath);
-      FaultyRegistry faulty(h.hive);
-      faulty.failCall(FaultyRegistry::Op::any, n, status::accessDenied);
-      op.run(faulty, h.roots());
-      EXPECT_EQ(h.hive.openHandles(), 3u) << op.name << " n=" << n;
-      if (faulty.injected() == 0) break;
-      op.run(h.hive, h.roots());
-      ASSERT_EQ(h.allValues(), op.expected) << op.name << " n=" << n;
-    }
-    std::cout << "[ sweep    ] " << op.name << ": " << n - 1 << " registry calls\n";
-    EXPECT_GT(n, 10) << op.name;
-  }
 }
 
 }  // namespace
