@@ -12,6 +12,7 @@ using WindowHandle = std::uintptr_t;  // HWND; 0 is "no owner"
 namespace mb {
 inline constexpr std::uint32_t ok = 0x0;
 inline constexpr std::uint32_t yesNo = 0x4;
+inline constexpr std::uint32_t typeMask = 0xF;  // the buttons' part of a style
 inline constexpr std::uint32_t iconHand = 0x10;  // also MB_ICONERROR
 inline constexpr std::uint32_t iconError = 0x10;
 inline constexpr std::uint32_t iconQuestion = 0x20;

@@ -26,18 +26,26 @@ RegKey machineRoot(GroupPolicyHost& gpe, Prompter* reportTo) {
   return RegKey(gpe.registry(), key);
 }
 
-void loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, const RuleSink& addRule) {
+// False when a rule key could not be listed or opened: that rule is left out.
+bool loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, const RuleSink& addRule) {
   RegKey kind;
   std::uint32_t subkeys = 0, values = 0;
   if (RegKey::open(reg, root, kindPath, access::read, kind) != status::success ||
       reg.queryInfoKey(kind.get(), subkeys, values) != status::success)
     subkeys = 0;
   std::wstring name;
+  bool all = true;
   for (std::uint32_t i = 0; i < subkeys; ++i) {
-    if (reg.enumKey(kind.get(), i, enumNameChars, name) != status::success) continue;
+    if (reg.enumKey(kind.get(), i, enumNameChars, name) != status::success) {
+      all = false;
+      continue;
+    }
     std::wstring keyPath = kindPath + name + L"\\";
     RegKey ruleKey;
-    if (RegKey::open(reg, root, keyPath, access::read, ruleKey) != status::success) continue;
+    if (RegKey::open(reg, root, keyPath, access::read, ruleKey) != status::success) {
+      all = false;
+      continue;
+    }
     auto rule = std::make_unique<Rule>();
     rule->idFromText(name);
     rule->setStoreKey(reg, ruleKey.get(), &keyPath);
@@ -45,6 +53,7 @@ void loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, c
     rule->setStoreKey(reg, 0, nullptr);
     addRule(std::move(rule));
   }
+  return all;
 }
 
 bool isRefreshMarker(const std::wstring& name) {
@@ -75,19 +84,19 @@ void reportPolicyError(Prompter& prompter, HResult hr) {
                       mb::iconInformation);
 }
 
-void loadRules(GroupPolicyHost* gpe, Prompter& prompter, const RuleSink& addRule) {
-  if (gpe == nullptr) return;
+bool loadRules(GroupPolicyHost* gpe, Prompter& prompter, const RuleSink& addRule) {
+  if (gpe == nullptr) return true;
   RegKey root = machineRoot(*gpe, &prompter);
-  if (!root) return;
+  if (!root) return false;
   Registry& reg = gpe->registry();
-  loadKind(reg, root.get(), layout::pathsKey, addRule);
-  loadKind(reg, root.get(), layout::hashesKey, addRule);
+  const bool paths = loadKind(reg, root.get(), layout::pathsKey, addRule);
+  return loadKind(reg, root.get(), layout::hashesKey, addRule) && paths;
 }
 
-void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span<Rule* const> live) {
-  if (gpe == nullptr) return;
+bool updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span<Rule* const> live) {
+  if (gpe == nullptr) return true;
   Registry& reg = gpe->registry();
-  bool cleared = false;
+  bool cleared = false, done = false;
 
   if (RegKey root = machineRoot(*gpe, &prompter)) {
     {
@@ -107,8 +116,10 @@ void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
           }
         }
       }
+      done = true;
       if (!write) {
-        reg.deleteTree(policies.get(), layout::productUnderPolicies);
+        const Status s = reg.deleteTree(policies.get(), layout::productUnderPolicies);
+        done = s == status::success || s == status::fileNotFound;
         cleared = true;
       } else {
         for (Rule* rule : live) {
@@ -116,9 +127,12 @@ void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
                                                                 : layout::pathsUnderPolicies;
           keyPath += rule->idText() + L"\\";
           RegKey ruleKey;
-          if (RegKey::create(reg, policies.get(), keyPath, access::write, ruleKey) != status::success) continue;
+          if (RegKey::create(reg, policies.get(), keyPath, access::write, ruleKey) != status::success) {
+            done = false;
+            continue;
+          }
           rule->setStoreKey(reg, ruleKey.get(), &keyPath);
-          (void)rule->write();
+          if (rule->write() != 1) done = false;
           rule->setStoreKey(reg, 0, nullptr);
         }
       }
@@ -127,9 +141,10 @@ void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
   if (cleared) notify(*gpe, prompter, false);
 
   RegKey root = machineRoot(*gpe, nullptr);
-  if (!root) return;
+  if (!root) return false;
   RegKey product;
-  if (RegKey::open(reg, root.get(), productKey, access::readWrite, product) != status::success) return;
+  // A clear removes the product key with its markers; a write has just created it.
+  if (RegKey::open(reg, root.get(), productKey, access::readWrite, product) != status::success) return done && !write;
 
   std::vector<std::wstring> stale;
   std::wstring name;
@@ -141,15 +156,19 @@ void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
   for (const auto& marker : stale) reg.deleteKey(product.get(), marker);
 
   RegKey marker;
-  (void)RegKey::create(reg, product.get(), refreshMarkerName(platform::fileTimeNow()), access::all, marker);
+  if (RegKey::create(reg, product.get(), refreshMarkerName(platform::fileTimeNow()), access::all, marker) !=
+      status::success)
+    done = false;
   marker.reset();
 
   notify(*gpe, prompter, true);
+  return done;
 }
 
-void rewriteStore(GroupPolicyHost* gpe, Prompter& prompter, std::span<Rule* const> live) {
-  updateStore(gpe, prompter, false, live);
-  updateStore(gpe, prompter, true, live);
+bool rewriteStore(GroupPolicyHost* gpe, Prompter& prompter, std::span<Rule* const> live) {
+  // Both halves run whatever the first reports, as the snap-in has always done.
+  const bool cleared = updateStore(gpe, prompter, false, live);
+  return updateStore(gpe, prompter, true, live) && cleared;
 }
 
 }  // namespace ostrel::store

@@ -19,12 +19,15 @@ inline constexpr wchar_t refreshMarkerPrefix[] = L"ForceUpdate-";
 // Called once per Rule key found, paths first, then hashes, in enumeration order.
 using RuleSink = std::function<void(std::unique_ptr<Rule>)>;
 
-// No host: nothing happens. A failing GetRegistryKey shows the "Policy Error" box.
-void loadRules(GroupPolicyHost* gpe, Prompter& prompter, const RuleSink& addRule);
+// Each returns false when part of its work failed: the root or a key could not be opened,
+// created or deleted, or a Rule not written. The snap-in has already shown the "Policy Error"
+// box where one applies and carries on; the command-line tool turns false into its exit code.
+// No host: nothing happens, and that is no failure.
+bool loadRules(GroupPolicyHost* gpe, Prompter& prompter, const RuleSink& addRule);
 // write == false clears the product key; write == true writes every Rule of live.
-void updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span<Rule* const> live);
+bool updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span<Rule* const> live);
 // Clear, then write: the store then holds exactly the live Rules.
-void rewriteStore(GroupPolicyHost* gpe, Prompter& prompter, std::span<Rule* const> live);
+bool rewriteStore(GroupPolicyHost* gpe, Prompter& prompter, std::span<Rule* const> live);
 
 // "ForceUpdate-0x" and the FILETIME in lower-case hex, at least 8 digits.
 std::wstring refreshMarkerName(std::uint64_t fileTime);

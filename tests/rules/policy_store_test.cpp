@@ -41,13 +41,14 @@ class PolicyStoreTest : public ::testing::Test {
     for (auto& r : rules_) out.push_back(r.get());
     return out;
   }
+  // The loaded rules; loadedAll_ keeps what the load reported.
   std::vector<std::unique_ptr<Rule>> load() {
     std::vector<std::unique_ptr<Rule>> loaded;
-    store::loadRules(&host_, prompter_, [&](std::unique_ptr<Rule> r) { loaded.push_back(std::move(r)); });
+    loadedAll_ = store::loadRules(&host_, prompter_, [&](std::unique_ptr<Rule> r) { loaded.push_back(std::move(r)); });
     return loaded;
   }
-  void rewrite() { store::rewriteStore(&host_, prompter_, live()); }
-  void update() { store::updateStore(&host_, prompter_, true, live()); }
+  bool rewrite() { return store::rewriteStore(&host_, prompter_, live()); }
+  bool update() { return store::updateStore(&host_, prompter_, true, live()); }
   // Subkeys of the product key, or of the subkey under it given as "\\Name".
   std::vector<std::wstring> keys(const std::wstring& under = L"") {
     return subkeyNames(hive_, root_.get(), product + under);
@@ -65,12 +66,14 @@ class PolicyStoreTest : public ::testing::Test {
   testing::RecordingHost host_;
   testing::ScriptedPrompter prompter_;
   std::vector<std::unique_ptr<Rule>> rules_;
+  bool loadedAll_ = false;
 };
 
 TEST_F(PolicyStoreTest, WithoutTheProductKeyOrTheEditorsInterfaceNothingHappens) {
   EXPECT_TRUE(load().empty());
-  store::loadRules(nullptr, prompter_, [](std::unique_ptr<Rule>) { FAIL(); });
-  store::rewriteStore(nullptr, prompter_, {});
+  EXPECT_TRUE(loadedAll_);
+  EXPECT_TRUE(store::loadRules(nullptr, prompter_, [](std::unique_ptr<Rule>) { FAIL(); }));
+  EXPECT_TRUE(store::rewriteStore(nullptr, prompter_, {}));
   EXPECT_TRUE(subkeyNames(hive_, root_.get(), L"").empty());
   EXPECT_TRUE(prompter_.asked.empty());
   EXPECT_TRUE(host_.calls.empty());
@@ -80,7 +83,7 @@ TEST_F(PolicyStoreTest, RewriteLeavesExactlyTheLiveRulesOneMarkerAndFourNotifica
   rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
   rules_.push_back(makeRule(RuleType::Path, L"C:\\p1.exe"));
   rules_.push_back(makeRule(RuleType::None, L""));
-  rewrite();
+  EXPECT_TRUE(rewrite());
   ASSERT_EQ(1u, markers().size());
   const std::wstring marker = markers()[0];  // its form is checked by check_registry_pol.py
   EXPECT_EQ((std::vector<std::wstring>{marker, L"Hashes", L"Paths"}), keys());
@@ -163,11 +166,13 @@ TEST_F(PolicyStoreTest, LoadFailures) {
   auto loaded = load();
   ASSERT_EQ(1u, loaded.size());
   EXPECT_EQ(rules_[0]->idText(), loaded[0]->idText());
+  EXPECT_FALSE(loadedAll_);
   EXPECT_TRUE(prompter_.asked.empty());
 
   host_.getKeyCalls = 0;
   host_.failGetKey = {hresult::accessDenied};
   EXPECT_TRUE(load().empty());
+  EXPECT_FALSE(loadedAll_);
   ASSERT_EQ(1u, prompter_.asked.size());
   const testing::Asked& box = prompter_.asked[0];
   EXPECT_EQ(std::tuple(std::wstring(L"Policy Error"), mb::iconInformation, WindowHandle{0},
@@ -182,7 +187,7 @@ TEST_F(PolicyStoreTest, GetRegistryKeyFailureOnUpdateWritesNothingButStillRefres
   host_.getKeyCalls = 0;
   host_.calls.clear();
   host_.failGetKey = {hresult::fail};
-  update();
+  EXPECT_FALSE(update());
   EXPECT_EQ(2, host_.getKeyCalls);
   EXPECT_EQ(1u, prompter_.asked.size());
   EXPECT_EQ(1u, keys(L"\\Paths").size()) << "nothing written";
@@ -203,13 +208,13 @@ TEST_F(PolicyStoreTest, WriteFailuresSkipRulesButNotTheMarker) {
   rules_.push_back(makeRule(RuleType::Path, L"C:\\a.exe"));
   rules_.push_back(makeRule(RuleType::Path, L"C:\\b.exe"));
   faulty_.failCallOn(FaultyRegistry::Op::createKey, rules_[0]->idText(), 1, status::accessDenied);
-  rewrite();
+  EXPECT_FALSE(rewrite());
   EXPECT_EQ(std::vector<std::wstring>{rules_[1]->idText()}, keys(L"\\Paths"));
 
   rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
   host_.calls.clear();
   faulty_.failCallOn(FaultyRegistry::Op::openKey, L"SOFTWARE\\Policies", 1, status::accessDenied);
-  update();
+  EXPECT_FALSE(update());
   EXPECT_TRUE(keys(L"\\Hashes").empty());
   EXPECT_EQ(1u, markers().size());
   EXPECT_EQ(2u, host_.calls.size());

@@ -1,18 +1,26 @@
-// The built ostrel-policy program end to end on a temporary GPO folder: exit codes, output,
-// messages, and gpt.ini.
+// ostrel-policy end to end on a temporary GPO folder, run in-process through tool::run as
+// main runs it: exit codes, output, messages, and gpt.ini.
+#include "tools/ostrel-policy/policy_tool.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace ostrel {
 namespace {
@@ -30,17 +38,17 @@ std::string slurp(const fs::path& p) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::string quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
+// A path as the tool's arguments carry it (UTF-8).
+std::string arg(const fs::path& p) {
+  const auto u8 = p.u8string();
+  return {u8.begin(), u8.end()};
 }
 
 class PolicyTool : public ::testing::Test {
  protected:
   void SetUp() override {
     // The process id keeps runs from two build trees at the same time apart.
-    dir_ = fs::temp_directory_path() / ("ostrel-tool-" + std::to_string(::getpid()) + "-" +
+    dir_ = fs::temp_directory_path() / ("ostrel-tool-" + std::to_string(getpid()) + "-" +
                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -48,19 +56,16 @@ class PolicyTool : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  Result run(const std::vector<std::string>& args) {
-    std::string cmd = quote(OSTREL_POLICY_EXE);
-    for (const auto& a : args) cmd += " " + quote(a);
-    cmd += " >" + quote((dir_ / "out").string()) + " 2>" + quote((dir_ / "err").string());
-    int status = std::system(cmd.c_str());
+  static Result run(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
     Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = slurp(dir_ / "out");
-    r.err = slurp(dir_ / "err");
+    r.code = tool::runUtf8(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
     return r;
   }
   Result runGpo(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--gpo", gpo_.string()});
+    args.insert(args.begin(), {"--gpo", arg(gpo_)});
     return run(args);
   }
 
@@ -227,12 +232,8 @@ TEST_F(PolicyTool, CommandLinesAsTheWizardKeepsThemAndTheCatalogs) {
 // What a hostile folder, file or argument gets: a refusal naming the reason, never a hang,
 // an empty listing or a change elsewhere.
 TEST_F(PolicyTool, HostileFoldersFilesAndArgumentsAreRefusedWithTheReason) {
-  const fs::path file = dir_ / "file", loop = dir_ / "loop", fifoGpo = dir_ / "fifo", damagedGpo = dir_ / "damaged";
+  const fs::path file = dir_ / "file", damagedGpo = dir_ / "damaged";
   std::ofstream(file) << "x";
-  fs::create_symlink(loop, loop);
-  fs::create_directories(fifoGpo / "Machine");
-  ASSERT_EQ(0, ::mkfifo((fifoGpo / "Machine" / "Registry.pol").c_str(), 0644));
-  ASSERT_EQ(0, ::mkfifo((fifoGpo / "gpt.ini").c_str(), 0644));
   fs::create_directories(damagedGpo / "Machine");
   const std::string damaged("PReg\1\0\0\0[\0", 10);
   std::ofstream(damagedGpo / "Machine" / "Registry.pol", std::ios::binary) << damaged;
@@ -241,27 +242,38 @@ TEST_F(PolicyTool, HostileFoldersFilesAndArgumentsAreRefusedWithTheReason) {
     std::vector<std::string> args;
     int code;
     std::string message;
-  } cases[] = {
-      {{"--gpo", file.string(), "list"}, 1, "is not a folder"},
-      {{"--gpo", loop.string(), "list"}, 1, "cannot reach"},
-      {{"--gpo", fifoGpo.string(), "list"}, 1, "is not a regular file"},
-      {{"--gpo", fifoGpo.string(), "add-path", "a.exe"}, 1, "is not a regular file"},
-      {{"--gpo", damagedGpo.string(), "list"}, 1, damagedMessage},
-      {{"--gpo", damagedGpo.string(), "add-path", "a.exe"}, 1, damagedMessage},
-      {{"--gpo", gpo_.string(), "add-hash", "/dev/zero"}, 1, "cannot read /dev/zero"},
-      {{"--gpo", gpo_.string() + "\xff", "list"}, 2, "argument 2 is not valid UTF-8"},
-      {{"--gpo", gpo_.string(), "add-path", "C:\\Temp\\\xc0\x80"}, 2, "is not valid UTF-8"},  // overlong NUL
-      {{"--gpo", gpo_.string(), "add-path", "C:\\\xed\xa0\x80.exe"}, 2, "is not valid UTF-8"},  // a surrogate
-      {{"--gpo", gpo_.string(), "add-path", "a.exe", "--user", std::string(1024, 'u') + "=S-1-1-0"}, 1,
+  };
+  std::vector<Case> cases = {
+      {{"--gpo", arg(file), "list"}, 1, "is not a folder"},
+      {{"--gpo", arg(damagedGpo), "list"}, 1, damagedMessage},
+      {{"--gpo", arg(damagedGpo), "add-path", "a.exe"}, 1, damagedMessage},
+      {{"--gpo", arg(gpo_), "add-hash", arg(dir_)}, 1, "cannot read " + arg(dir_)},
+      {{"--gpo", arg(gpo_) + "\xff", "list"}, 2, "argument 2 is not valid UTF-8"},
+      {{"--gpo", arg(gpo_), "add-path", "C:\\Temp\\\xc0\x80"}, 2, "is not valid UTF-8"},  // overlong NUL
+      {{"--gpo", arg(gpo_), "add-path", "C:\\\xed\xa0\x80.exe"}, 2, "is not valid UTF-8"},  // a surrogate
+      // The reader's limits: 1023 characters and a terminator; one more is refused.
+      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--user", std::string(1024, 'u') + "=S-1-1-0"}, 1,
        "an account name is longer than 1023 characters"},
       // A privilege must be one of the catalog's names, so no privilege name reaches its limit.
-      {{"--gpo", gpo_.string(), "add-path", "a.exe", "--privilege", std::string(128, 'p')}, 2,
+      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", std::string(128, 'p')}, 2,
        "none of the catalog's 28 names is close to it"},
-      {{"--gpo", gpo_.string(), "add-path", "a.exe", "--privilege", "sedebugprivlege"}, 2,
+      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", "sedebugprivlege"}, 2,
        "unknown privilege sedebugprivlege; did you mean SeDebugPrivilege?"},
-      {{"--gpo", gpo_.string(), "add-path", "a.exe", "--privilege", "SeShutdown"}, 2,
+      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", "SeShutdown"}, 2,
        "did you mean SeShutdownPrivilege?"},
   };
+#ifndef _WIN32
+  // A link to itself, named pipes where the files should be, and a file that never ends.
+  const fs::path loop = dir_ / "loop", fifoGpo = dir_ / "fifo";
+  fs::create_symlink(loop, loop);
+  fs::create_directories(fifoGpo / "Machine");
+  ASSERT_EQ(0, ::mkfifo((fifoGpo / "Machine" / "Registry.pol").c_str(), 0644));
+  ASSERT_EQ(0, ::mkfifo((fifoGpo / "gpt.ini").c_str(), 0644));
+  cases.push_back({{"--gpo", arg(loop), "list"}, 1, "cannot reach"});
+  cases.push_back({{"--gpo", arg(fifoGpo), "list"}, 1, "is not a regular file"});
+  cases.push_back({{"--gpo", arg(fifoGpo), "add-path", "a.exe"}, 1, "is not a regular file"});
+  cases.push_back({{"--gpo", arg(gpo_), "add-hash", "/dev/zero"}, 1, "cannot read /dev/zero"});
+#endif
   for (const auto& c : cases) {
     Result r = run(c.args);
     EXPECT_EQ(c.code, r.code) << ::testing::PrintToString(c.args);
@@ -273,17 +285,25 @@ TEST_F(PolicyTool, HostileFoldersFilesAndArgumentsAreRefusedWithTheReason) {
   EXPECT_FALSE(fs::exists(damagedGpo / "gpt.ini"));
 }
 
+#ifndef _WIN32
+std::string quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Eight programs adding three rules each at the same time: the folder's lock keeps every one.
 TEST_F(PolicyTool, ParallelWritersKeepEveryRule) {
   std::string script;
   for (int w = 0; w < 8; ++w) {
     script += "(";
     for (int k = 0; k < 3; ++k)
-      script += quote(OSTREL_POLICY_EXE) + " --gpo " + quote(gpo_.string()) + " add-path 'C:\\w" +
+      script += quote(OSTREL_POLICY_EXE) + " --gpo " + quote(arg(gpo_)) + " add-path 'C:\\w" +
                 std::to_string(w) + "_" + std::to_string(k) + ".exe' >/dev/null || echo failed; ";
     script += ") & ";
   }
   script += "wait";
-  ASSERT_EQ(0, std::system(("sh -c " + quote(script) + " >" + quote((dir_ / "out").string())).c_str()));
+  ASSERT_EQ(0, std::system(("sh -c " + quote(script) + " >" + quote(arg(dir_ / "out"))).c_str()));
   EXPECT_EQ("", slurp(dir_ / "out"));
   const std::string listing = runGpo({"list"}).out;
   EXPECT_EQ(25, std::count(listing.begin(), listing.end(), '\n')) << listing;
@@ -306,6 +326,7 @@ TEST_F(PolicyTool, SavesKeepModeLinksAndCleanUpAfterKilledSaves) {
   for (const auto& entry : fs::directory_iterator(gpo_ / "Machine"))
     EXPECT_EQ("Registry.pol", entry.path().filename().string());
 }
+#endif
 
 // Texts from the file are shown, not obeyed: control characters come out escaped. A question
 // is answered Yes with --yes.

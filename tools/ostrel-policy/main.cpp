@@ -21,15 +21,6 @@ int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
   ostrel::platform::tuneHeapForLargePolicies();
-  std::vector<std::wstring> args;
-  for (int i = 1; i < argc; ++i) {
-    // A replaced byte would name another folder or file than the one given.
-    if (!ostrel::isValidUtf8(argv[i])) {
-      std::cerr << "ostrel-policy: argument " << i << " is not valid UTF-8\nTry 'ostrel-policy --help'.\n";
-      return ostrel::tool::exitcode::usage;
-    }
-    args.push_back(ostrel::fromUtf8(argv[i]));
-  }
-  return ostrel::tool::run(args, std::cout, std::cerr);
+  return ostrel::tool::runUtf8(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }
 #endif

@@ -16,5 +16,8 @@ inline constexpr int usage = 2;
 // Runs the tool on its arguments (without the program name); output goes to out, messages
 // to err; returns the exit code.
 int run(const std::vector<std::wstring>& args, std::ostream& out, std::ostream& err);
+// The same with the arguments in UTF-8, as POSIX passes them; an argument that is not
+// UTF-8 is a usage error.
+int runUtf8(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace ostrel::tool
