@@ -6,7 +6,11 @@
 #include <iostream>
 #include <memory>
 
+#include "platform/faulty_registry.h"
 #include "platform/gpo_folder.h"
+#include "rules/policy_store.h"
+#include "tests/rules/store_doubles.h"
+#include "tests/rules/store_test_support.h"
 #include "preg_test_util.h"
 
 namespace ostrel::gpo {
@@ -65,47 +69,80 @@ class FaultyFiles : public platform::FileSystem {
   int n_, count_ = 0;
 };
 
-// Countdown sweep: for n = 1, 2, ... the n-th file operation of a change (lock, load, save)
-// fails, until one runs without reaching the fault. The folder then holds the old pair of
-// files or the new pair, never one of each, and the change says which; after the old pair the
-// same change without faults makes the new pair; no temporary file outlives a change.
-TEST(GpoFolder, CountdownFileFaultSweep) {
+// The folder's editor side with its registry calls made through a FaultyRegistry.
+struct FaultyFolderHost final : GroupPolicyHost {
+  explicit FaultyFolderHost(GpoFolder& folder) : inner(folder), faulty(folder.hive()) {}
+  HResult getRegistryKey(std::uint32_t s, Registry::Key& key) override { return inner.getRegistryKey(s, key); }
+  HResult policyChanged(bool m, bool a, const Guid& e, const Guid& s) override { return inner.policyChanged(m, a, e, s); }
+  Registry& registry() override { return faulty; }
+  GpoFolderHost inner;
+  FaultyRegistry faulty;
+};
+
+// Countdown sweeps: for n = 1, 2, ... the n-th file operation (then the n-th registry call) of
+// a change that adds a rule to a folder fails, until one runs without reaching the fault. As
+// the tool does, a store operation that did not complete saves nothing. The folder then holds
+// the old policy or the new one, never a mix, and the change says which; after the old one the
+// same change without faults makes the new one; no temporary file outlives a change.
+TEST(GpoFolder, CountdownFaultSweeps) {
   TempDir dir;
-  auto files = [&] { return std::pair(slurp(dir.path / "Machine" / "Registry.pol"), slurp(dir.path / "gpt.ini")); };
-  auto change = [&](platform::FileSystem& fileSystem, const wchar_t* value) {
-    GpoFolder folder(dir.path, fileSystem);
+  // Whether the change was saved, and whether it reached the fault.
+  auto change = [&](platform::FileSystem& files, int registryFault, std::size_t ruleCount) {
+    GpoFolder folder(dir.path, files);
+    FaultyFolderHost host(folder);
+    host.faulty.failCall(FaultyRegistry::Op::any, registryFault, status::accessDenied);
+    ostrel::testing::ScriptedPrompter prompter;
+    std::vector<std::unique_ptr<Rule>> rules;
     std::string error;
-    const bool saved = folder.lock(std::chrono::milliseconds(0), error) && folder.load(error) &&
-                       (testing::put(folder.hive(), L"K", value, regtype::dword, regDwordBytes(1)), folder.save(error));
-    EXPECT_EQ(saved, error.empty()) << error;
-    return saved;
+    bool saved = folder.lock(std::chrono::milliseconds(0), error) && folder.load(error) &&
+                 store::loadRules(&host, prompter, [&](std::unique_ptr<Rule> r) { rules.push_back(std::move(r)); });
+    while (saved && rules.size() < ruleCount) {
+      auto& r = rules.emplace_back(std::make_unique<Rule>());
+      r->idFromText(L"R" + std::to_wstring(rules.size()));
+      r->setType(RuleType::Path);
+      r->setPathPattern(L"C:\\app.exe");
+      r->encodePath();
+    }
+    std::vector<Rule*> live;
+    for (auto& r : rules) live.push_back(r.get());
+    saved = saved && store::updateStore(&host, prompter, true, live) && folder.save(error);
+    return std::pair(saved, host.faulty.injected() > 0 || dynamic_cast<FaultyFiles&>(files).injected);
   };
-  platform::FileSystem real;
-  std::pair<std::string, std::string> before, after;
-  for (int n = 0;; ++n) {
-    fs::remove_all(dir.path);
-    ASSERT_TRUE(change(real, L"old"));
-    if (n == 0) {
-      before = files();
-      ASSERT_TRUE(change(real, L"new"));
-      after = files();
-      continue;
+  auto policy = [&] {
+    GpoFolder folder(dir.path);
+    std::string error;
+    EXPECT_TRUE(folder.load(error)) << error;
+    return std::pair(ostrel::testing::hiveLines(folder.hive()), slurp(dir.path / "gpt.ini"));
+  };
+  std::pair<std::vector<std::wstring>, std::string> before, after;
+  for (const bool registry : {false, true}) {
+    for (int n = 0;; ++n) {
+      fs::remove_all(dir.path);
+      FaultyFiles real(0);
+      ASSERT_TRUE(change(real, 0, 1).first);
+      if (n == 0) {
+        before = policy();
+        ASSERT_TRUE(change(real, 0, 2).first);
+        after = policy();
+        continue;
+      }
+      FaultyFiles files(registry ? 0 : n);
+      const auto [saved, reached] = change(files, registry ? n : 0, 2);
+      if (!reached) {
+        std::cout << "[ sweep    ] GPO folder change: " << n - 1
+                  << (registry ? " registry calls\n" : " file operations\n");
+        EXPECT_GT(n, 8);
+        break;
+      }
+      ASSERT_TRUE(policy() == (saved ? after : before)) << "n=" << n << " registry=" << registry;
+      if (!saved) {
+        ASSERT_TRUE(change(real, 0, 2).first);
+      }
+      EXPECT_TRUE(policy() == after) << "n=" << n;
+      for (const auto& sub : {dir.path, dir.path / "Machine"})
+        for (const auto& entry : fs::directory_iterator(sub))
+          EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
     }
-    FaultyFiles faulty(n);
-    const bool saved = change(faulty, L"new");
-    if (!faulty.injected) {
-      std::cout << "[ sweep    ] GPO folder change: " << n - 1 << " file operations\n";
-      EXPECT_GT(n, 8);
-      break;
-    }
-    ASSERT_TRUE(files() == (saved ? after : before)) << "n=" << n;
-    if (!saved) {
-      ASSERT_TRUE(change(real, L"new"));
-    }
-    EXPECT_TRUE(files() == after) << "n=" << n;
-    for (const auto& sub : {dir.path, dir.path / "Machine"})
-      for (const auto& entry : fs::directory_iterator(sub))
-        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
   }
 }
 

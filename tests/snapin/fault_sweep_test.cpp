@@ -4,7 +4,6 @@
 // operation run again without faults leaves the hive as a run that never failed does.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <iostream>
 
@@ -13,19 +12,10 @@
 #include "rules/policy_store.h"
 #include "snapin/registration.h"
 #include "tests/rules/store_doubles.h"
+#include "tests/rules/store_test_support.h"
 
 namespace ostrel::snapin {
 namespace {
-
-// Keys and values as lines; a Refresh marker by its prefix, since its name holds the time.
-void hiveText(const MemoryRegistry::Node& node, const std::wstring& path, std::vector<std::wstring>& out) {
-  for (const auto& v : node.values)
-    out.push_back(path + L"|" + v.name + L"|" + std::wstring(v.data.begin(), v.data.end()));
-  for (const auto& [name, child] : node.subkeys) {
-    out.push_back(path + L"\\" + (child->name.starts_with(L"ForceUpdate-0x") ? L"ForceUpdate-0x" : child->name));
-    hiveText(*child, std::wstring(out.back()), out);
-  }
-}
 
 // The policy holding rules 0 and 1 of three, and the module registered.
 struct Env {
@@ -60,12 +50,7 @@ struct Env {
     return out;
   }
   RegistryRoots roots() const { return {hkcr.get(), hklm.get()}; }
-  std::vector<std::wstring> text() {  // sorted: a faulted write may leave values in another order
-    std::vector<std::wstring> out;
-    hiveText(hive.rootNode(), L"", out);
-    std::sort(out.begin(), out.end());
-    return out;
-  }
+  std::vector<std::wstring> text() const { return testing::hiveLines(hive); }
 };
 
 TEST(FaultSweep, StoreOperationsRegistrationAndUnregistration) {
