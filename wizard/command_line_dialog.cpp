@@ -20,9 +20,11 @@ void CommandLineDialog::initDialog(Dialog& dialog) {
 // as a change; that report is ignored, so an over-long line beeps once, not twice.
 void CommandLineDialog::putLine(std::wstring line) {
   line_ = std::move(line);
-  puttingLine_ = true;
-  const bool set = dialog_->setText(IDC_COMMAND_LINE, line_);
-  puttingLine_ = false;
+  bool set = false;
+  {
+    const FlagScope quiet(puttingLine_);
+    set = dialog_->setText(IDC_COMMAND_LINE, line_);
+  }
   if (!set || line_.size() > maxCommandLineChars) {
     dialog_->beep();
     dialog_->focus(IDC_COMMAND_LINE);

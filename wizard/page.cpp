@@ -3,21 +3,6 @@
 #include "resources/strings.h"
 
 namespace ostrel::wizard {
-namespace {
-
-// Sets a flag for one scope, cleared on every way out.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-  ~FlagScope() { flag_ = false; }
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 Page::Page(PageKind kind, std::shared_ptr<Sheet> sheet) : info_(pageInfo(kind)), sheet_(std::move(sheet)) {}
 Page::~Page() {

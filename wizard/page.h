@@ -16,6 +16,18 @@ namespace ostrel::wizard {
 
 enum class Mode { wizard, properties };
 
+// Sets a flag for one scope, cleared on every way out.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+  ~FlagScope() { flag_ = false; }
+
+ private:
+  bool& flag_;
+};
+
 // What pages need beyond their own dialog; the Windows build gives the platform's, tests
 // give scripted doubles.
 class PageServices {
