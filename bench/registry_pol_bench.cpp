@@ -8,7 +8,7 @@
 // and the ratios that matter on a shared machine, where absolute times vary threefold: save
 // against load, a whole add against load rules + save, and (--samba, with python3-samba) the
 // folder load against Samba's PReg parser on the same file.
-// Usage: registry_pol_bench [--rules N] [--runs N] [--keep] [--samba]
+// Usage: registry_pol_bench [--rules N] [--runs N] [--keep] [--samba] [Google Benchmark options]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,107 +76,127 @@ std::unique_ptr<Rule> makeRule(int i) {
   return r;
 }
 
+// Writes the folder of the benchmark with that many rules.
+bool writeFolder(const fs::path& dir, long rules, std::string& error) {
+  Quiet quiet;
+  gpo::GpoFolder folder(dir);
+  if (!folder.load(error)) return false;
+  gpo::GpoFolderHost host(folder);
+  std::vector<std::unique_ptr<Rule>> owned;
+  std::vector<Rule*> live;
+  for (long i = 0; i < rules; ++i) {
+    owned.push_back(makeRule(static_cast<int>(i)));
+    live.push_back(owned.back().get());
+  }
+  return store::updateStore(&host, quiet, true, live) && folder.save(error);
+}
+
+// The folder's rules as ostrel-policy loads them; aborts on a failure, which no run expects.
+std::vector<std::unique_ptr<Rule>> loadRules(gpo::GpoFolder& folder, Prompter& prompter) {
+  std::string error;
+  if (!folder.load(error)) std::abort();
+  gpo::GpoFolderHost host(folder);
+  std::vector<std::unique_ptr<Rule>> list;
+  if (!store::loadRules(&host, prompter, [&](std::unique_ptr<Rule> r) { list.push_back(std::move(r)); }))
+    std::abort();
+  return list;
+}
+
+void registerBenchmarks(const fs::path& dir, long rules, const platform::ByteBuffer& bytes, int runs) {
+  bench::repeated(benchmark::RegisterBenchmark("decode (bytes -> hive)", [&bytes](benchmark::State& state) {
+    MemoryRegistry hive;
+    preg::ReadError readError;
+    for (auto _ : state)
+      if (!preg::read(bytes, hive, readError)) state.SkipWithError("the file does not decode");
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("encode (hive -> bytes)", [&bytes](benchmark::State& state) {
+    MemoryRegistry hive;
+    preg::ReadError readError;
+    if (!preg::read(bytes, hive, readError)) state.SkipWithError("the file does not decode");
+    for (auto _ : state)
+      if (preg::write(hive).size() != bytes.size()) state.SkipWithError("the encoding differs in size");
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("folder load", [dir](benchmark::State& state) {
+    std::string error;
+    for (auto _ : state) {
+      gpo::GpoFolder folder(dir);
+      if (!folder.load(error)) state.SkipWithError(error.c_str());
+    }
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("load rules", [dir, rules](benchmark::State& state) {
+    Quiet quiet;
+    for (auto _ : state) {
+      gpo::GpoFolder folder(dir);
+      if (loadRules(folder, quiet).size() != static_cast<std::size_t>(rules))
+        state.SkipWithError("not every rule was loaded");
+    }
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("folder save", [dir](benchmark::State& state) {
+    std::string error;
+    gpo::GpoFolder folder(dir);
+    if (!folder.load(error)) state.SkipWithError(error.c_str());
+    for (auto _ : state)
+      if (!folder.save(error)) state.SkipWithError(error.c_str());
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("folder save without waiting for the disk", [dir](benchmark::State& state) {
+    std::string error;
+    UnflushedFiles unflushed;
+    gpo::GpoFolder folder(dir, unflushed);
+    if (!folder.load(error)) state.SkipWithError(error.c_str());
+    for (auto _ : state)
+      if (!folder.save(error)) state.SkipWithError(error.c_str());
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("add one rule", [dir, rules](benchmark::State& state) {
+    Quiet quiet;
+    std::string error;
+    for (auto _ : state) {
+      gpo::GpoFolder folder(dir);
+      auto list = loadRules(folder, quiet);
+      list.push_back(makeRule(static_cast<int>(rules) + 1));
+      std::vector<Rule*> live;
+      for (auto& r : list) live.push_back(r.get());
+      gpo::GpoFolderHost host(folder);
+      if (!store::updateStore(&host, quiet, true, live) || !folder.save(error)) state.SkipWithError("the add failed");
+    }
+  }), runs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   platform::tuneHeapForLargePolicies();  // as ostrel-policy does
-  int rules = 10000, runs = 5;
-  bool keep = false;  // --keep leaves the folder in the temporary directory for profiling
-  bool samba = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--keep") == 0) keep = true;
-    if (std::strcmp(argv[i], "--samba") == 0) samba = true;
-  }
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--rules") == 0) rules = std::atoi(argv[i + 1]);
-    if (std::strcmp(argv[i], "--runs") == 0) runs = std::atoi(argv[i + 1]);
-  }
-  Quiet quiet;
+  const long rules = bench::takeOption(argc, argv, "--rules", 10000);
+  const int runs = static_cast<int>(bench::takeOption(argc, argv, "--runs", 5));
+  const bool keep = bench::takeFlag(argc, argv, "--keep");  // leaves the folder for profiling
+  const bool samba = bench::takeFlag(argc, argv, "--samba");
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
   const fs::path dir = fs::temp_directory_path() / "ostrel-registry-pol-bench";
   fs::remove_all(dir);
   std::string error;
-
-  {
-    gpo::GpoFolder folder(dir);
-    if (!folder.load(error)) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
-    gpo::GpoFolderHost host(folder);
-    std::vector<std::unique_ptr<Rule>> owned;
-    std::vector<Rule*> live;
-    for (int i = 0; i < rules; ++i) {
-      owned.push_back(makeRule(i));
-      live.push_back(owned.back().get());
-    }
-    store::updateStore(&host, quiet, true, live);
-    if (!folder.save(error)) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
-  }
-  const fs::path pol = dir / "Machine" / "Registry.pol";
   platform::ByteBuffer bytes;
-  if (!platform::realFileSystem().readAll(pol, bytes, error)) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
-  std::printf("%d rules, Registry.pol %.1f MiB, %d runs each\n", rules, bytes.size() / 1048576.0, runs);
+  const fs::path pol = dir / "Machine" / "Registry.pol";
+  if (!writeFolder(dir, rules, error) || !platform::realFileSystem().readAll(pol, bytes, error))
+    return std::fprintf(stderr, "%s\n", error.c_str()), 1;
+  std::printf("%ld rules, Registry.pol %.1f MiB\n", rules, static_cast<double>(bytes.size()) / 1048576.0);
 
-  MemoryRegistry hive;
-  preg::ReadError readError;
-  bench::report("decode (bytes -> hive)", bench::measure(runs, nullptr, [&] {
-                  if (!preg::read(bytes, hive, readError)) std::abort();
-                }));
-  bench::report("encode (hive -> bytes)", bench::measure(runs, nullptr, [&] {
-                  if (preg::write(hive).size() != bytes.size()) std::abort();
-                }));
-
-  const bench::Timing load = bench::measure(runs, nullptr, [&] {
-    gpo::GpoFolder folder(dir);
-    if (!folder.load(error)) std::abort();
-  });
-  bench::report("folder load (read file + decode)", load);
-
-  std::size_t loaded = 0;
-  const bench::Timing loadRules = bench::measure(runs, nullptr, [&] {
-                  gpo::GpoFolder folder(dir);
-                  if (!folder.load(error)) std::abort();
-                  gpo::GpoFolderHost host(folder);
-                  std::vector<std::unique_ptr<Rule>> list;
-                  store::loadRules(&host, quiet, [&](std::unique_ptr<Rule> r) { list.push_back(std::move(r)); });
-                  loaded = list.size();
-                });
-  bench::report("load rules (folder load + LoadRules)", loadRules);
-  if (loaded != static_cast<std::size_t>(rules)) return std::fprintf(stderr, "loaded %zu rules\n", loaded), 1;
-
-  gpo::GpoFolder saving(dir);
-  if (!saving.load(error)) return 1;
-  const bench::Timing save = bench::measure(runs, nullptr, [&] {
-    if (!saving.save(error)) std::abort();
-  });
-  bench::report("folder save (encode + atomic replace)", save);
-  UnflushedFiles unflushed;
-  gpo::GpoFolder savingUnflushed(dir, unflushed);
-  if (!savingUnflushed.load(error)) return 1;
-  const bench::Timing saveUnflushed = bench::measure(runs, nullptr, [&] {
-    if (!savingUnflushed.save(error)) std::abort();
-  });
-  bench::report("folder save without waiting for the disk", saveUnflushed);
-
-  const bench::Timing add = bench::measure(runs, nullptr, [&] {
-                  gpo::GpoFolder folder(dir);
-                  if (!folder.load(error)) std::abort();
-                  gpo::GpoFolderHost host(folder);
-                  std::vector<std::unique_ptr<Rule>> list;
-                  store::loadRules(&host, quiet, [&](std::unique_ptr<Rule> r) { list.push_back(std::move(r)); });
-                  list.push_back(makeRule(rules + 1));
-                  std::vector<Rule*> live;
-                  for (auto& r : list) live.push_back(r.get());
-                  store::updateStore(&host, quiet, true, live);
-                  if (!folder.save(error)) std::abort();
-                });
-  bench::report("add one rule (load rules, UpdateStore, save)", add);
-  std::printf("save / load %.2f (without the disk's wait %.2f); add / (load rules + save) %.2f\n",
-              save.minMs / load.minMs, saveUnflushed.minMs / load.minMs, add.minMs / (loadRules.minMs + save.minMs));
-  if (samba) {
+  registerBenchmarks(dir, rules, bytes, runs);
+  bench::RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const double load = reporter.ms("folder load"), save = reporter.ms("folder save");
+  if (load > 0 && save > 0)
+    std::printf("save / load %.2f (without the disk's wait %.2f); add / (load rules + save) %.2f\n", save / load,
+                reporter.ms("folder save without waiting for the disk") / load,
+                reporter.ms("add one rule") / (reporter.ms("load rules") + save));
+  if (samba && load > 0) {
     // The system interpreter: Debian installs python3-samba for it, not for any other python3.
-    const std::string command = "/usr/bin/python3 " OSTREL_SOURCE_DIR "/bench/samba_preg_load.py '" + pol.string() + "' " +
-                                std::to_string(runs) + " " + std::to_string(load.minMs);
+    const std::string command = "/usr/bin/python3 " OSTREL_SOURCE_DIR "/bench/samba_preg_load.py '" + pol.string() +
+                                "' " + std::to_string(runs) + " " + std::to_string(load);
     std::fflush(stdout);
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "the Samba comparison did not run\n");
   }
+  benchmark::Shutdown();
   if (!keep) fs::remove_all(dir);
   return 0;
 }

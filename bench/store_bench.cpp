@@ -1,10 +1,12 @@
-// LoadRules and RewriteStore of 10,000 rules (--rules N) on the in-memory hive, and the digest of a
-// large file against an in-memory SHA-1 of the same bytes.
-//   store_bench [--file-mib N]   (default 1024)
+// The store operations on the in-memory hive with many rules, and the digest of a large file
+// against an in-memory SHA-1 of the same bytes.
+//   store_bench [--rules N] [--file-mib N] [--runs N] [Google Benchmark options]
+// (defaults 10000 rules, 1024 MiB, 5 runs of each)
 #include <cryptopp/sha.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -24,9 +26,9 @@ class SilentPrompter : public Prompter {
   }
 };
 
-std::vector<std::unique_ptr<Rule>> makeRules(int count) {
+std::vector<std::unique_ptr<Rule>> makeRules(long count) {
   std::vector<std::unique_ptr<Rule>> rules;
-  for (int i = 0; i < count; ++i) {
+  for (long i = 0; i < count; ++i) {
     auto r = std::make_unique<Rule>();
     r->newId();
     if (i % 2 == 0) {
@@ -52,79 +54,124 @@ std::vector<std::unique_ptr<Rule>> makeRules(int count) {
   return rules;
 }
 
-void benchStore(int ruleCount) {
-  auto rules = makeRules(ruleCount);
+// A hive with its host and the rules, shared by the store benchmarks.
+struct Store {
+  explicit Store(long count) : rules(makeRules(count)), root(hive, hive.openRoot()), host(hive, root.get()) {
+    for (auto& r : rules) live.push_back(r.get());
+  }
+  bool rewrite() { return store::rewriteStore(&host, prompter, live); }
+  bool update(bool write) { return store::updateStore(&host, prompter, write, live); }
+
+  std::vector<std::unique_ptr<Rule>> rules;
   std::vector<Rule*> live;
-  for (auto& r : rules) live.push_back(r.get());
-
   MemoryRegistry hive;
-  RegKey root(hive, hive.openRoot());
-  RegistryKeyHost host(hive, root.get());
+  RegKey root;
+  RegistryKeyHost host;
   SilentPrompter prompter;
+};
 
-  store::rewriteStore(&host, prompter, live);  // warm: the store holds the rules once
-  bench::report("RewriteStore (store full)",
-                bench::measure(7, nullptr, [&] { store::rewriteStore(&host, prompter, live); }));
-  bench::report("  of which UpdateStore, clear",
-                bench::measure(7, [&] { store::updateStore(&host, prompter, true, live); },
-                               [&] { store::updateStore(&host, prompter, false, live); }));
-  bench::report("  of which UpdateStore, write (store empty)",
-                bench::measure(7, [&] { store::updateStore(&host, prompter, false, live); },
-                               [&] { store::updateStore(&host, prompter, true, live); }));
-
-  std::size_t loaded = 0;
-  std::vector<std::unique_ptr<Rule>> sink;
-  sink.reserve(ruleCount);
-  bench::report("LoadRules",
-                bench::measure(7, [&] { sink.clear(); }, [&] {
-                  store::loadRules(&host, prompter, [&](std::unique_ptr<Rule> r) { sink.push_back(std::move(r)); });
-                  loaded = sink.size();
-                }));
-  if (loaded != static_cast<std::size_t>(ruleCount)) std::printf("loaded %zu rules, expected %d\n", loaded, ruleCount);
+void registerStore(Store& s, int runs) {
+  bench::repeated(benchmark::RegisterBenchmark("RewriteStore (store full)", [&s](benchmark::State& state) {
+    s.rewrite();  // the store holds the rules once
+    for (auto _ : state)
+      if (!s.rewrite()) state.SkipWithError("the rewrite failed");
+  }), runs);
+  // The two halves of a rewrite, each after the other half.
+  bench::repeated(benchmark::RegisterBenchmark("UpdateStore, clear", [&s](benchmark::State& state) {
+    for (auto _ : state) {
+      state.PauseTiming();
+      s.update(true);
+      state.ResumeTiming();
+      if (!s.update(false)) state.SkipWithError("the clear failed");
+    }
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("UpdateStore, write (store empty)", [&s](benchmark::State& state) {
+    for (auto _ : state) {
+      state.PauseTiming();
+      s.update(false);
+      state.ResumeTiming();
+      if (!s.update(true)) state.SkipWithError("the write failed");
+    }
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("LoadRules", [&s](benchmark::State& state) {
+    s.rewrite();
+    std::vector<std::unique_ptr<Rule>> sink;
+    for (auto _ : state) {
+      state.PauseTiming();
+      sink.clear();
+      sink.reserve(s.rules.size());
+      state.ResumeTiming();
+      store::loadRules(&s.host, s.prompter, [&](std::unique_ptr<Rule> r) { sink.push_back(std::move(r)); });
+    }
+    if (sink.size() != s.rules.size()) state.SkipWithError("LoadRules did not load every rule");
+  }), runs);
 }
 
-void benchDigest(std::size_t mib) {
-  const std::size_t size = mib << 20;
-  std::vector<std::uint8_t> bytes(size);
-  std::mt19937_64 gen(42);
-  for (std::size_t i = 0; i + 8 <= size; i += 8) {
-    std::uint64_t v = gen();
-    std::memcpy(&bytes[i], &v, 8);
-  }
-  const char* tmp = std::getenv("TMPDIR");
-  std::string path = std::string(tmp ? tmp : "/tmp") + "/ostrel_digest_bench.bin";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(size));
-
-  std::uint8_t memDigest[20];
-  auto mem = bench::measure(3, nullptr, [&] {
+// The same random bytes in memory and in a file (in the page cache once written).
+struct DigestInput {
+  explicit DigestInput(long mib) : bytes(static_cast<std::size_t>(mib) << 20) {
+    std::mt19937_64 gen(42);
+    for (std::size_t i = 0; i + 8 <= bytes.size(); i += 8) {
+      const std::uint64_t v = gen();
+      std::memcpy(&bytes[i], &v, 8);
+    }
+    path = std::filesystem::temp_directory_path() / "ostrel_digest_bench.bin";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     CryptoPP::SHA1 sha;
-    sha.Update(bytes.data(), bytes.size());
-    sha.Final(memDigest);
-  });
-  Rule rule;
-  std::wstring wpath(path.begin(), path.end());
-  auto file = bench::measure(3, nullptr, [&] { (void)rule.computeHashFromFile(wpath); });
-  std::remove(path.c_str());
+    sha.CalculateDigest(digest, bytes.data(), bytes.size());
+  }
+  ~DigestInput() { std::filesystem::remove(path); }
 
-  double memRate = static_cast<double>(mib) / (mem.minMs / 1000.0);
-  double fileRate = static_cast<double>(mib) / (file.minMs / 1000.0);
-  std::printf("SHA-1 in memory, %zu MiB                      %9.1f MiB/s\n", mib, memRate);
-  std::printf("compute hash from file, %zu MiB (page cache)  %9.1f MiB/s  (%.1f%% of in-memory)\n", mib,
-              fileRate, 100.0 * fileRate / memRate);
-  bool same = rule.hashValid() && std::memcmp(rule.digest().data(), memDigest, 20) == 0;
-  std::printf("digests agree: %s\n", same ? "yes" : "NO");
+  std::vector<std::uint8_t> bytes;
+  std::filesystem::path path;
+  std::uint8_t digest[20];
+};
+
+void registerDigest(DigestInput& in, int runs) {
+  const auto size = static_cast<std::int64_t>(in.bytes.size());
+  bench::repeated(benchmark::RegisterBenchmark("SHA-1 in memory", [&in, size](benchmark::State& state) {
+    std::uint8_t out[20];
+    for (auto _ : state) {
+      CryptoPP::SHA1 sha;
+      sha.CalculateDigest(out, in.bytes.data(), in.bytes.size());
+      benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(state.iterations() * size);
+  }), runs);
+  bench::repeated(benchmark::RegisterBenchmark("computeHashFromFile (page cache)", [&in, size](benchmark::State& state) {
+    Rule rule;
+    const std::wstring file = in.path.wstring();
+    for (auto _ : state)
+      if (!rule.computeHashFromFile(file)) state.SkipWithError("the file could not be read");
+    if (!rule.hashValid() || std::memcmp(rule.digest().data(), in.digest, 20) != 0)
+      state.SkipWithError("the file's digest differs from the in-memory one");
+    state.SetBytesProcessed(state.iterations() * size);
+  }), runs);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::size_t mib = 1024;
-  int rules = 10000;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::strcmp(argv[i], "--file-mib") == 0) mib = std::strtoul(argv[i + 1], nullptr, 10);
-    if (std::strcmp(argv[i], "--rules") == 0) rules = std::atoi(argv[i + 1]);
+  const long rules = bench::takeOption(argc, argv, "--rules", 10000);
+  const long mib = bench::takeOption(argc, argv, "--file-mib", 1024);
+  const int runs = static_cast<int>(bench::takeOption(argc, argv, "--runs", 5));
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+  Store store(rules);
+  registerStore(store, runs);
+  std::unique_ptr<DigestInput> digest;
+  if (mib > 0) {
+    digest = std::make_unique<DigestInput>(mib);
+    registerDigest(*digest, runs);
   }
-  benchStore(rules);
-  if (mib > 0) benchDigest(mib);
+  std::printf("%ld rules; digest of %ld MiB\n", rules, mib);
+  bench::RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  if (const double mem = reporter.ms("SHA-1 in memory"), file = reporter.ms("computeHashFromFile (page cache)");
+      mem > 0 && file > 0)
+    std::printf("the file's digest runs at %.1f%% of the in-memory rate\n", 100.0 * mem / file);
+  benchmark::Shutdown();
+  return 0;
 }

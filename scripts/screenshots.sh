@@ -70,7 +70,7 @@ cp -n /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
 
 # Pictures taken before a failure are still converted; a hang ends after five minutes.
 tour=0
-timeout 300 wine "$build/tests/console/wizard_tour.exe" "Z:${shots//\//\\}" || tour=$?
+timeout 300 wine "$build/scripts/screenshots/wizard_tour.exe" "Z:${shots//\//\\}" || tour=$?
 
 mkdir -p "$out"
 for bmp in "$shots"/*.bmp; do

@@ -86,6 +86,19 @@ HRESULT createAndQuery(REFIID riid, void** ppv, Args&&... args) noexcept {
   return object->QueryInterface(riid, ppv);
 }
 
+// Runs a COM method's body so that no exception leaves it: running out of memory answers
+// E_OUTOFMEMORY, anything else E_UNEXPECTED. Every method that allocates goes through it.
+template <class Body>
+HRESULT guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
 // A CoTaskMemAlloc copy of text that the caller (the console) frees; null without memory.
 LPOLESTR taskMemCopy(const wchar_t* text) noexcept;
 

@@ -21,6 +21,10 @@ std::span<const InterfaceEntry<SnapinDataObject>> SnapinDataObject::interfaces()
 
 HRESULT SnapinDataObject::GetDataHere(FORMATETC* format, STGMEDIUM* medium) noexcept {
   if (format == nullptr || medium == nullptr) return E_FAIL;
+  return guarded([&] { return writeFormat(format, medium); });
+}
+
+HRESULT SnapinDataObject::writeFormat(const FORMATETC* format, STGMEDIUM* medium) {
   ComPtr<IStream> stream;
   HRESULT hr = CreateStreamOnHGlobal(medium->hGlobal, FALSE, &stream);
   if (FAILED(hr)) return hr;
@@ -54,10 +58,10 @@ HRESULT SnapinDataObject::GetDataHere(FORMATETC* format, STGMEDIUM* medium) noex
   return DV_E_FORMATETC;
 }
 
-HRESULT newDataObject(SnapinItem* item, DWORD type, IDataObject** out) noexcept {
+HRESULT newDataObject(SnapinItem* item, DWORD type, IUnknown* itemOwner, IDataObject** out) noexcept {
   if (out == nullptr) return E_FAIL;
   *out = nullptr;
-  ComPtr<SnapinDataObject> object = makeComObject<SnapinDataObject>(item, type);
+  ComPtr<SnapinDataObject> object = makeComObject<SnapinDataObject>(item, type, itemOwner);
   if (!object) return E_OUTOFMEMORY;
   *out = object.Detach();
   return S_OK;

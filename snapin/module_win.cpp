@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "platform/win/system_version.h"
 #include "platform/win/handles.h"
 #include "platform/win/message_box_prompter.h"
 #include "accounts/win/account_picker_win.h"
@@ -26,17 +25,6 @@ LONG locks = 0;
 win::Bitmap smallStrip;
 win::Bitmap largeStrip;
 
-
-// Prepared by the runtime's initialisation when the module is loaded.
-const ClipboardFormats formats{
-    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_DISPLAY_NAME)),
-    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_NODETYPE)),
-    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_SZNODETYPE)),
-    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_SNAPIN_CLASSID)),
-    static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"{2479DB32-5276-11d2-94F5-00C04FB92EC2}")),
-};
-const bool ntFamilyFlag = win::ntFamily();
-
 }  // namespace
 
 HINSTANCE instance() noexcept { return moduleInstance; }
@@ -56,8 +44,18 @@ void loadImageStrips() noexcept {
 HBITMAP smallImageStrip() noexcept { return smallStrip.get(); }
 HBITMAP largeImageStrip() noexcept { return largeStrip.get(); }
 
-const ClipboardFormats& clipboardFormats() noexcept { return formats; }
-bool ntFamily() noexcept { return ntFamilyFlag; }
+const ClipboardFormats& clipboardFormats() noexcept {
+  // Registered at the first use, on the console's thread: never while the loader lock is
+  // held, as initialisers run by DllMain would be.
+  static const ClipboardFormats formats{
+      static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_DISPLAY_NAME)),
+      static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_NODETYPE)),
+      static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_SZNODETYPE)),
+      static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CCF_SNAPIN_CLASSID)),
+      static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"{2479DB32-5276-11d2-94F5-00C04FB92EC2}")),
+  };
+  return formats;
+}
 
 accounts::AccountPicker* accountPicker() noexcept {
   // It holds no state between Add presses: one for the module's life serves every sheet.
@@ -118,20 +116,21 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) { return getC
 
 STDAPI DllCanUnloadNow() { return module::objectCount() != 0 || module::lockCount() != 0 ? S_FALSE : S_OK; }
 
+// Registry failures are not reported: both answer S_OK whatever happened.
 STDAPI DllRegisterServer() {
-  try {
+  (void)guarded([] {
     win::Win32Registry registry;
     registerServer(registry, systemRoots(), modulePath());
-  } catch (...) {
-  }
+    return S_OK;
+  });
   return S_OK;
 }
 
 STDAPI DllUnregisterServer() {
-  try {
+  (void)guarded([] {
     win::Win32Registry registry;
     unregisterServer(registry, systemRoots());
-  } catch (...) {
-  }
+    return S_OK;
+  });
   return S_OK;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Module-wide state of osadmmc.dll: the instance handle, the counts that decide whether
-// the module may be unloaded, the most recently made component data and view, the image
-// strips, the clipboard formats and the prompter that message boxes go through.
+// the module may be unloaded, the image strips, the clipboard formats and the prompter that
+// message boxes go through.
 #include <windows.h>
 
 #include "platform/prompt.h"
@@ -13,15 +13,13 @@ class AccountPicker;
 
 namespace ostrel::snapin {
 
-class SnapinData;
-class SnapinView;
-
 namespace module {
 
 HINSTANCE instance() noexcept;
 void setInstance(HINSTANCE instance) noexcept;
 
-// Live class objects, SnapinData, SnapinView and SnapinAbout objects (data objects are not counted).
+// Live objects the console can hold: class objects, SnapinData, SnapinView, SnapinAbout and
+// data objects.
 void objectCreated() noexcept;
 void objectDestroyed() noexcept;
 LONG objectCount() noexcept;
@@ -36,7 +34,7 @@ void loadImageStrips() noexcept;
 HBITMAP smallImageStrip() noexcept;
 HBITMAP largeImageStrip() noexcept;
 
-// Registered when the module is loaded.
+// Registered once, when first asked for.
 struct ClipboardFormats {
   CLIPFORMAT displayName;
   CLIPFORMAT nodeType;
@@ -45,9 +43,6 @@ struct ClipboardFormats {
   CLIPFORMAT itemPointer;
 };
 const ClipboardFormats& clipboardFormats() noexcept;
-
-// True on an NT-family system (GetVersionExW's platform id is not VER_PLATFORM_WIN32_WINDOWS).
-bool ntFamily() noexcept;
 
 // What the wizard's and property sheets' pages ask of the platform.
 wizard::PageServices& pageServices() noexcept;

@@ -109,13 +109,28 @@ HRESULT PoliciesNode::createPropertyPages(IPropertySheetCallback* callback, LONG
   SnapinDataObject* object = snapinDataObjectOf(dataObject);
   if (object == nullptr || object->type() != wizardDataObjectType) return S_FALSE;
   if (callback == nullptr) return E_FAIL;
-  pending_ = std::make_unique<RuleItem>(*this, std::make_unique<Rule>());
-  notifyHandle_ = notifyHandle;
-  pending_->rule().newId();
+  auto item = std::make_unique<RuleItem>(*this, std::make_unique<Rule>());
+  item->rule().newId();
   std::vector<std::unique_ptr<wizard::Page>> pages = wizard::makeRulePages(
-      pending_->rule(), wizard::Mode::wizard, this, notifyHandle, module::pageServices(), module::accountPicker());
+      item->rule(), wizard::Mode::wizard, this, notifyHandle, module::pageServices(), module::accountPicker());
+  const std::shared_ptr<SheetHold> hold = sheetHold();
+  pages.front()->sheet().ownerHold = hold;
+  dropPending();
+  pending_ = std::move(item);
   wizardSheet_ = pages.front()->sharedSheet();
-  return addPages(*callback, pages, pageHandles_.data(), pages_.data());
+  wizardHold_ = hold;
+  return addPages(*callback, pages, pageHandles_);
+}
+
+std::shared_ptr<SheetHold> PoliciesNode::sheetHold() {
+  auto hold = std::make_shared<SheetHold>();
+  hold->data = static_cast<IComponentData*>(&data_);
+  return hold;
+}
+
+void PoliciesNode::dropPending() {
+  if (const std::shared_ptr<SheetHold> hold = wizardHold_.lock()) hold->cancelled = std::move(pending_);
+  pending_.reset();
 }
 
 HRESULT PoliciesNode::queryPagesFor(IDataObject*) { return S_OK; }
@@ -147,7 +162,6 @@ HRESULT PoliciesNode::openWizard(IDataObject* dataObject) {
   if (FAILED(hr)) return hr;
   // Only the pages of this opening are destroyed if it fails.
   pageHandles_.fill(nullptr);
-  pages_.fill(nullptr);
   if (SnapinDataObject* object = snapinDataObjectOf(dataObject)) object->setType(wizardDataObjectType);
 
   // Every page brings its own title: "Bogus" is never seen.
@@ -173,9 +187,8 @@ HRESULT PoliciesNode::openWizard(IDataObject* dataObject) {
       if (page != nullptr) DestroyPropertySheetPage(page);
       page = nullptr;
     }
-    pages_.fill(nullptr);
     // No wizard is open: the next command may try again.
-    pending_.reset();
+    dropPending();
   }
   sheetProvider_.Reset();
   return hr;
@@ -191,20 +204,23 @@ bool PoliciesNode::bringWizardForward() {
 }
 
 HRESULT addPages(IPropertySheetCallback& callback, std::vector<std::unique_ptr<wizard::Page>>& pages,
-                 HPROPSHEETPAGE* handles, wizard::Page** objects) noexcept {
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    wizard::Page* page = pages[i].get();
-    HPROPSHEETPAGE handle = wizard::win::createPropertyPage(std::move(pages[i]), module::instance());
-    if (handle == nullptr) return E_OUTOFMEMORY;
-    if (handles != nullptr) handles[i] = handle;
-    if (objects != nullptr) objects[i] = page;
-    const HRESULT hr = callback.AddPage(handle);
-    if (FAILED(hr)) return hr;
-  }
-  return S_OK;
+                 std::span<HPROPSHEETPAGE> handles) noexcept {
+  return guarded([&]() -> HRESULT {
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+      HPROPSHEETPAGE handle = wizard::win::createPropertyPage(std::move(pages[i]), module::instance());
+      if (handle == nullptr) return E_OUTOFMEMORY;
+      const HRESULT hr = callback.AddPage(handle);
+      if (FAILED(hr)) {
+        DestroyPropertySheetPage(handle);
+        return hr;
+      }
+      if (i < handles.size()) handles[i] = handle;
+    }
+    return S_OK;
+  });
 }
 
-void PoliciesNode::receivePageNotice(wizard::PageNotice& notice) {
+void PoliciesNode::receiveNotice(wizard::PageNotice& notice) {
   const WizardNoticeDecision decision = decideWizardNotice(notice.pageId, notice.code);
   switch (decision.action) {
     case WizardNoticeAction::finish:
@@ -234,9 +250,8 @@ void PoliciesNode::finishWizard() {
 }
 
 void PoliciesNode::cancelWizard() {
-  pending_.reset();
+  dropPending();
   pageHandles_.fill(nullptr);
-  pages_.fill(nullptr);
 }
 
 }  // namespace ostrel::snapin

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include <gpedit.h>
@@ -16,6 +17,7 @@
 #include "snapin/com_object_win.h"
 #include "wizard/page.h"
 #include "wizard/page_notice.h"
+#include "wizard/page_table.h"
 #include "snapin/rule_item_win.h"
 #include "snapin/rule_list.h"
 #include "snapin/snapin_item_win.h"
@@ -25,10 +27,16 @@ namespace ostrel::snapin {
 class SnapinData;
 class SnapinView;
 
+// What a sheet's pages keep alive until the last of them is released: the component data,
+// and with it the node, its Rule items and the editor's interface; and the Rule item of a
+// wizard cancelled while its pages still existed.
+struct SheetHold {
+  ComPtr<IUnknown> data;
+  std::unique_ptr<RuleItem> cancelled;  // let go before the data
+};
+
 class PoliciesNode final : public SnapinItem {
  public:
-  static constexpr std::size_t wizardPageCount = 8;
-
   explicit PoliciesNode(SnapinData& data) noexcept;
   ~PoliciesNode() override;
 
@@ -52,8 +60,14 @@ class PoliciesNode final : public SnapinItem {
   void addView(SnapinView& view) { views_.push_back(&view); }
   void removeView(SnapinView& view) { std::erase(views_, &view); }
 
-  // A page notice of the Rule wizard (IComponentData's MMCN_PROPERTY_CHANGE).
-  void receivePageNotice(wizard::PageNotice& notice);
+  // A page notice of the Rule wizard (IComponentData's MMCN_PROPERTY_CHANGE, or handed over
+  // by the pages once the console has released the snap-in).
+  void receiveNotice(wizard::PageNotice& notice) override;
+  [[nodiscard]] bool consoleReleased() const override { return consoleReleased_; }
+  // IComponentData::Destroy: the console sends nothing more, and open sheets report directly.
+  void detachFromConsole() { consoleReleased_ = true; }
+  // A new hold on the component data for a sheet's pages.
+  [[nodiscard]] std::shared_ptr<SheetHold> sheetHold();
 
   // LoadRules, UpdateStore(write) and RewriteStore with the node's GPE information.
   void loadRules();
@@ -69,13 +83,16 @@ class PoliciesNode final : public SnapinItem {
   bool bringWizardForward();
   void finishWizard();
   void cancelWizard();
+  // Lets go of the pending Rule item; while the pages of its wizard exist, their hold keeps it.
+  void dropPending();
 
   SnapinData& data_;
   std::vector<SnapinView*> views_;
-  std::array<HPROPSHEETPAGE, wizardPageCount> pageHandles_{};
-  std::array<wizard::Page*, wizardPageCount> pages_{};  // the page objects behind the handles, not owned
-  LONG_PTR notifyHandle_ = 0;
+  // The pages of the wizard now or last opened, one per row of the page table.
+  std::array<HPROPSHEETPAGE, wizard::pageTable.size()> pageHandles_{};
   std::weak_ptr<wizard::Sheet> wizardSheet_;  // gone once the open wizard's pages are released
+  std::weak_ptr<SheetHold> wizardHold_;       // likewise
+  bool consoleReleased_ = false;
   ComPtr<IPropertySheetProvider> sheetProvider_;
   ComPtr<IGPEInformation> gpe_;
   HSCOPEITEM scopeItem_ = 0;
@@ -86,10 +103,11 @@ class PoliciesNode final : public SnapinItem {
   win::Bitmap headerBitmap_;
 };
 
-// Makes each page's sheet page and hands it to the console, keeping handles and objects
-// when arrays are given.
+// Makes each page's sheet page and hands it to the console, keeping the handles the console
+// took in handles (when given). A page the console refuses is destroyed here; the pages
+// after it are never made.
 HRESULT addPages(IPropertySheetCallback& callback, std::vector<std::unique_ptr<wizard::Page>>& pages,
-                 HPROPSHEETPAGE* handles, wizard::Page** objects) noexcept;
+                 std::span<HPROPSHEETPAGE> handles = {}) noexcept;
 
 // The row of a Rule item as Show and the wizard's finish insert it.
 HRESULT insertRuleRow(IResultData* resultData, RuleItem& item) noexcept;

@@ -78,12 +78,28 @@ HRESULT RuleItem::createPropertyPages(IPropertySheetCallback* callback, LONG_PTR
   std::vector<std::unique_ptr<wizard::Page>> pages =
       wizard::makeRulePages(*rule_, wizard::Mode::properties, this, notifyHandle, module::pageServices(),
                             module::accountPicker());
-  return addPages(*callback, pages, nullptr, nullptr);
+  pages.front()->sheet().ownerHold = owner_.sheetHold();
+  return addPages(*callback, pages);
 }
 
 HRESULT RuleItem::queryPagesFor(IDataObject*) { return S_OK; }
 HRESULT RuleItem::getWatermarks(HBITMAP*, HBITMAP*, HPALETTE*, BOOL*) { return S_OK; }
 
 void RuleItem::save() { owner_.rewriteStore(); }
+
+void RuleItem::receiveNotice(wizard::PageNotice& notice) {
+  switch (decideSheetNotice(notice.code)) {
+    case SheetNoticeAction::save:
+      save();
+      break;
+    case SheetNoticeAction::clear:
+      notice.code = 0;
+      break;
+    case SheetNoticeAction::none:
+      break;
+  }
+}
+
+bool RuleItem::consoleReleased() const { return owner_.consoleReleased(); }
 
 }  // namespace ostrel::snapin

@@ -33,6 +33,9 @@ class RuleItem final : public SnapinItem {
   HRESULT queryPagesFor(IDataObject* dataObject) override;
   HRESULT getWatermarks(HBITMAP* watermark, HBITMAP* header, HPALETTE* palette, BOOL* stretch) override;
   void save() override;
+  // Notices of the rule's property sheet: Apply saves, Cancel's code is only cleared.
+  void receiveNotice(wizard::PageNotice& notice) override;
+  [[nodiscard]] bool consoleReleased() const override;
 
   [[nodiscard]] Rule& rule() { return *rule_; }
   [[nodiscard]] bool deleted() const { return deleted_; }

@@ -52,13 +52,11 @@ SnapinAbout::SnapinAbout() noexcept
 SnapinAbout::~SnapinAbout() = default;
 
 HRESULT SnapinAbout::GetSnapinDescription(LPOLESTR* description) noexcept {
-  try {
+  return guarded([&] {
     std::wstring text(res::string(IDS_SNAPIN_DESCRIPTION));
     if (text.size() > descriptionChars) text.resize(descriptionChars);
     return answerText(text.c_str(), description);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT SnapinAbout::GetProvider(LPOLESTR* name) noexcept { return answerText(layout::makerName, name); }

@@ -42,22 +42,20 @@ HRESULT SnapinData::CreateComponent(LPCOMPONENT* component) noexcept {
 }
 
 HRESULT SnapinData::Notify(LPDATAOBJECT dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) noexcept {
-  try {
+  return guarded([&]() -> HRESULT {
     switch (event) {
       case MMCN_EXPAND:
         if (isSpecialDataObject(reinterpret_cast<std::intptr_t>(dataObject))) return S_FALSE;
         return expand(dataObject, static_cast<HSCOPEITEM>(param));
       case MMCN_PROPERTY_CHANGE: {
         std::unique_ptr<wizard::PageNotice> notice = wizard::adoptPageNotice(param);
-        if (notice) node_->receivePageNotice(*notice);
+        if (notice) node_->receiveNotice(*notice);
         return S_OK;
       }
       default:
         return S_FALSE;
     }
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT SnapinData::expand(IDataObject* dataObject, HSCOPEITEM parent) {
@@ -92,20 +90,28 @@ HRESULT SnapinData::insertNode(HSCOPEITEM parent) {
 HRESULT SnapinData::Destroy() noexcept {
   nameSpace_.Reset();
   console_.Reset();
+  // Sheets still open keep this object alive and now report to the node directly.
+  node_->detachFromConsole();
   return S_OK;
 }
 
 HRESULT SnapinData::QueryDataObject(MMC_COOKIE cookie, DATA_OBJECT_TYPES type, LPDATAOBJECT* dataObject) noexcept {
-  return newDataObject(reinterpret_cast<SnapinItem*>(cookie), static_cast<DWORD>(type), dataObject);
+  return newDataObject(reinterpret_cast<SnapinItem*>(cookie), static_cast<DWORD>(type),
+                       static_cast<IComponentData*>(this), dataObject);
 }
 
 HRESULT SnapinData::GetDisplayInfo(SCOPEDATAITEM* scopeItem) noexcept {
   if (scopeItem == nullptr) return E_FAIL;
   auto* item = reinterpret_cast<SnapinItem*>(scopeItem->lParam);
   if (item == nullptr) return S_FALSE;
-  if (scopeItem->mask & SDI_STR) scopeItem->displayname = taskMemCopy(item->displayText(0));
-  if (scopeItem->mask & SDI_IMAGE) scopeItem->nImage = item->imageIndex();
-  return S_FALSE;
+  return guarded([&] {
+    if (scopeItem->mask & SDI_STR) {
+      scopeItem->displayname = taskMemCopy(item->displayText(0));
+      if (scopeItem->displayname == nullptr) return E_OUTOFMEMORY;
+    }
+    if (scopeItem->mask & SDI_IMAGE) scopeItem->nImage = item->imageIndex();
+    return S_FALSE;
+  });
 }
 
 HRESULT SnapinData::CompareObjects(LPDATAOBJECT a, LPDATAOBJECT b) noexcept { return compareDataObjects(a, b); }

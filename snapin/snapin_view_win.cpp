@@ -22,20 +22,20 @@ std::span<const InterfaceEntry<SnapinView>> SnapinView::interfaces() {
 }
 
 SnapinView::SnapinView(SnapinData* maker) : maker_(maker) {
-  if (maker_ != nullptr) maker_->node().addView(*this);
+  if (maker_) maker_->node().addView(*this);
 }
 SnapinView::~SnapinView() {
-  if (maker_ != nullptr) maker_->node().removeView(*this);
+  if (maker_) maker_->node().removeView(*this);
 }
 
 HRESULT SnapinView::Initialize(LPCONSOLE console) noexcept {
   if (console == nullptr) return E_FAIL;
   console_ = console;
-  return console->QueryInterface(IID_IDisplayHelp, reinterpret_cast<void**>(help_.ReleaseAndGetAddressOf()));
+  return S_OK;
 }
 
 HRESULT SnapinView::Notify(LPDATAOBJECT dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) noexcept {
-  try {
+  return guarded([&]() -> HRESULT {
     switch (event) {
       case MMCN_VIEW_CHANGE:
         if (param == viewChangeHint && console_) console_->SelectScopeItem(static_cast<HSCOPEITEM>(arg));
@@ -43,25 +43,13 @@ HRESULT SnapinView::Notify(LPDATAOBJECT dataObject, MMC_NOTIFY_TYPE event, LPARA
       case MMCN_PROPERTY_CHANGE: {
         // A page notice of an existing rule's property sheet; its owner is the Rule item.
         std::unique_ptr<wizard::PageNotice> notice = wizard::adoptPageNotice(param);
-        if (!notice) return S_OK;
-        switch (decideSheetNotice(notice->code)) {
-          case SheetNoticeAction::save:
-            if (notice->owner != nullptr) notice->owner->save();
-            break;
-          case SheetNoticeAction::clear:
-            notice->code = 0;
-            break;
-          case SheetNoticeAction::none:
-            break;
-        }
+        if (notice && notice->owner != nullptr) notice->owner->receiveNotice(*notice);
         return S_OK;
       }
       default:
         return notifyItem(dataObject, event, arg, param);
     }
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT SnapinView::notifyItem(IDataObject* dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param) {
@@ -80,7 +68,7 @@ HRESULT SnapinView::notifyItem(IDataObject* dataObject, MMC_NOTIFY_TYPE event, L
       // The first step's view refresh may drop the item from the Rule list; the list keeps
       // dropped items alive, so the item is still valid for the steps after it.
       (void)item->deleteFirstStep(console_.Get());
-      HRESULT hr = item->deleteSecondStep(maker_ != nullptr ? maker_->console() : nullptr);
+      HRESULT hr = item->deleteSecondStep(maker_ ? maker_->console() : nullptr);
       item->save();
       return hr;
     }
@@ -90,13 +78,13 @@ HRESULT SnapinView::notifyItem(IDataObject* dataObject, MMC_NOTIFY_TYPE event, L
 }
 
 HRESULT SnapinView::Destroy(MMC_COOKIE) noexcept {
-  help_.Reset();
   console_.Reset();
   return S_OK;
 }
 
 HRESULT SnapinView::QueryDataObject(MMC_COOKIE cookie, DATA_OBJECT_TYPES type, LPDATAOBJECT* dataObject) noexcept {
-  return newDataObject(reinterpret_cast<SnapinItem*>(cookie), static_cast<DWORD>(type), dataObject);
+  return newDataObject(reinterpret_cast<SnapinItem*>(cookie), static_cast<DWORD>(type),
+                       static_cast<IComponentData*>(maker_.Get()), dataObject);
 }
 
 HRESULT SnapinView::GetResultViewType(MMC_COOKIE cookie, LPOLESTR* viewType, long* viewOptions) noexcept {
@@ -106,16 +94,21 @@ HRESULT SnapinView::GetResultViewType(MMC_COOKIE cookie, LPOLESTR* viewType, lon
     *viewOptions = 0;
     return S_OK;
   }
-  return reinterpret_cast<SnapinItem*>(cookie)->resultViewType(viewType, viewOptions);
+  return guarded([&] { return reinterpret_cast<SnapinItem*>(cookie)->resultViewType(viewType, viewOptions); });
 }
 
 HRESULT SnapinView::GetDisplayInfo(RESULTDATAITEM* resultItem) noexcept {
   if (resultItem == nullptr) return E_FAIL;
   auto* item = reinterpret_cast<SnapinItem*>(resultItem->lParam);
   if (item == nullptr) return S_OK;
-  if (resultItem->mask & RDI_STR) resultItem->str = taskMemCopy(item->displayText(resultItem->nCol));
-  if (resultItem->mask & RDI_IMAGE) resultItem->nImage = item->imageIndex();
-  return S_OK;
+  return guarded([&] {
+    if (resultItem->mask & RDI_STR) {
+      resultItem->str = taskMemCopy(item->displayText(resultItem->nCol));
+      if (resultItem->str == nullptr) return E_OUTOFMEMORY;
+    }
+    if (resultItem->mask & RDI_IMAGE) resultItem->nImage = item->imageIndex();
+    return S_OK;
+  });
 }
 
 HRESULT SnapinView::CompareObjects(LPDATAOBJECT a, LPDATAOBJECT b) noexcept { return compareDataObjects(a, b); }

@@ -8,10 +8,9 @@
 #include "snapin/com_object_win.h"
 #include "snapin/item_extensions_win.h"
 #include "snapin/module_win.h"
+#include "snapin/snapin_data_win.h"
 
 namespace ostrel::snapin {
-
-class SnapinData;
 
 class SnapinView final : public ComObject<SnapinView, IComponent, ItemExtensions>,
                          private ModuleCounted {
@@ -21,7 +20,7 @@ class SnapinView final : public ComObject<SnapinView, IComponent, ItemExtensions
   static std::span<const InterfaceEntry<SnapinView>> interfaces();
 
   [[nodiscard]] IConsole* console() const { return console_.Get(); }
-  [[nodiscard]] SnapinData* maker() const { return maker_; }
+  [[nodiscard]] SnapinData* maker() const { return maker_.Get(); }
 
   // IComponent
   HRESULT STDMETHODCALLTYPE Initialize(LPCONSOLE console) noexcept override;
@@ -38,9 +37,9 @@ class SnapinView final : public ComObject<SnapinView, IComponent, ItemExtensions
  private:
   HRESULT notifyItem(IDataObject* dataObject, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param);
 
-  SnapinData* maker_;  // not counted: the console releases the views before the component data
+  // Counted: the items this view hands out belong to the component data's node.
+  ComPtr<SnapinData> maker_;
   ComPtr<IConsole> console_;
-  ComPtr<IDisplayHelp> help_;  // kept, not used
 };
 
 }  // namespace ostrel::snapin

@@ -66,7 +66,9 @@ void Page::help() {
 }
 
 void Page::sendNotice(std::int32_t code) {
-  services().sendPageNotice(sheet_->notifyHandle, PageNotice{info_.dialogId, sheet_->owner, code});
+  PageNotice notice{info_.dialogId, sheet_->owner, code};
+  if (sheet_->owner != nullptr && sheet_->owner->consoleReleased()) sheet_->owner->receiveNotice(notice);
+  else services().sendPageNotice(sheet_->notifyHandle, notice);
 }
 
 void Page::changed() {

@@ -51,12 +51,15 @@ class PageServices {
 class Page;
 
 // What the pages of one sheet share. Every page holds it, so it lives as long as the last
-// page; the Rule belongs to the owner and outlives the sheet.
+// page; the Rule belongs to the owner, which the hold keeps alive as long as the sheet.
 struct Sheet {
   Sheet(Rule& r, Mode m, PageOwner* o, std::intptr_t handle, PageServices& s)
       : rule(r), mode(m), owner(o), notifyHandle(handle), services(s), initialRuleType(r.type()),
         wizardRuleType(m == Mode::properties ? r.type() : RuleType::None) {}
 
+  // What the owner keeps alive for the pages (the Rule, the owner itself, its store access)
+  // until the last page is released; let go after everything below.
+  std::shared_ptr<void> ownerHold;
   Rule& rule;
   const Mode mode;
   PageOwner* const owner;

@@ -8,12 +8,19 @@
 
 namespace ostrel::wizard {
 
+struct PageNotice;
+
 // Whoever a sheet's pages report to: the scope node for the wizard, the Rule item for an
 // existing rule's property sheet. The pages only carry the pointer; the snap-in acts on it.
 class PageOwner {
  public:
   // Apply in an existing rule's sheet: write the store again.
   virtual void save() = 0;
+  // A notice of the owner's sheet: what the console delivers, or the pages hand over.
+  virtual void receiveNotice(PageNotice& notice) { (void)notice; }
+  // True once the console has released the owner's snap-in: a notice sent through the
+  // console would reach nobody, so the pages hand it to the owner themselves.
+  [[nodiscard]] virtual bool consoleReleased() const { return false; }
 
  protected:
   ~PageOwner() = default;

@@ -5,17 +5,14 @@
 #include <cstring>
 
 #include "platform/win/handles.h"
-#include "platform/win/system_version.h"
 
 namespace ostrel::catalogs::win {
 namespace {
 
 using ostrel::win::Handle;
-using ostrel::win::Module;
 
 constexpr DWORD tokenAllAccess = 0xF01FF;
 constexpr DWORD queryReadOperate = 0x418;  // PROCESS_QUERY_INFORMATION | VM_READ | VM_OPERATION
-constexpr DWORD queryRead = 0x410;
 constexpr DWORD listedLineBytes = 260;
 constexpr std::size_t listedLineChars = 260;
 
@@ -36,54 +33,13 @@ T field(const unsigned char* record, std::size_t offset) {
   return value;
 }
 
-// NT 4: PSAPI, the id list grown until it no longer fills the buffer.
-bool enumerateWithPsapi(ProcessCallback callback, LPARAM value) {
-  const Module psapi(LoadLibraryW(L"PSAPI.DLL"));
-  const Module vdmdbg(LoadLibraryW(L"VDMDBG.DLL"));
-  using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
-  using EnumModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
-  using BaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-  const auto enumProcesses = procedure<EnumProcessesFn>(psapi.get(), "EnumProcesses");
-  const auto enumModules = procedure<EnumModulesFn>(psapi.get(), "EnumProcessModules");
-  const auto baseName = procedure<BaseNameFn>(psapi.get(), "GetModuleBaseNameA");
-  if (!vdmdbg || enumProcesses == nullptr || enumModules == nullptr || baseName == nullptr) return true;
-  std::vector<DWORD> ids;
-  DWORD filled = 0;
-  for (std::size_t bytes = 1024;; bytes *= 2) {
-    ids.assign(bytes / sizeof(DWORD), 0);
-    if (!enumProcesses(ids.data(), static_cast<DWORD>(bytes), &filled)) return true;
-    if (filled < bytes) break;
-  }
-  ids.resize(filled / sizeof(DWORD));
-  for (const DWORD id : ids) {
-    char name[520] = {};
-    if (const Handle process(OpenProcess(queryRead, FALSE, id)); process) {
-      HMODULE first = nullptr;
-      DWORD needed = 0;
-      if (enumModules(process.get(), &first, sizeof first, &needed)) baseName(process.get(), first, name, sizeof name);
-    }
-    wchar_t wide[520] = {};
-    MultiByteToWideChar(CP_ACP, 0, name, -1, wide, 520);
-    if (!callback(id, 0, wide, value)) break;
-  }
-  return true;
-}
-
-// Windows 95 family and NT 5 onwards: a ToolHelp snapshot.
-bool enumerateWithToolHelp(ProcessCallback callback, LPARAM value, bool nt) {
-  const Module kernel(LoadLibraryW(L"Kernel32.DLL"));
-  const Module vdmdbg(nt ? LoadLibraryW(L"VDMDBG.DLL") : nullptr);
-  using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-  using WalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
-  const auto snapshot = procedure<SnapshotFn>(kernel.get(), "CreateToolhelp32Snapshot");
-  const auto first = procedure<WalkFn>(kernel.get(), "Process32FirstW");
-  const auto nextEntry = procedure<WalkFn>(kernel.get(), "Process32NextW");
-  if ((nt && !vdmdbg) || snapshot == nullptr || first == nullptr || nextEntry == nullptr) return true;
-  const Handle processes(snapshot(TH32CS_SNAPPROCESS, 0));
+// A ToolHelp snapshot of the processes.
+bool enumerateWithToolHelp(ProcessCallback callback, LPARAM value) {
+  const Handle processes(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!processes) return false;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;  // 568 bytes in a 64-bit module (556 in a 32-bit one)
-  for (BOOL more = first(processes.get(), &entry); more; more = nextEntry(processes.get(), &entry))
+  for (BOOL more = Process32FirstW(processes.get(), &entry); more; more = Process32NextW(processes.get(), &entry))
     if (!callback(entry.th32ProcessID, 0, entry.szExeFile, value)) break;
   return true;
 }
@@ -112,15 +68,7 @@ bool EnableNamedPrivilege(const wchar_t* name) {
          GetLastError() == ERROR_SUCCESS;
 }
 
-bool EnumerateProcesses(ProcessCallback callback, LPARAM value) {
-  if (!ostrel::win::systemVersion()) return false;
-  const OSVERSIONINFOW& version = *ostrel::win::systemVersion();
-  const bool nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-  if (nt && version.dwMajorVersion == 4) return enumerateWithPsapi(callback, value);
-  if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS || (nt && version.dwMajorVersion > 4))
-    return enumerateWithToolHelp(callback, value, nt);
-  return false;
-}
+bool EnumerateProcesses(ProcessCallback callback, LPARAM value) { return enumerateWithToolHelp(callback, value); }
 
 static_assert(sizeof(void*) == 8 && sizeof(ULONG_PTR) == 8,
               "a process's own records are read through the 64-bit layout: build the module for x64");

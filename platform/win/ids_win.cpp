@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "platform/win/system_version.h"
 #include "platform/guid.h"
 #include "platform/trace.h"
 
@@ -12,11 +11,8 @@ namespace ostrel::platform {
 
 Guid newRuleGuid() {
   UUID u{};
-  // Both report success or a local-only id (no network address), which is still a valid id.
-  if (win::ntFamily())
-    (void)UuidCreateSequential(&u);
-  else
-    (void)UuidCreate(&u);
+  // Success or a local-only id (no network address), which is still a valid id.
+  (void)UuidCreateSequential(&u);
   Guid g;
   g.data1 = u.Data1;
   g.data2 = u.Data2;

@@ -87,14 +87,18 @@ class AdministratorSession : public ::testing::Test {
     EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
     EXPECT_TRUE(storePrompter_.asked.empty()) << "a message while the test itself wrote or read the policy";
     // With every object released the console may unload the module.
-    auto canUnload = snapin::testing::exportOf<snapin::testing::CanUnloadNowFn>(GetModuleHandleW(L"osadmmc.dll"),
-                                                                               "DllCanUnloadNow");
-    EXPECT_EQ(S_OK, canUnload != nullptr ? canUnload() : E_NOTIMPL);
+    EXPECT_EQ(S_OK, canUnloadNow());
     editor_.reset();
     EXPECT_EQ(0u, answerer_.unanswered()) << "a scripted answer found no message box";
     for (const SeenMessageBox& box : answerer_.seen)
       EXPECT_TRUE(box.scripted) << "a message box nobody expected: " << ::testing::PrintToString(box.text);
     CoUninitialize();
+  }
+
+  static HRESULT canUnloadNow() {
+    auto canUnload = snapin::testing::exportOf<snapin::testing::CanUnloadNowFn>(GetModuleHandleW(L"osadmmc.dll"),
+                                                                               "DllCanUnloadNow");
+    return canUnload != nullptr ? canUnload() : E_NOTIMPL;
   }
 
   // Writes the rules into the policy with the store code, as a finished wizard would.

@@ -68,7 +68,9 @@ struct MenuFacet : Counted<IContextMenuCallback> {
   std::vector<MenuItem> items;
 };
 
-// Pages added belong to the console, which destroys the pages of a sheet it never shows.
+// Pages added to a sheet the console began itself (a Properties verb) are the console's, and
+// it destroys them when it never shows the sheet; those of a sheet a snap-in began are the
+// snap-in's to destroy if the sheet is thrown away. A page refused stays with the snap-in.
 struct SheetFacet : Counted<IPropertySheetCallback> {
   using Counted::Counted;
   ~SheetFacet() override { discard(); }
@@ -78,11 +80,13 @@ struct SheetFacet : Counted<IPropertySheetCallback> {
   }
   HRESULT STDMETHODCALLTYPE AddPage(HPROPSHEETPAGE page) override {
     if (page == nullptr) return E_INVALIDARG;
+    if (++added == failAt) return E_OUTOFMEMORY;
     pages.push_back(page);
     return S_OK;
   }
   OSTREL_STUB(RemovePage, (HPROPSHEETPAGE))
   std::vector<HPROPSHEETPAGE> pages;
+  std::size_t added = 0, failAt = 0;
 };
 
 }  // namespace
@@ -159,6 +163,7 @@ struct ConsoleObject : ComIdentity {
     View& view() { return *object.view; }
     HRESULT STDMETHODCALLTYPE InsertItem(RESULTDATAITEM* item) override {
       if (item == nullptr) return E_INVALIDARG;
+      if (FAILED(object.console.failInsertItem)) return object.console.failInsertItem;
       item->itemID = view().nextRowId_++;
       view().rows.push_back(*item);
       view().log.push_back(L"InsertItem");
@@ -264,9 +269,12 @@ namespace {
 
 struct ProviderFacet : Counted<IPropertySheetProvider> {
   ProviderFacet(ComIdentity& o, std::string name, Console& c)
-      : Counted(o, name), console(c), sheet(ids::propertySheetCallback, name + " IPropertySheetCallback") {}
+      : Counted(o, name), console(c), sheet(ids::propertySheetCallback, name + " IPropertySheetCallback") {
+    sheet.facet.failAt = c.failAddPage;
+  }
   HRESULT STDMETHODCALLTYPE CreatePropertySheet(LPCWSTR title, boolean type, MMC_COOKIE cookie, IDataObject* data,
                                                 DWORD options) override {
+    if (FAILED(console.failCreatePropertySheet)) return console.failCreatePropertySheet;
     request.title = title != nullptr ? title : L"";
     request.propertySheet = type != 0;
     request.cookie = cookie;
@@ -283,7 +291,8 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
     request.showPage = page;
     dataObject.Reset();
     if (window == -1 || sheet.facet.pages.empty()) {
-      sheet.facet.discard();
+      if (consoleBegun) sheet.facet.discard();
+      else sheet.facet.pages.clear();
       return S_OK;
     }
     // A modeless sheet of comctl32 on the console's thread: a new-style wizard with the
@@ -314,6 +323,7 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
   Object<SheetFacet> sheet;
   NotifyRoute route;               // what the notify handle points to
   ComPtr<IComponent> component;    // the view a result-pane sheet reports to (bScopePane FALSE)
+  bool consoleBegun = false;       // a sheet of the console's own Properties verb
 };
 
 struct FactoryFacet : Counted<IClassFactory> {
@@ -531,6 +541,7 @@ HRESULT Console::showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE c
   hr = objects_->nodeManager.facet.get()->CreateInstance(nullptr, ids::propertySheetProvider,
                                                          reinterpret_cast<void**>(provider.GetAddressOf()));
   if (FAILED(hr)) return hr;
+  objects_->providers.back()->facet.consoleBegun = true;
   hr = provider->CreatePropertySheet(L"Properties", TRUE, cookie, data, 0);
   if (SUCCEEDED(hr)) hr = provider->AddPrimaryPages(owner, TRUE, nullptr, scopePane);
   const HRESULT shown = provider->Show(SUCCEEDED(hr) ? reinterpret_cast<LONG_PTR>(mainWindow_) : -1, 0);

@@ -258,7 +258,14 @@ class Console {
   void pumpMessages();
 
   // Every IComponent::Destroy and final Release, then IComponentData's. Answers the first failure.
+  // Open sheets stay until their buttons close them, reporting to no one.
   HRESULT close();
+
+  // Failure switches: the provider's CreatePropertySheet, the n-th AddPage of each sheet
+  // (counted from 1; 0 never), every result pane's InsertItem.
+  HRESULT failCreatePropertySheet = S_OK;
+  std::size_t failAddPage = 0;
+  HRESULT failInsertItem = S_OK;
   // Interfaces of the double's objects still referenced or released too often.
   [[nodiscard]] std::vector<std::string> referenceProblems() const;
 

@@ -238,6 +238,15 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
   EXPECT_EQ(S_OK, view.component()->GetDisplayInfo(&row));
   EXPECT_EQ(nodeName, Console::takeText(row.str, "GetDisplayInfo text"));
   EXPECT_EQ(2, row.nImage);
+
+  // Data objects held after the console let go keep their item, and the module, alive.
+  closeConsole();
+  EXPECT_EQ(S_FALSE, canUnloadNow());
+  ASSERT_EQ(S_OK, read(CCF_DISPLAY_NAME));
+  EXPECT_EQ(nodeName, text());
+  object.Reset();
+  again.Reset();
+  fromView.Reset();
 }
 
 

@@ -8,6 +8,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "rules/rule_layout.h"
+#include "tools/ostrel-policy/refused.h"
 #include "tools/ostrel-policy/rule_checks.h"
 #include "wizard/path_validation.h"
 
@@ -82,10 +83,6 @@ class RuleWriter {
   std::vector<std::string>* lossy_;
 };
 
-struct Refused {
-  std::string message;
-};
-
 // One object of the document, read field by field; every field must be known and of its type.
 class RuleReader {
  public:
@@ -99,7 +96,7 @@ class RuleReader {
       if (!known.count(item.key())) fail("has an unknown field \"" + item.key() + "\"");
   }
 
-  [[noreturn]] void fail(const std::string& what) const { throw Refused{where_ + " " + what}; }
+  [[noreturn]] void fail(const std::string& what) const { throw Refused(where_ + " " + what); }
   void named(const std::wstring& id) { where_ += " (" + toUtf8(id) + ")"; }
 
   bool has(const char* key) const { return object_.contains(key); }
@@ -263,10 +260,10 @@ Json parseDocument(std::string_view text) {
   } catch (const Json::exception& e) {  // a syntax error, or a number that overflows a double
     std::string what = e.what();
     if (auto at = what.find("] "); at != std::string::npos) what.erase(0, at + 2);
-    throw Refused{"not a JSON document: " + what};
+    throw Refused("not a JSON document: " + what);
   }
-  if (!duplicate.empty()) throw Refused{"an object names the field \"" + duplicate + "\" twice"};
-  if (!document.is_array()) throw Refused{"the document is not an array of rules, as list --json writes"};
+  if (!duplicate.empty()) throw Refused("an object names the field \"" + duplicate + "\" twice");
+  if (!document.is_array()) throw Refused("the document is not an array of rules, as list --json writes");
   return document;
 }
 
@@ -290,12 +287,12 @@ bool rulesFromJson(std::string_view text, Prompter& prompter, std::vector<std::u
       for (auto& c : folded) c = foldCase(c);
       // Two rules under one key would be written into each other.
       if (!ids.insert(std::move(folded)).second)
-        throw Refused{"rule " + std::to_string(i + 1) + " has the id " + toUtf8(rule->idText()) + " of an earlier rule"};
+        throw Refused("rule " + std::to_string(i + 1) + " has the id " + toUtf8(rule->idText()) + " of an earlier rule");
       rules.push_back(std::move(rule));
     }
   } catch (const Refused& r) {
     rules.clear();
-    error = r.message;
+    error = r.what();
     return false;
   }
   return true;

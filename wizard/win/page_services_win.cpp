@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include "catalogs/win/notice_dialog_win.h"
-#include "platform/win/system_version.h"
 #include "catalogs/win/processes.h"
 #include "wizard/win/command_line_dialog_win.h"
 
@@ -12,14 +11,6 @@ namespace ostrel::wizard::win {
 namespace {
 
 UINT_PTR CALLBACK openFileHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
-// The full OPENFILENAMEW from system version 5 (and 4.90) on, the shorter older one before.
-DWORD openFileNameSize() {
-  const auto& version = ostrel::win::systemVersion();
-  if (!version) return sizeof(OPENFILENAMEW);
-  const bool full = version->dwMajorVersion >= 5 || (version->dwMajorVersion == 4 && version->dwMinorVersion >= 90);
-  return full ? sizeof(OPENFILENAMEW) : OPENFILENAME_SIZE_VERSION_400W;
-}
 
 using PropertyChangeNotify = HRESULT(WINAPI*)(LONG_PTR, LPARAM);
 
@@ -43,7 +34,7 @@ std::optional<std::wstring> Win32PageServices::pickExecutable(WindowHandle) {
   wchar_t file[260] = {};
   wchar_t title[256] = {};
   OPENFILENAMEW dialog{};
-  dialog.lStructSize = openFileNameSize();
+  dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = GetActiveWindow();
   dialog.lpstrFilter = L"Executable files (*.exe)\0*.exe\0";
   dialog.lpstrFile = file;
