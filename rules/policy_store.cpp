@@ -48,7 +48,8 @@ bool loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, c
     }
     auto rule = std::make_unique<Rule>();
     rule->idFromText(name);
-    (void)readRule(reg, ruleKey.get(), &keyPath, *rule);
+    // A value that could not be read would be written back as missing.
+    if (readRule(reg, ruleKey.get(), &keyPath, *rule) == RuleIo::incomplete) all = false;
     addRule(std::move(rule));
   }
   return all;
@@ -144,12 +145,17 @@ bool updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
 
   std::vector<std::wstring> stale;
   std::wstring name;
-  for (std::uint32_t i = 0; i < markerEnumLimit &&
-                            reg.enumKey(product.get(), i, markerEnumNameChars, name) == status::success;
+  Status listed = status::success;
+  for (std::uint32_t i = 0;
+       i < markerEnumLimit && (listed = reg.enumKey(product.get(), i, markerEnumNameChars, name)) == status::success;
        ++i) {
     if (isRefreshMarker(name)) stale.push_back(name);
   }
-  for (const auto& marker : stale) reg.deleteKey(product.get(), marker);
+  // A listing that failed, or a marker that stays, leaves more than one marker behind. (A name
+  // too long for the buffer ends the listing as it always has, and is no failure.)
+  if (listed != status::success && listed != status::noMoreItems && listed != status::moreData) done = false;
+  for (const auto& marker : stale)
+    if (reg.deleteKey(product.get(), marker) != status::success) done = false;
 
   RegKey marker;
   if (RegKey::create(reg, product.get(), refreshMarkerName(platform::fileTimeNow()), access::all, marker) !=

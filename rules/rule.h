@@ -121,6 +121,9 @@ class Rule {
 // What the Rule writer and reader report.
 enum class RuleIo {
   done,
+  // Done, but a registry call failed: the writer could not write every value, or the reader
+  // took a value it could not read (other than an absent or over-long one) as missing.
+  incomplete,
   noKey,         // no open key
   noKeyPath,     // the key's path is missing
   emptyKeyPath,  // the key's path is empty
@@ -128,8 +131,8 @@ enum class RuleIo {
 };
 
 // The Rule writer and reader: one Rule <-> the values of one open Rule key, whose path text
-// the caller has (checked, not used). Every value of the layout is attempted; a single
-// value's failure is not reported. The reader adds to what rule already holds.
+// the caller has (checked, not used). Every value of the layout is attempted, whatever the
+// ones before it did. The reader adds to what rule already holds.
 [[nodiscard]] RuleIo writeRule(Registry& registry, Registry::Key key, const std::wstring* keyPath, const Rule& rule);
 [[nodiscard]] RuleIo readRule(Registry& registry, Registry::Key key, const std::wstring* keyPath, Rule& rule);
 
