@@ -25,12 +25,10 @@ constexpr auto noSetText = nullptr;
 constexpr auto noFlag = nullptr;
 constexpr auto noSetFlag = nullptr;
 
-}  // namespace
-
 // A Hash rule stores its application under "Name" and "Source" and its digest under "Value";
 // a Path rule its pattern under "Name" (for people reading the policy) and its stored path,
 // which holds the pattern and both flags, under "Value"; a rule of no known type "< ERROR >".
-const std::array<ScalarField, 13> scalarFields{{
+constexpr ScalarField scalarRows[] = {
     {"id", nullptr, FieldKind::text, forAll, false, false, false, 0,
      [](const Rule& r) { return r.idText(); }, [](Rule& r, std::wstring v) { return r.idFromText(v), true; }, noFlag,
      noSetFlag},
@@ -66,6 +64,10 @@ const std::array<ScalarField, 13> scalarFields{{
      [](const Rule& r) { return r.recursive(); }, [](Rule& r, bool v) { r.setRecursive(v); }},
     {"overridePrivileges", overridePrivileges, FieldKind::flag, forAll, true, true, false, 0, noText, noSetText,
      [](const Rule& r) { return r.overridePrivileges(); }, [](Rule& r, bool v) { r.setOverridePrivileges(v); }},
-}};
+};
+
+}  // namespace
+
+const std::span<const ScalarField> scalarFields{scalarRows};
 
 }  // namespace ostrel::layout

@@ -3,6 +3,7 @@
 // with their values and JSON keys. The product's client side reads the same names on every
 // target computer: they are a file format.
 #include <array>
+#include <span>
 
 #include "resources/product.h"
 #include "rules/rule.h"
@@ -102,7 +103,7 @@ inline constexpr std::size_t privilegeChars = 128;
 
 // The Rule's scalar fields in write order (the lists go where `afterLists` changes). The
 // JSON form keeps this order too, with the lists after all scalar fields.
-extern const std::array<ScalarField, 13> scalarFields;
+extern const std::span<const ScalarField> scalarFields;
 
 // "prefix" + decimal entry number (no leading zeros) + suffix.
 std::wstring numbered(const wchar_t* prefix, std::size_t number, const wchar_t* suffix = L"");
