@@ -135,13 +135,30 @@ TEST(RuleWizard, BackKeepsAHalfTypedPathThatNextRefuses) {
   EXPECT_EQ(L"C:\\To*ls\\app.exe", sheet.dialog().text(IDC_APPLICATION));
   EXPECT_EQ(-1, sheet.next());
   EXPECT_EQ(text(IDS_PATH_WILDCARD_IN_DIRECTORY), sheet.dialog().boxes.back().text);
+}
 
-  // Beyond 256 characters every change beeps and keeps the focus in the edit.
-  sheet.type(IDC_APPLICATION, std::wstring(257, L'a'));
-  EXPECT_EQ(1, sheet.dialog().beeps);
-  EXPECT_EQ(IDC_APPLICATION, sheet.dialog().focused);
-  sheet.type(IDC_APPLICATION, std::wstring(256, L'a'));
-  EXPECT_EQ(1, sheet.dialog().beeps);
+// A path is read whole: beyond 256 characters Next and Apply refuse it, never store it cut.
+TEST(ApplicationPage, APathOver256CharactersIsRefusedNotCut) {
+  for (const Mode mode : {Mode::wizard, Mode::properties})
+    for (const std::size_t size : {std::size_t{256}, std::size_t{257}}) {
+      Rule rule;
+      rule.setType(RuleType::Path);
+      rule.setPathPattern(L"C:\\old.exe");
+      FakeSheet sheet(rule, mode);
+      sheet.choose(IDC_PATH_RULE);
+      mode == Mode::wizard ? (void)sheet.next() : sheet.show(1);
+      const std::wstring typed = L"C:\\" + std::wstring(size - 7, L'a') + L".exe";
+      sheet.type(IDC_APPLICATION, typed);
+      const int result = mode == Mode::wizard ? sheet.next() : sheet.page().apply();
+      EXPECT_EQ(size == 256 ? 0 : mode == Mode::wizard ? -1 : 1, result) << size;
+      EXPECT_EQ(size == 256 ? typed : L"C:\\old.exe", rule.pathPattern()) << size;
+      // Typing beyond 256 characters beeps and keeps the focus in the edit; reading it on Next
+      // or Apply does so again.
+      EXPECT_EQ(std::tuple(size == 256 ? 0 : 2, size == 256 ? 0 : IDC_APPLICATION),
+                std::tuple(sheet.dialog().beeps, sheet.dialog().focused));
+      EXPECT_EQ(size == 256 ? L"" : text(IDS_PATH_TOO_LONG),
+                sheet.dialog().boxes.empty() ? L"" : sheet.dialog().boxes.back().text);
+    }
 }
 
 TEST(RuleWizard, CancelOnAnyPageReportsItAndHelpOpensThePageAnchor) {
@@ -182,6 +199,8 @@ TEST(RulePropertySheet, ShowsTheRuleAndAppliesEveryPageButTheType) {
   EXPECT_TRUE(sheet.services.notices.empty()) << "the type page does nothing on Apply";
 
   for (std::size_t page = 1; page < propertyPageCount; ++page) sheet.show(page);
+  for (std::size_t page = 0; page < propertyPageCount; ++page)
+    EXPECT_EQ(0, sheet.dialogs[page]->changedMarks) << "opening the sheet is no edit, page " << page;
   EXPECT_EQ(L"%ProgramFiles%\\Tools\\app.exe", sheet.dialog(PageKind::application).text(IDC_APPLICATION));
   EXPECT_EQ((std::vector<std::wstring>{L"A", L"b"}), sheet.dialog(PageKind::commandLines).c(IDC_COMMAND_LINES).lines);
   const FakeDialog& privileges = sheet.dialog(PageKind::processPrivileges);
