@@ -145,6 +145,9 @@ TEST_F(PolicyTool, RefusalsExitOneWithTheMessageAndLeaveTheFolderAlone) {
     EXPECT_EQ(pol, slurp(gpo_ / "Machine" / "Registry.pol"));
     EXPECT_EQ(ini, slurp(gpo_ / "gpt.ini"));
   }
+  // At the limits the same requests pass: a command line of 512 characters, a name of 1023.
+  EXPECT_EQ(0, runGpo({"add-path", "a.exe", "--command-line", std::string(512, 'c'), "--user",
+                       std::string(1023, 'u') + "=S-1-1-0"}).code);
 }
 
 TEST_F(PolicyTool, AddListAndDeleteEndToEnd) {
@@ -198,7 +201,7 @@ TEST_F(PolicyTool, AddListAndDeleteEndToEnd) {
 
   // Deleting the last rule leaves no rule, and the extension pairs stay listed once; four
   // saves make the machine version 4. A new gpt.ini holds these two lines only.
-  ASSERT_EQ(0, runGpo({"delete", pathId}).code);
+  ASSERT_EQ(0, runGpo({"delete", pathId.substr(1, 36)}).code);  // a GUID without its braces
   EXPECT_EQ("Application\tType\tValue\tCommand Lines\tId\n", runGpo({"list"}).out);
   EXPECT_EQ("[General]\r\ngPCMachineExtensionNames=[{35378EAC-683F-11D2-A89A-00C04FBBCFA2}"
             "{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}][{6B1F3C54-8E4A-4D27-9A31-5C2E71B04F18}"
@@ -332,12 +335,12 @@ TEST_F(PolicyTool, SavesKeepModeLinksAndCleanUpAfterKilledSaves) {
 // is answered Yes with --yes.
 TEST_F(PolicyTool, ListingsEscapeControlCharactersAndYesAnswersQuestions) {
   // The first rule keeps its ownership check; the share's is dropped by the answer.
-  ASSERT_EQ(0, runGpo({"add-path", "C:\\\x1b]0;owned\x07\nforged\trow.exe", "--ownership-check"}).code);
+  ASSERT_EQ(0, runGpo({"add-path", "C:\\\x1b]0;owned\x07\nforged\trow\x1f\xc2\x9b.exe", "--ownership-check"}).code);
   Result y = runGpo({"add-path", "\\\\srv\\share\\", "--ownership-check", "--yes"});
   EXPECT_EQ(0, y.code) << y.err;
-  EXPECT_NE(std::string::npos, runGpo({"list"}).out.find("C:\\\\x1b]0;owned\\x07\\x0aforged\\x09row.exe\tPath"));
+  EXPECT_NE(std::string::npos, runGpo({"list"}).out.find("C:\\\\x1b]0;owned\\x07\\x0aforged\\x09row\\x1f\\u009b.exe\tPath"));
   const std::string json = runGpo({"list", "--json"}).out;
-  EXPECT_NE(std::string::npos, json.find("C:\\\\\\u001b]0;owned\\u0007\\nforged\\trow.exe")) << json;
+  EXPECT_NE(std::string::npos, json.find("C:\\\\\\u001b]0;owned\\u0007\\nforged\\trow\\u001f\xc2\x9b.exe")) << json;
   EXPECT_NE(std::string::npos, json.find("\"pathPattern\": \"\\\\\\\\srv\\\\share\\\\\"")) << json;
   EXPECT_NE(std::string::npos, json.find("\"ownershipCheck\": false")) << json;
 }
