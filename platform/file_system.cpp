@@ -83,6 +83,35 @@ void FileSystem::remove(const fs::path& path) noexcept {
   fs::remove(path, ec);
 }
 
+bool FileSystem::isFolder(const fs::path& path, std::string& error) {
+  error.clear();
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return true;
+  if (ec) error = failure("cannot reach", path, ec);
+  return false;
+}
+
+bool FileSystem::list(const fs::path& dir, std::vector<std::string>& names, std::string& error) {
+  names.clear();
+  std::error_code ec;
+  fs::directory_iterator it(dir, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) names.push_back(it->path().filename().string());
+  if (ec) {
+    error = "cannot read the folder " + dir.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+bool FileSystem::replacementTarget(const fs::path& path, fs::path& target, std::string& error) {
+  return platform::replacementTarget(path, target, error);
+}
+
+std::unique_ptr<FileLock> FileSystem::lock(const fs::path& lockFile, std::chrono::milliseconds timeout,
+                                           std::string& error) {
+  return FileLock::acquire(lockFile, timeout, error);
+}
+
 FileSystem& realFileSystem() {
   static FileSystem files;
   return files;
@@ -137,12 +166,12 @@ bool replaceFileAtomically(FileSystem& files, const fs::path& target, std::span<
 
 void removeStaleTemporaries(FileSystem& files, const fs::path& target) {
   const std::string prefix = target.filename().string() + tempMarker;
-  std::error_code ec;
-  fs::directory_iterator it(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0) files.remove(it->path());
-  }
+  const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  std::vector<std::string> names;
+  std::string error;
+  if (!files.list(dir, names, error)) return;
+  for (const auto& name : names)
+    if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0) files.remove(dir / name);
 }
 
 }  // namespace ostrel::platform

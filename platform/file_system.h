@@ -14,6 +14,8 @@
 
 namespace ostrel::platform {
 
+class FileLock;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -32,6 +34,17 @@ class FileSystem {
   [[nodiscard]] virtual bool replace(const std::filesystem::path& from, const std::filesystem::path& to,
                                      std::string& error);
   virtual void remove(const std::filesystem::path& path) noexcept;
+  // True for a folder; false with error empty for anything else, or with the reason.
+  [[nodiscard]] virtual bool isFolder(const std::filesystem::path& path, std::string& error);
+  // The names in a folder, without "." and "..".
+  [[nodiscard]] virtual bool list(const std::filesystem::path& dir, std::vector<std::string>& names,
+                                  std::string& error);
+  // See replacementTarget below.
+  [[nodiscard]] virtual bool replacementTarget(const std::filesystem::path& path, std::filesystem::path& target,
+                                               std::string& error);
+  // See FileLock below.
+  [[nodiscard]] virtual std::unique_ptr<FileLock> lock(const std::filesystem::path& lockFile,
+                                                             std::chrono::milliseconds timeout, std::string& error);
 };
 
 FileSystem& realFileSystem();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "platform/preg/preg_codec.h"
 #include "platform/text.h"
@@ -40,8 +41,8 @@ std::string entryKey(std::string_view line) {
 constexpr std::string_view versionKey = "Version";
 constexpr std::string_view extensionKey = "gPCMachineExtensionNames";
 
-void normalise(GptIni::Groups& groups) {
-  GptIni::Groups merged;
+void normalise(ExtensionGroups& groups) {
+  ExtensionGroups merged;
   for (auto& g : groups) {
     if (g.empty()) continue;
     auto same = std::find_if(merged.begin(), merged.end(),
@@ -65,8 +66,8 @@ std::string narrowGuid(const Guid& g) { return toNarrow(guidText(g)); }
 
 }  // namespace
 
-GptIni::Groups GptIni::parseExtensionText(std::string_view text) {
-  Groups groups;
+ExtensionGroups parseExtensionGroups(std::string_view text) {
+  ExtensionGroups groups;
   std::vector<std::string>* current = nullptr;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
@@ -138,15 +139,32 @@ void GptIni::parse(std::string_view text) {
   }
 }
 
-std::string GptIni::machineExtensionText() const {
+std::string extensionGroupsText(const ExtensionGroups& groups) {
   std::string out;
-  for (const auto& g : extensions_) {
+  for (const auto& g : groups) {
     out += '[';
     for (const auto& id : g) out += id;
     out += ']';
   }
   return out;
 }
+
+void addExtensionPair(ExtensionGroups& groups, const std::string& extension, const std::string& tool) {
+  groups.push_back({extension, tool});
+  normalise(groups);
+}
+
+void removeExtensionPair(ExtensionGroups& groups, const std::string& extension, const std::string& tool) {
+  for (auto it = groups.begin(); it != groups.end(); ++it) {
+    if (!equalNoCase(it->front(), extension)) continue;
+    it->erase(std::remove_if(it->begin() + 1, it->end(), [&](const auto& t) { return equalNoCase(t, tool); }),
+              it->end());
+    if (it->size() == 1) groups.erase(it);
+    return;
+  }
+}
+
+std::string GptIni::machineExtensionText() const { return extensionGroupsText(extensions_); }
 
 std::string GptIni::text() const {
   const std::string versionLine = std::string(versionKey) + "=" + std::to_string(version_);
@@ -220,18 +238,11 @@ void GptIni::bumpMachineVersion() {
 }
 
 void GptIni::addMachineExtension(const std::string& extension, const std::string& tool) {
-  extensions_.push_back({extension, tool});
-  normalise(extensions_);
+  addExtensionPair(extensions_, extension, tool);
 }
 
 void GptIni::removeMachineExtension(const std::string& extension, const std::string& tool) {
-  for (auto it = extensions_.begin(); it != extensions_.end(); ++it) {
-    if (!equalNoCase(it->front(), extension)) continue;
-    it->erase(std::remove_if(it->begin() + 1, it->end(), [&](const auto& t) { return equalNoCase(t, tool); }),
-              it->end());
-    if (it->size() == 1) extensions_.erase(it);
-    return;
-  }
+  removeExtensionPair(extensions_, extension, tool);
 }
 
 GpoFolder::GpoFolder(std::filesystem::path dir, platform::FileSystem& files) : dir_(std::move(dir)), files_(files) {}
@@ -239,20 +250,22 @@ GpoFolder::GpoFolder(std::filesystem::path dir, platform::FileSystem& files) : d
 namespace {
 // A folder of the GPO: true when it exists and can be read, false when it is missing; an
 // error for anything else, which must not pass for an empty policy.
-bool folderPresent(platform::FileSystem& files, const std::filesystem::path& dir, std::string& error) {
+bool folderPresent(platform::FileSystem& files, const std::filesystem::path& dir, std::vector<std::string>& names,
+                   std::string& error) {
   error.clear();
+  names.clear();
   if (!files.exists(dir, error)) return false;
-  std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) {
-    error = ec ? "cannot reach " + dir.string() + ": " + ec.message() : dir.string() + " is not a folder";
+  if (!files.isFolder(dir, error)) {
+    if (error.empty()) error = dir.string() + " is not a folder";
     return false;
   }
-  std::filesystem::directory_iterator list(dir, ec);
-  if (ec) {
-    error = "cannot read the folder " + dir.string() + ": " + ec.message();
-    return false;
-  }
-  return true;
+  return files.list(dir, names, error);
+}
+
+// The entry of names that equals name without regard to case, or name itself.
+std::string actualName(const std::vector<std::string>& names, const std::string& name) {
+  auto it = std::find_if(names.begin(), names.end(), [&](const auto& n) { return equalNoCase(n, name); });
+  return it == names.end() ? name : *it;
 }
 
 // Reads the file when it is there; a missing file leaves bytes empty and present false.
@@ -267,7 +280,7 @@ bool readIfPresent(platform::FileSystem& files, const std::filesystem::path& pat
 
 bool GpoFolder::lock(std::chrono::milliseconds timeout, std::string& error) {
   if (!files_.createDirectories(dir_, error)) return false;
-  lock_ = platform::FileLock::acquire(dir_ / lockFileName, timeout, error);
+  lock_ = files_.lock(dir_ / lockFileName, timeout, error);
   return lock_ != nullptr;
 }
 
@@ -275,10 +288,14 @@ bool GpoFolder::load(std::string& error) {
   GptIni ini;
   platform::ByteBuffer bytes, pol;
   bool present = false, polPresent = false;
-  if (folderPresent(files_, dir_, error)) {
+  std::vector<std::string> names;
+  if (folderPresent(files_, dir_, names, error)) {
+    iniName_ = actualName(names, iniName_);
+    machineName_ = actualName(names, machineName_);
     if (!readIfPresent(files_, gptIniPath(), bytes, present, error)) return false;
     if (present) ini.parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    if (folderPresent(files_, registryPolPath().parent_path(), error)) {
+    if (folderPresent(files_, registryPolPath().parent_path(), names, error)) {
+      polName_ = actualName(names, polName_);
       if (!readIfPresent(files_, registryPolPath(), pol, polPresent, error)) return false;
     } else if (!error.empty()) {
       return false;
@@ -297,6 +314,7 @@ bool GpoFolder::load(std::string& error) {
   }
   ini_ = std::move(ini);
   loadedPol_ = polPresent ? std::optional(std::move(pol)) : std::nullopt;
+  loadedIni_ = present ? std::optional(std::vector<std::uint8_t>(bytes.begin(), bytes.end())) : std::nullopt;
   return true;
 }
 
@@ -305,8 +323,8 @@ bool GpoFolder::save(std::string& error) {
   // Both targets are checked and both new files written before the first rename, so that
   // the only step that can leave the pair half done is the second rename.
   std::filesystem::path polTarget, iniTarget;
-  if (!platform::replacementTarget(registryPolPath(), polTarget, error) ||
-      !platform::replacementTarget(gptIniPath(), iniTarget, error))
+  if (!files_.replacementTarget(registryPolPath(), polTarget, error) ||
+      !files_.replacementTarget(gptIniPath(), iniTarget, error))
     return false;
   if (lock_) {
     platform::removeStaleTemporaries(files_, polTarget);
@@ -337,8 +355,30 @@ bool GpoFolder::save(std::string& error) {
     return false;
   }
   ini_ = std::move(ini);
-  loadedPol_ = std::move(polBytes);
+  undoPol_ = std::exchange(loadedPol_, std::move(polBytes));
+  undoIni_ = std::exchange(loadedIni_, iniBytes);
   return true;
+}
+
+bool GpoFolder::restore(std::string& error) {
+  std::string failed;
+  const auto putBack = [&](const std::filesystem::path& path, const auto& bytes) {
+    std::filesystem::path target;
+    std::string e;
+    bool ok = false;
+    if (bytes) {
+      ok = files_.replacementTarget(path, target, e) &&
+           platform::replaceFileAtomically(files_, target, std::span<const std::uint8_t>(bytes->data(), bytes->size()), e);
+    } else {
+      files_.remove(path);
+      ok = !files_.exists(path, e) && e.empty();
+    }
+    if (!ok) failed += (failed.empty() ? "" : "; ") + path.string() + (e.empty() ? "" : ": " + e);
+  };
+  putBack(registryPolPath(), undoPol_);
+  putBack(gptIniPath(), undoIni_);
+  error = failed;
+  return failed.empty();
 }
 
 HResult GpoFolderHost::getRegistryKey(std::uint32_t section, Registry::Key& key) {

@@ -17,6 +17,15 @@
 
 namespace ostrel::gpo {
 
+// gPCMachineExtensionNames, in gpt.ini or on a domain GPO's container: "[{ext}{tool}...][...]"
+// as groups, each group's first GUID an extension and the rest its tools, kept sorted by GUID
+// text without regard to case and without duplicates, as the Group Policy editor keeps them.
+using ExtensionGroups = std::vector<std::vector<std::string>>;
+ExtensionGroups parseExtensionGroups(std::string_view text);
+std::string extensionGroupsText(const ExtensionGroups& groups);
+void addExtensionPair(ExtensionGroups& groups, const std::string& extension, const std::string& tool);
+void removeExtensionPair(ExtensionGroups& groups, const std::string& extension, const std::string& tool);
+
 // gpt.ini: every line kept as read except the two entries of [General] this code owns.
 class GptIni {
  public:
@@ -32,15 +41,13 @@ class GptIni {
   // skips 0 when it wraps, because 0 tells clients the section has never been edited.
   void bumpMachineVersion();
 
-  // "[{ext}{tool}...][...]" as groups: each group's first GUID is an extension, the rest
-  // its tools. Kept sorted by GUID text without regard to case, without duplicates.
-  using Groups = std::vector<std::vector<std::string>>;
+  using Groups = ExtensionGroups;
   [[nodiscard]] const Groups& machineExtensions() const { return extensions_; }
   [[nodiscard]] std::string machineExtensionText() const;
   void addMachineExtension(const std::string& extension, const std::string& tool);
   void removeMachineExtension(const std::string& extension, const std::string& tool);
 
-  static Groups parseExtensionText(std::string_view text);
+  static Groups parseExtensionText(std::string_view text) { return parseExtensionGroups(text); }
 
  private:
   std::vector<std::string> lines_;
@@ -57,8 +64,10 @@ class GpoFolder {
   explicit GpoFolder(std::filesystem::path dir, platform::FileSystem& files = platform::realFileSystem());
 
   [[nodiscard]] const std::filesystem::path& dir() const { return dir_; }
-  [[nodiscard]] std::filesystem::path registryPolPath() const { return dir_ / "Machine" / "Registry.pol"; }
-  [[nodiscard]] std::filesystem::path gptIniPath() const { return dir_ / "gpt.ini"; }
+  // The files' names as load found them: names are matched without regard to case, since a
+  // GPO made on a domain controller has GPT.INI and MACHINE, one made locally gpt.ini.
+  [[nodiscard]] std::filesystem::path registryPolPath() const { return dir_ / machineName_ / polName_; }
+  [[nodiscard]] std::filesystem::path gptIniPath() const { return dir_ / iniName_; }
 
   // Takes the folder's lock (creating the folder), held until the GpoFolder is destroyed. A
   // writer takes it before load and keeps it through save, so that no other writer's change
@@ -74,6 +83,9 @@ class GpoFolder {
   // cannot be replaced, the old Registry.pol is put back. A symbolic link is written through
   // to its target; only regular files are replaced.
   [[nodiscard]] bool save(std::string& error);
+  // Puts back both files as they were before the last save (a file that was not there is
+  // removed), when the change must not stand; error says what could not be put back.
+  [[nodiscard]] bool restore(std::string& error);
 
   MemoryRegistry& hive() { return hive_; }
   GptIni& gptIni() { return ini_; }
@@ -84,6 +96,11 @@ class GpoFolder {
   MemoryRegistry hive_;
   GptIni ini_;
   std::optional<platform::ByteBuffer> loadedPol_;  // Registry.pol as load found it
+  std::optional<std::vector<std::uint8_t>> loadedIni_;  // gpt.ini as load found it
+  // Both files as they were before the last save, for restore.
+  std::optional<platform::ByteBuffer> undoPol_;
+  std::optional<std::vector<std::uint8_t>> undoIni_;
+  std::string iniName_ = "gpt.ini", machineName_ = "Machine", polName_ = "Registry.pol";
   std::unique_ptr<platform::FileLock> lock_;
 };
 

@@ -9,7 +9,10 @@ flock 9
 
 native_pkgs=(cmake g++ make ninja-build libcrypto++-dev libcli11-dev nlohmann-json3-dev
              googletest libgtest-dev libgmock-dev
-             libbenchmark-dev uuid-dev python3 clang libclang-rt-14-dev)
+             libbenchmark-dev uuid-dev python3 clang libclang-rt-14-dev
+             libldap-dev libsasl2-dev libsasl2-modules-gssapi-mit libsmbclient-dev
+             samba samba-ad-dc samba-ad-provision winbind krb5-user ldb-tools libnss-wrapper
+             smbclient python3-samba openssl)
 windows_pkgs=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
               wine wine64 dpkg-dev xvfb wixl msitools)
 
@@ -85,6 +88,17 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ]; then
   apt-get update -qq
   if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
+    # The domain tests run their own Samba domain controller; the packages' own daemons must
+    # not start (they would take the ports), so services stay down while installing.
+    rc_policy=/usr/sbin/policy-rc.d
+    placed_rc_policy=0
+    if [ ! -e "$rc_policy" ]; then
+      printf '#!/bin/sh\nexit 101\n' > "$rc_policy"
+      chmod 755 "$rc_policy"
+      placed_rc_policy=1
+      trap '[ $placed_rc_policy = 1 ] && rm -f "$rc_policy"' EXIT
+    fi
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    if [ $placed_rc_policy = 1 ]; then rm -f "$rc_policy"; placed_rc_policy=0; fi
   fi
 fi

@@ -2,6 +2,7 @@
 // the first save and the store operations through the folder are run by the tool's tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -78,6 +79,29 @@ TEST(GpoFolder, AFailedSaveLeavesTheOldFilesByteForByte) {
         EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
     EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
   }
+}
+
+TEST(GpoFolder, NamesInAnyCaseAreKeptAndRestorePutsBothFilesBack) {
+  // A folder as a domain controller makes it: GPT.INI and MACHINE in capitals.
+  TempDir dir;
+  fs::create_directories(dir.path / "MACHINE");
+  std::ofstream(dir.path / "GPT.INI", std::ios::binary) << "[General]\r\nVersion=7\r\n";
+  std::string error;
+  GpoFolder folder(dir.path);
+  ASSERT_TRUE(folder.load(error)) << error;
+  EXPECT_EQ(7u, folder.gptIni().version());
+  testing::put(folder.hive(), L"K", L"v", regtype::dword, regDwordBytes(1));
+  ASSERT_TRUE(folder.save(error)) << error;
+  std::vector<std::string> names;
+  for (const auto& sub : {dir.path, dir.path / "MACHINE"})
+    for (const auto& entry : fs::directory_iterator(sub)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{"GPT.INI", "MACHINE", "Registry.pol"}), names);
+  EXPECT_EQ("[General]\r\nVersion=8\r\n", slurp(dir.path / "GPT.INI"));
+
+  ASSERT_TRUE(folder.restore(error)) << error;
+  EXPECT_EQ("[General]\r\nVersion=7\r\n", slurp(dir.path / "GPT.INI"));
+  EXPECT_FALSE(fs::exists(dir.path / "MACHINE" / "Registry.pol"));  // there was none before
 }
 
 TEST(GpoFolder, TheLockIsExclusiveUntilItsHolderIsGone) {

@@ -101,6 +101,11 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
       {"--gpo", "x", "--gpo", "y", "list"},
       {"--gpo", "x", "export"},
       {"--gpo", "x", "catalog", "applets"},
+      {"--gpo", "x", "--ldap", "ldaps://h", "--domain-gpo", "G", "list"},
+      {"--domain-gpo", "G", "list"},
+      {"--ldap", "ldaps://h", "list"},
+      {"--ldap", "ldaps://h", "--bind-user", "u", "gpos"},
+      {"--gpo", "x", "--ldap", "ldaps://h", "gpos"},
   };
   for (const auto& args : cases) {
     std::vector<std::string> inDir = args;
@@ -343,6 +348,34 @@ TEST_F(PolicyTool, ListingsEscapeControlCharactersAndYesAnswersQuestions) {
   EXPECT_NE(std::string::npos, json.find("C:\\\\\\u001b]0;owned\\u0007\\nforged\\trow\\u001f\xc2\x9b.exe")) << json;
   EXPECT_NE(std::string::npos, json.find("\"pathPattern\": \"\\\\\\\\srv\\\\share\\\\\"")) << json;
   EXPECT_NE(std::string::npos, json.find("\"ownershipCheck\": false")) << json;
+}
+
+TEST_F(PolicyTool, ImportDryRunShowsEachRulesChangeAndChangesNothing) {
+  const fs::path file = dir_ / "policy.json";
+  const std::string a = addedId(runGpo({"add-path", "C:\\a.exe"}).out), b = addedId(runGpo({"add-path", "C:\\b.exe"}).out);
+  ASSERT_EQ(0, runGpo({"export", file.string()}).code);
+  Json doc = Json::parse(slurp(file));
+  const std::string c = "{6B1F3C52-0000-4D27-9A31-5C2E71B04F18}";
+  for (auto& rule : doc)
+    if (rule["id"] == a) {
+      rule["recursive"] = true;
+      rule.erase("storedPath");
+    }
+  doc.erase(doc[0]["id"] == b ? 0 : 1);
+  doc.push_back(Json::parse(R"({"id": ")" + c + R"(", "type": "Path", "pathPattern": "C:\\c.exe",
+                                   "authorizedUsers": ["Everyone"]})"));
+  std::ofstream(file) << doc.dump();
+  const std::string pol = slurp(gpo_ / "Machine" / "Registry.pol"), ini = slurp(gpo_ / "gpt.ini");
+
+  Result r = runGpo({"import", "--dry-run", file.string()});
+  ASSERT_EQ(0, r.code) << r.err;
+  EXPECT_EQ("add\t" + c + "\tC:\\c.exe\tPath\tC:\\c.exe\n"
+            "remove\t" + b + "\tC:\\b.exe\tPath\tC:\\b.exe\n"
+            "change\t" + a + "\tC:\\a.exe\tPath\tC:\\a.exe\t(recursive, storedPath)\n"
+            "1 to add, 1 to remove, 1 to change, 0 unchanged; nothing was changed (--dry-run)\n",
+            r.out);
+  EXPECT_EQ(pol, slurp(gpo_ / "Machine" / "Registry.pol"));
+  EXPECT_EQ(ini, slurp(gpo_ / "gpt.ini"));
 }
 
 // A policy kept as a file: export, import into another folder, import again, and what a

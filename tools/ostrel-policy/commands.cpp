@@ -4,15 +4,18 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 #include "catalogs/catalog.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "resources/strings.h"
+#include "rules/policy_store.h"
 #include "rules/rule_columns.h"
 #include "rules/rule_layout.h"
 #include "tools/ostrel-policy/console_prompter.h"
 #include "tools/ostrel-policy/gpo_session.h"
+#include "tools/ostrel-policy/import_plan.h"
 #include "tools/ostrel-policy/refused.h"
 #include "tools/ostrel-policy/rule_checks.h"
 #include "tools/ostrel-policy/rules_json.h"
@@ -105,8 +108,8 @@ std::unique_ptr<Rule> newRule(const Options& o, std::ostream& err) {
 
 // Writes the new rules after the stored ones with one UpdateStore over all live rules, as
 // the snap-in's wizard finish does, then saves the folder once.
-void addRules(const Options& o, std::vector<std::unique_ptr<Rule>> added, Prompter& prompter) {
-  GpoSession s(pathOf(o.gpo), GpoSession::Access::change, prompter);
+void addRules(const Options& o, std::vector<std::unique_ptr<Rule>> added, Prompter& prompter, std::ostream& err) {
+  GpoSession s(o, GpoSession::Access::change, prompter, err);
   for (auto& r : added) s.rules().push_back(std::move(r));
   std::vector<Rule*> live;
   for (const auto& r : s.rules()) live.push_back(r.get());
@@ -127,7 +130,7 @@ std::vector<std::string> canonical(const std::vector<const Rule*>& rules) {
 
 void listRules(const Options& o, std::ostream& out, std::ostream& err) {
   ConsolePrompter prompter(err, false);
-  GpoSession s(pathOf(o.gpo), GpoSession::Access::read, prompter);
+  GpoSession s(o, GpoSession::Access::read, prompter, err);
   if (o.json) {
     std::vector<std::string> lossy;
     out << rulesJson(s.view(), &lossy);
@@ -168,7 +171,7 @@ void addHashRules(const Options& o, std::ostream& out, std::ostream& err) {
   std::vector<std::wstring> ids;
   for (const auto& r : added) ids.push_back(r->idText() + L"\t" + ruleColumnText(*r, 0) + L"\t" + ruleColumnText(*r, 2));
   ConsolePrompter prompter(err, false);
-  addRules(o, std::move(added), prompter);
+  addRules(o, std::move(added), prompter, err);
   for (const auto& id : ids) out << "added " << toUtf8(id) << '\n';
 }
 
@@ -187,7 +190,7 @@ void addPathRule(const Options& o, std::ostream& out, std::ostream& err) {
   const std::wstring summary = rule->idText() + L"\t" + rule->pathPattern() + L"\t" + rule->storedPath();
   std::vector<std::unique_ptr<Rule>> added;
   added.push_back(std::move(rule));
-  addRules(o, std::move(added), prompter);
+  addRules(o, std::move(added), prompter, err);
   out << "added " << toUtf8(summary) << '\n';
 }
 
@@ -197,7 +200,7 @@ void deleteRule(const Options& o, std::ostream& out, std::ostream& err) {
   const std::wstring given = fromUtf8(o.id);
   std::wstring id = given;
   ConsolePrompter prompter(err, false);
-  GpoSession s(pathOf(o.gpo), GpoSession::Access::change, prompter);
+  GpoSession s(o, GpoSession::Access::change, prompter, err);
   std::vector<Rule*> live;
   std::size_t removed = 0;
   for (const auto& r : s.rules()) {
@@ -216,7 +219,7 @@ void deleteRule(const Options& o, std::ostream& out, std::ostream& err) {
 
 void exportRules(const Options& o, std::ostream& out, std::ostream& err) {
   ConsolePrompter prompter(err, false);
-  GpoSession s(pathOf(o.gpo), GpoSession::Access::read, prompter);
+  GpoSession s(o, GpoSession::Access::read, prompter, err);
   std::vector<std::string> lossy;
   const std::string text = rulesJson(s.view(), &lossy);
   // The file is meant to be imported again; a text it cannot hold would come back changed.
@@ -244,12 +247,16 @@ void importRules(const Options& o, std::ostream& out, std::ostream& err) {
   if (!rulesFromJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), prompter, imported,
                      error))
     throw Refused(o.file + ": " + error + "; nothing imported");
-  GpoSession s(pathOf(o.gpo), GpoSession::Access::change, prompter);
+  GpoSession s(o, o.dryRun ? GpoSession::Access::read : GpoSession::Access::change, prompter, err);
   std::vector<const Rule*> wanted;
   std::vector<Rule*> live;
   for (const auto& r : imported) {
     wanted.push_back(r.get());
     live.push_back(r.get());
+  }
+  if (o.dryRun) {
+    printPlan(planImport(s.view(), wanted), out);
+    return;
   }
   // Applying the same file again changes nothing, so clients are not made to process the
   // policy anew.
@@ -259,6 +266,35 @@ void importRules(const Options& o, std::ostream& out, std::ostream& err) {
   }
   s.store(GpoSession::Write::replace, live);
   out << "imported " << rulesCount(imported.size()) << ", replacing " << s.rules().size() << '\n';
+}
+
+void listDomainGpos(const Options& o, std::ostream& out, std::ostream& err) {
+  auto domain = connectDomain(o);
+  std::vector<GpoEntry> gpos;
+  std::string error;
+  if (!domain->listGpos(gpos, error)) throw Refused(error);
+  ConsolePrompter prompter(err, false);
+  std::string text = "Id\tName\tDirectory version\tSYSVOL version\tRules\n";
+  for (auto& g : gpos) {
+    // The machine halves, the part these rules live in; the files' version and whether the
+    // GPO holds rules come from its folder, "?" when that cannot be read.
+    std::string files = "?", rules = "?";
+    std::filesystem::path folder;
+    std::ostringstream notes;
+    if (domain->sysvolFolder(g, folder, error)) {
+      DomainGpo gpo(*domain, g, folder);
+      if (gpo.open(false, notes, error)) {
+        files = std::to_string(gpo.folder().gptIni().version() & 0xFFFFu);
+        std::size_t count = 0;
+        rules = store::loadRules(&gpo, prompter, [&](std::unique_ptr<Rule>) { ++count; }) ? (count ? "yes" : "no")
+                                                                                          : "?";
+      }
+    }
+    if (files == "?") err << "ostrel-policy: warning: " << g.guid << ": " << error << '\n';
+    text += cellText(fromUtf8(g.guid)) + '\t' + cellText(fromUtf8(g.name)) + '\t' +
+            std::to_string(g.version & 0xFFFFu) + '\t' + files + '\t' + rules + '\n';
+  }
+  out << text;
 }
 
 void listCatalog(const Options& o, std::ostream& out) {

@@ -1,5 +1,6 @@
 #pragma once
-// The rules of one GPO folder while a command works on them.
+// The rules of one GPO, a folder (--gpo) or a domain GPO (--domain-gpo), while a command
+// works on them.
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -9,8 +10,13 @@
 #include "platform/gpo_folder.h"
 #include "platform/prompt.h"
 #include "rules/rule.h"
+#include "tools/ostrel-policy/commands.h"
+#include "tools/ostrel-policy/domain_gpo.h"
 
 namespace ostrel::tool {
+
+// Connects to the directory of --ldap (reading --password-file first); throws Refused.
+std::unique_ptr<Domain> connectDomain(const Options& o);
 
 class GpoSession {
  public:
@@ -19,10 +25,11 @@ class GpoSession {
   // How long a change waits for another one to finish before giving up.
   static constexpr std::chrono::seconds lockTimeout{30};
 
-  // Loads the folder's rules; a change first takes the folder's lock and holds it until the
+  // Loads the GPO's rules; a change first takes the folder's lock and holds it until the
   // session ends, so that no other writer's change is lost between load and save. Throws
-  // Refused when the folder cannot be locked, read or parsed.
-  GpoSession(const std::filesystem::path& dir, Access access, Prompter& prompter);
+  // Refused when the GPO cannot be reached, locked, read or parsed. Notes (a domain GPO whose
+  // versions disagree) go to notes.
+  GpoSession(const Options& o, Access access, Prompter& prompter, std::ostream& notes);
 
   std::vector<std::unique_ptr<Rule>>& rules() { return rules_; }
   std::vector<const Rule*> view() const;
@@ -33,9 +40,14 @@ class GpoSession {
   enum class Write { append, replace };
   void store(Write how, std::span<Rule* const> live);
 
+  static std::filesystem::path pathOf(const std::string& utf8);
+
  private:
-  gpo::GpoFolder folder_;
-  gpo::GpoFolderHost host_;
+  std::unique_ptr<Domain> domain_;
+  std::unique_ptr<DomainGpo> domainGpo_;
+  std::unique_ptr<gpo::GpoFolder> folder_;
+  std::unique_ptr<gpo::GpoFolderHost> folderHost_;
+  GroupPolicyHost* host_ = nullptr;
   Prompter& prompter_;
   std::vector<std::unique_ptr<Rule>> rules_;
 };

@@ -16,7 +16,8 @@ namespace {
 
 const char description[] =
     "Edits the privileged-application rules of a Group Policy Object folder\n"
-    "(DIR/Machine/Registry.pol and DIR/gpt.ini). Missing files are created on the first change.";
+    "(DIR/Machine/Registry.pol and DIR/gpt.ini; missing files are created on the first change),\n"
+    "or of a domain GPO: its container in the directory and its folder on SYSVOL.";
 
 const char accountHelp[] =
     "ACCOUNT is [DOMAIN\\]NAME=SID[,domain|,local] (',domain' marks a domain account), a SID alone,\n"
@@ -62,16 +63,44 @@ void addRuleOptions(CLI::App& command, Options& o) {
 
 // Declares the subcommands; each callback runs its command with out and err.
 void addCommands(CLI::App& app, Options& o, std::ostream& out, std::ostream& err) {
-  CLI::Option* gpo = app.add_option("--gpo", o.gpo, "the GPO folder; every command but catalog needs it")
-                         ->type_name("DIR");
-  // A command over a folder: --gpo is required for it.
+  CLI::Option* gpo = app.add_option("--gpo", o.gpo, "a GPO folder")->type_name("DIR");
+  CLI::Option* ldap =
+      app.add_option("--ldap", o.ldap, "a domain controller: ldaps://HOST[:PORT], or ldap://HOST[:PORT] with StartTLS")
+          ->type_name("URL");
+  CLI::Option* domainGpo =
+      app.add_option("--domain-gpo", o.domainGpo, "a GPO of the domain of --ldap, by display name or {GUID}")
+          ->type_name("NAME")
+          ->needs(ldap)
+          ->excludes(gpo);
+  app.add_option("--ca-file", o.caFile, "the CA certificates (PEM) the server's certificate must chain to "
+                                        "(default: the system's store)")
+      ->type_name("PEM")
+      ->needs(ldap);
+  CLI::Option* passwordFile =
+      app.add_option("--password-file", o.passwordFile, "the bind user's password: the file's first line, or - to type it")
+          ->type_name("FILE");
+  // Without a bind user, the logged-on user (Kerberos ticket or Windows logon) binds.
+  app.add_option("--bind-user", o.bindUser, "the directory user (user@REALM or DOMAIN\\user) to bind as with a password")
+      ->type_name("NAME")
+      ->needs(ldap)
+      ->needs(passwordFile);
+  // A command over a GPO: a folder or a domain GPO.
   const auto onFolder = [&](const char* name, const char* help, void (*command)(const Options&, std::ostream&,
                                                                              std::ostream&)) {
     CLI::App* sub = app.add_subcommand(name, help);
-    sub->needs(gpo);
-    sub->callback([&o, &out, &err, command] { command(o, out, err); });
+    sub->callback([&o, &out, &err, command] {
+      if (o.gpo.empty() && o.domainGpo.empty()) throw CLI::RequiredError("--gpo DIR or --domain-gpo NAME");
+      command(o, out, err);
+    });
     return sub;
   };
+
+  CLI::App* gpos = app.add_subcommand("gpos", "the domain's GPOs: Id, Name, the directory's and SYSVOL's version "
+                                              "(computer part), whether it holds rules");
+  gpos->needs(ldap);
+  gpos->excludes(gpo);
+  gpos->excludes(domainGpo);
+  gpos->callback([&o, &out, &err] { listDomainGpos(o, out, err); });
 
   CLI::App* list = onFolder("list", "one row per rule: Application, Type, Value, Command Lines, Id", listRules);
   list->add_flag("--json", o.json, "every field of every rule, in the form export writes");
@@ -99,10 +128,12 @@ void addCommands(CLI::App& app, Options& o, std::ostream& out, std::ostream& err
       onFolder("import", "replaces the rules with exactly those of FILE.json, checked as add-* checks", importRules);
   import->add_option("FILE", o.file, "the file to read")->required();
   import->add_flag("--yes", o.yes, yesHelp);
+  import->add_flag("--dry-run", o.dryRun, "print what the import would add, remove and change; change nothing");
 
   CLI::App* catalog =
       app.add_subcommand("catalog", "the command lines offered for applets or consoles: number, name, comment, line");
   catalog->excludes(gpo);
+  catalog->excludes(ldap);
   catalog->add_option("LIST", o.catalogName, "applets or consoles")
       ->required()
       ->check(CLI::IsMember({"applets", "consoles"}));

@@ -1,0 +1,178 @@
+#include "tests/domain/samba_dc.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+namespace ostrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int ports[] = {389, 636, 445, 88};
+constexpr char nssWrapper[] = "/usr/lib/x86_64-linux-gnu/libnss_wrapper.so";
+
+bool answers(int port) {
+  int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<std::uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  ::close(s);
+  return ok;
+}
+
+std::string tail(const fs::path& file) {
+  std::ifstream in(file);
+  std::string text{std::istreambuf_iterator<char>(in), {}};
+  return text.size() > 3000 ? text.substr(text.size() - 3000) : text;
+}
+
+// Environment of the controller and of Samba's tools run against it: libwbclient honours a
+// private winbindd socket only with nss_wrapper loaded.
+std::string environment(const fs::path& d) {
+  return "LD_PRELOAD=" + std::string(nssWrapper) + " NSS_WRAPPER_PASSWD=/etc/passwd NSS_WRAPPER_GROUP=/etc/group" +
+         " SELFTEST_WINBINDD_SOCKET_DIR=" + shellQuote((d / "run/winbindd").string()) +
+         " KRB5_CONFIG=" + shellQuote((d / "etc/krb5.conf").string());
+}
+
+}  // namespace
+
+std::string shellQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+SambaDc& SambaDc::get() {
+  static SambaDc dc;
+  if (dc.group_ == 0) dc.start();
+  return dc;
+}
+
+void SambaDc::start() {
+  for (int port : ports) {
+    if (answers(port)) {
+      std::fprintf(stderr,
+                   "samba_dc: port %d on 127.0.0.1 is taken (is another domain controller running?); "
+                   "the domain tests need 389, 636, 445 and 88 free\n",
+                   port);
+      std::exit(1);
+    }
+  }
+  char name[] = "/tmp/ostrel-dc-XXXXXX";
+  if (!::mkdtemp(name)) {
+    std::perror("samba_dc: mkdtemp");
+    std::exit(1);
+  }
+  dir_ = name;
+  const std::string provision = std::string(OSTREL_SAMBA_DC_SCRIPT) + " " + shellQuote(dir_.string()) + " " +
+                                shellQuote(password);
+  if (std::system(provision.c_str()) != 0) {
+    std::fprintf(stderr, "samba_dc: provisioning failed:\n%s\n", tail(dir_ / "log/provision.log").c_str());
+    std::exit(1);
+  }
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setsid();  // a process group of its own, which stop() ends whole
+    const int log = ::open((dir_ / "log/samba.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(log, 1);
+    ::dup2(log, 2);
+    const int none = ::open("/dev/null", O_RDONLY);
+    ::dup2(none, 0);
+    ::setenv("LD_PRELOAD", nssWrapper, 1);
+    ::setenv("NSS_WRAPPER_PASSWD", "/etc/passwd", 1);
+    ::setenv("NSS_WRAPPER_GROUP", "/etc/group", 1);
+    ::setenv("SELFTEST_WINBINDD_SOCKET_DIR", (dir_ / "run/winbindd").c_str(), 1);
+    ::setenv("KRB5_CONFIG", (dir_ / "etc/krb5.conf").c_str(), 1);
+    const std::string conf = (dir_ / "etc/smb.conf").string(), logs = (dir_ / "log").string();
+    ::execlp("samba", "samba", "-s", conf.c_str(), "-i", "-l", logs.c_str(), static_cast<char*>(nullptr));
+    std::_Exit(127);
+  }
+  group_ = pid;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+  for (;;) {
+    bool ready = fs::exists(dir_ / "run/winbindd/pipe");
+    for (int port : ports) ready = ready && answers(port);
+    if (ready) break;
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid || std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "samba_dc: the controller did not start:\n%s\n", tail(dir_ / "log/samba.out").c_str());
+      group_ = 0;
+      std::exit(1);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  // Stopped at exit, also when a test calls exit() or a fatal failure ends the program.
+  std::atexit([] { SambaDc::get().stop(); });
+}
+
+void SambaDc::stop() {
+  if (group_ == 0) return;
+  ::kill(-group_, SIGTERM);
+  (void)::waitpid(group_, nullptr, 0);
+  // The children outlive the parent by a moment; wait for the whole group.
+  for (int i = 0; i < 100 && ::kill(-group_, 0) == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (::kill(-group_, 0) == 0) ::kill(-group_, SIGKILL);
+  group_ = 0;
+  if (!std::getenv("OSTREL_KEEP_DC")) {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+}
+
+int SambaDc::run(const std::string& command, std::string& output) const {
+  const std::string full = environment(dir_) + " sh -c " + shellQuote(command) + " 2>&1";
+  FILE* p = ::popen(full.c_str(), "r");
+  if (!p) return -1;
+  output.clear();
+  std::array<char, 4096> buf;
+  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), p)) output.append(buf.data(), n);
+  const int status = ::pclose(p);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string SambaDc::check(const std::string& command) const {
+  std::string output;
+  const int rc = run(command, output);
+  EXPECT_EQ(0, rc) << command << "\n" << output;
+  return output;
+}
+
+std::string SambaDc::createGpo(const std::string& name) const {
+  const std::string out = check("samba-tool gpo create " + shellQuote(name) + " -H ldap://127.0.0.1 -U " +
+                                shellQuote(std::string("Administrator%") + password) + " -s " +
+                                shellQuote((dir_ / "etc/smb.conf").string()) + " --tmpdir=" +
+                                shellQuote((dir_ / "tmp").string()));
+  const auto open = out.rfind('{');
+  return open == std::string::npos ? std::string() : out.substr(open, 38);
+}
+
+std::string SambaDc::attribute(const std::string& dn, const std::string& name) const {
+  std::string out = check("ldbsearch -H " + shellQuote(samLdb().string()) + " -s base -b " + shellQuote(dn) +
+                          " " + shellQuote(name));
+  // LDIF folds long lines: a line break followed by a space continues the line.
+  for (auto at = out.find("\n "); at != std::string::npos; at = out.find("\n ", at)) out.erase(at, 2);
+  const std::string key = "\n" + name + ": ";
+  const auto at = out.find(key);
+  if (at == std::string::npos) return {};
+  return out.substr(at + key.size(), out.find('\n', at + key.size()) - at - key.size());
+}
+
+std::string SambaDc::gpoDn(const std::string& guid) {
+  return "CN=" + guid + ",CN=Policies,CN=System," + std::string(baseDn);
+}
+
+}  // namespace ostrel::testing

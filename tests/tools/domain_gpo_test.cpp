@@ -1,0 +1,263 @@
+// ostrel-policy on the GPOs of a real (Samba) domain controller: the container in the
+// directory and the files on SYSVOL, checked with Samba's own tools.
+#include <gtest/gtest.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/domain/samba_dc.h"
+#include "tools/ostrel-policy/policy_tool.h"
+
+namespace ostrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::SambaDc;
+using testing::shellQuote;
+
+struct Result {
+  int code = -1;
+  std::string out, err;
+};
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class DomainGpo : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dc_ = &SambaDc::get();
+    work_ = dc_->dir() / "work";
+    fs::create_directories(work_);
+    std::ofstream(work_ / "password") << SambaDc::password << "\n";
+    std::ofstream(work_ / "wrong") << "not-the-password\n";
+  }
+
+  static Result tool(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    Result r;
+    r.code = tool::runUtf8(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+  }
+  // The tool against a GPO with a password bind over LDAPS.
+  static Result onGpo(const std::string& gpo, std::vector<std::string> args,
+                      const std::string& url = "ldaps://127.0.0.1", const std::string& passwordFile = "password") {
+    std::vector<std::string> all = {"--ldap", url, "--ca-file", dc_->caFile().string(), "--bind-user",
+                                    SambaDc::admin, "--password-file", (work_ / passwordFile).string(),
+                                    "--domain-gpo", gpo};
+    all.insert(all.end(), args.begin(), args.end());
+    return tool(all);
+  }
+
+  static fs::path folder(const std::string& guid) { return dc_->policies() / guid; }
+  static std::string containerVersion(const std::string& guid) {
+    return dc_->attribute(SambaDc::gpoDn(guid), "versionNumber");
+  }
+  static std::string filesVersion(const std::string& guid) {
+    const std::string ini = slurp(folder(guid) / "GPT.INI");
+    const auto at = ini.find("Version=");
+    return at == std::string::npos ? "" : ini.substr(at + 8, ini.find_first_of("\r\n", at) - at - 8);
+  }
+  // Sets an attribute of a GPO's container straight in the database.
+  static void setAttribute(const std::string& guid, const std::string& name, const std::string& value) {
+    const std::string ldif = "dn: " + SambaDc::gpoDn(guid) + "\nchangetype: modify\nreplace: " + name + "\n" + name +
+                             ": " + value + "\n";
+    dc_->check("printf '%s' " + shellQuote(ldif) + " | ldbmodify -H " + shellQuote(dc_->samLdb().string()));
+  }
+  // Everything a change would touch: the container's two attributes and the two files.
+  static std::string snapshot(const std::string& guid) {
+    return containerVersion(guid) + "|" + dc_->attribute(SambaDc::gpoDn(guid), "gPCMachineExtensionNames") + "|" +
+           slurp(folder(guid) / "GPT.INI") + "|" + slurp(folder(guid) / "Machine/Registry.pol");
+  }
+
+  static SambaDc* dc_;
+  static fs::path work_;
+};
+
+SambaDc* DomainGpo::dc_ = nullptr;
+fs::path DomainGpo::work_;
+
+TEST_F(DomainGpo, ChangesRaiseBothVersionsSetTheExtensionsAndWriteThroughTheFileServer) {
+  const std::string guid = dc_->createGpo("Test GPO");
+  Result add = onGpo("Test GPO", {"add-path", "C:\\Tools\\x.exe"});
+  ASSERT_EQ(0, add.code) << add.err;
+  EXPECT_EQ("1", containerVersion(guid));
+  EXPECT_EQ("1", filesVersion(guid));
+
+  // The container gets the same extension names a local folder's gpt.ini gets from the same change.
+  const fs::path local = work_ / "local";
+  ASSERT_EQ(0, tool({"--gpo", local.string(), "add-path", "C:\\Tools\\x.exe"}).code);
+  const std::string ini = slurp(local / "gpt.ini");
+  const auto at = ini.find("gPCMachineExtensionNames=") + 25;
+  EXPECT_EQ(ini.substr(at, ini.find('\r', at) - at), dc_->attribute(SambaDc::gpoDn(guid), "gPCMachineExtensionNames"));
+
+  // Registry.pol was created by the file server, with the NT ACL it gives new files there.
+  const fs::path pol = folder(guid) / "Machine/Registry.pol";
+  dc_->check("/usr/bin/python3 -c 'import os,sys; os.getxattr(sys.argv[1], \"security.NTACL\")' " + shellQuote(pol.string()));
+  // Samba's own parser finds the rule.
+  const std::string entries = dc_->check(
+      "/usr/bin/python3 -c 'import sys\nfrom samba.dcerpc import preg\nfrom samba.ndr import ndr_unpack\n"
+      "for e in ndr_unpack(preg.file, open(sys.argv[1], \"rb\").read()).entries: print(e.keyname, e.valuename, e.data)' " +
+      shellQuote(pol.string()));
+  EXPECT_NE(std::string::npos, entries.find("Name C:\\Tools\\x.exe")) << entries;
+
+  // A second change, this time over StartTLS and naming the GPO by its GUID.
+  Result second = onGpo(guid, {"add-path", "C:\\Tools\\y.exe"}, "ldap://127.0.0.1");
+  ASSERT_EQ(0, second.code) << second.err;
+  EXPECT_EQ("2", containerVersion(guid));
+  EXPECT_EQ("2", filesVersion(guid));
+  const std::string show = dc_->check("samba-tool gpo show " + guid + " -H ldap://127.0.0.1 -U " +
+                                      shellQuote(std::string("Administrator%") + SambaDc::password) + " -s " +
+                                      shellQuote((dc_->dir() / "etc/smb.conf").string()));
+  EXPECT_NE(std::string::npos, show.find("version      : 2")) << show;
+  Result list = onGpo("test gpo", {"list"});
+  EXPECT_EQ(0, list.code) << list.err;
+  EXPECT_NE(std::string::npos, list.out.find("C:\\Tools\\x.exe"));
+  EXPECT_NE(std::string::npos, list.out.find("C:\\Tools\\y.exe"));
+}
+
+TEST_F(DomainGpo, FailuresNameTheStepAndChangeNothing) {
+  const std::string guid = dc_->createGpo("Refusals");
+  ASSERT_EQ(0, onGpo(guid, {"add-path", "C:\\a.exe"}).code);
+  // Samba refuses a second GPO of the same name; the directory does not.
+  dc_->createGpo("Twin");
+  setAttribute(dc_->createGpo("Twin 2"), "displayName", "Twin");
+  const std::string broken = dc_->createGpo("No Folder");
+  setAttribute(broken, "gPCFileSysPath", "\\\\samdom.test\\nosuchshare\\x");
+  fs::path otherCa = work_ / "other.pem";
+  dc_->check("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost -keyout /dev/null -out " +
+             shellQuote(otherCa.string()));
+  const std::string before = snapshot(guid), brokenBefore = containerVersion(broken);
+
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const std::string ca = dc_->caFile().string(), pw = (work_ / "password").string();
+  const std::vector<Case> cases = {
+      {"wrong password", {"--ldap", "ldaps://127.0.0.1", "--ca-file", ca, "--bind-user", SambaDc::admin,
+                          "--password-file", (work_ / "wrong").string(), "--domain-gpo", guid, "add-path", "C:\\b.exe"},
+       "binding to the directory"},
+      {"unknown GPO", {"--ldap", "ldaps://127.0.0.1", "--ca-file", ca, "--bind-user", SambaDc::admin,
+                       "--password-file", pw, "--domain-gpo", "Nope", "add-path", "C:\\b.exe"},
+       "no GPO named or numbered 'Nope'; its GPOs are:"},
+      {"shared name", {"--ldap", "ldaps://127.0.0.1", "--ca-file", ca, "--bind-user", SambaDc::admin,
+                       "--password-file", pw, "--domain-gpo", "twin", "add-path", "C:\\b.exe"},
+       "2 GPOs are named 'twin'; name one by its {GUID}"},
+      {"unreachable SYSVOL", {"--ldap", "ldaps://127.0.0.1", "--ca-file", ca, "--bind-user", SambaDc::admin,
+                              "--password-file", pw, "--domain-gpo", broken, "add-path", "C:\\b.exe"},
+       "reaching the GPO's folder on SYSVOL"},
+      {"certificate of another CA", {"--ldap", "ldaps://127.0.0.1", "--ca-file", otherCa.string(), "--bind-user",
+                                     SambaDc::admin, "--password-file", pw, "--domain-gpo", guid, "add-path", "C:\\b.exe"},
+       "TLS connection to ldaps://127.0.0.1:636 failed"},
+      {"StartTLS to a certificate of another CA",
+       {"--ldap", "ldap://127.0.0.1", "--ca-file", otherCa.string(), "--bind-user", SambaDc::admin, "--password-file",
+        pw, "--domain-gpo", guid, "add-path", "C:\\b.exe"},
+       "StartTLS with ldap://127.0.0.1:389 failed"},
+      {"host not named by the certificate", {"--ldap", "ldaps://[::1]", "--ca-file", ca, "--bind-user",
+                                             SambaDc::admin, "--password-file", pw, "--domain-gpo", guid, "list"},
+       "connecting to the directory"},
+  };
+  for (const auto& c : cases) {
+    Result r = tool(c.args);
+    EXPECT_EQ(1, r.code) << c.what << ": " << r.out << r.err;
+    EXPECT_NE(std::string::npos, r.err.find(c.message)) << c.what << ": " << r.err;
+    EXPECT_EQ(before, snapshot(guid)) << c.what;
+  }
+  EXPECT_EQ(brokenBefore, containerVersion(broken));
+}
+
+TEST_F(DomainGpo, VersionsThatDisagreeAreReportedAndLeftEqual) {
+  struct Case {
+    const char* container;
+    const char* files;
+    const char* after;
+  };
+  // Larger of the two halves, machine half plus one; a machine half that would wrap becomes 1.
+  const Case cases[] = {{"5", "2", "6"}, {"3", "9", "10"}, {"65535", "65535", "1"}, {"196611", "65544", "196617"}};
+  for (const auto& c : cases) {
+    const std::string guid = dc_->createGpo(std::string("Apart ") + c.container + "/" + c.files);
+    setAttribute(guid, "versionNumber", c.container);
+    std::ofstream(folder(guid) / "GPT.INI", std::ios::binary) << "[General]\r\nVersion=" << c.files << "\r\n";
+    Result r = onGpo(guid, {"add-path", "C:\\v.exe"});
+    EXPECT_EQ(0, r.code) << r.err;
+    EXPECT_EQ(std::string(c.container) != c.files,
+              r.err.find("the GPO's versions disagree") != std::string::npos) << r.err;
+    EXPECT_EQ(c.after, containerVersion(guid)) << c.container << "/" << c.files;
+    EXPECT_EQ(c.after, filesVersion(guid)) << c.container << "/" << c.files;
+  }
+}
+
+TEST_F(DomainGpo, ListingDeleteAndImportWorkOnTheDomainGpo) {
+  const std::string guid = dc_->createGpo("Lifecycle");
+  Result add = onGpo("Lifecycle", {"add-path", "C:\\one.exe"});
+  ASSERT_EQ(0, add.code) << add.err;
+  const std::string id = add.out.substr(add.out.find('{'), 38);
+  const fs::path exported = work_ / "lifecycle.json";
+  ASSERT_EQ(0, onGpo(guid, {"export", exported.string()}).code);
+  ASSERT_EQ(0, onGpo(guid, {"delete", id}).code);
+  EXPECT_EQ("2", containerVersion(guid));
+  EXPECT_EQ(std::string::npos, onGpo(guid, {"list"}).out.find("one.exe"));
+  Result dryRun = onGpo(guid, {"import", "--dry-run", exported.string()});
+  EXPECT_EQ(0u, dryRun.out.find("add\t" + id + "\tC:\\one.exe")) << dryRun.out << dryRun.err;
+  EXPECT_EQ("2", containerVersion(guid));
+  Result import = onGpo(guid, {"import", exported.string()});
+  ASSERT_EQ(0, import.code) << import.err;
+  EXPECT_EQ("3", containerVersion(guid));
+  EXPECT_EQ("3", filesVersion(guid));
+  EXPECT_NE(std::string::npos, onGpo(guid, {"list"}).out.find("one.exe"));
+
+  Result gpos = tool({"--ldap", "ldaps://127.0.0.1", "--ca-file", dc_->caFile().string(), "--bind-user",
+                      SambaDc::admin, "--password-file", (work_ / "password").string(), "gpos"});
+  ASSERT_EQ(0, gpos.code) << gpos.err;
+  EXPECT_NE(std::string::npos, gpos.out.find(guid + "\tLifecycle\t3\t3\tyes\n")) << gpos.out;
+  EXPECT_NE(std::string::npos, gpos.out.find("\tDefault Domain Policy\t0\t0\tno\n")) << gpos.out;
+}
+
+TEST_F(DomainGpo, WithoutABindUserKerberosFromTheTicketCacheReachesBothHalves) {
+  // Kerberos needs the server's name (Samba's SMB client will not use it with an address or
+  // "localhost"): this machine's name, when it resolves to the loopback address the
+  // controller listens on.
+  char host[256] = "";
+  ::gethostname(host, sizeof host - 1);
+  addrinfo* found = nullptr;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  const bool loopback = ::getaddrinfo(host, nullptr, &hints, &found) == 0 &&
+                        reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr == htonl(INADDR_LOOPBACK);
+  if (found) ::freeaddrinfo(found);
+  if (!loopback) GTEST_SKIP() << host << " does not resolve to 127.0.0.1";
+  for (const char* service : {"ldap/", "cifs/"})
+    dc_->check("samba-tool spn add " + std::string(service) + host + " 'DC1$' -s " +
+               shellQuote((dc_->dir() / "etc/smb.conf").string()) + " || true");
+  ::setenv("KRB5_CONFIG", dc_->krb5Conf().c_str(), 1);
+  ::setenv("KRB5CCNAME", ("FILE:" + (work_ / "krb5cc").string()).c_str(), 1);
+  dc_->check("kinit " + std::string(SambaDc::admin) + " <" + shellQuote((work_ / "password").string()));
+
+  const std::string guid = dc_->createGpo("Kerberos");
+  Result r = tool({"--ldap", "ldap://" + std::string(host), "--ca-file", dc_->caFile().string(), "--domain-gpo", guid,
+                   "add-path", "C:\\k.exe"});
+  EXPECT_EQ(0, r.code) << r.err;
+  EXPECT_EQ("1", containerVersion(guid));
+  EXPECT_EQ("1", filesVersion(guid));
+  dc_->check("kdestroy");
+  Result none = tool({"--ldap", "ldap://" + std::string(host), "--ca-file", dc_->caFile().string(), "gpos"});
+  EXPECT_EQ(1, none.code);
+  EXPECT_NE(std::string::npos, none.err.find("Kerberos (GSSAPI) bind failed")) << none.err;
+  ::unsetenv("KRB5CCNAME");
+  ::unsetenv("KRB5_CONFIG");
+}
+
+}  // namespace
+}  // namespace ostrel
