@@ -12,6 +12,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 src=$here/build/mutants/src
 build=$here/build/mutants/build
+# The domain tests start a domain controller on fixed ports, which another tree's run may hold;
+# no fault below is in the code they alone reach.
+skip=domain_tests
 
 # path @@ text that occurs once in the file @@ what replaces it (empty: the text is deleted)
 faults=$(cat <<'EOF'
@@ -96,7 +99,7 @@ list_only=0
 if [ $list_only = 0 ]; then
   cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_BUILD_BENCH=OFF >/dev/null
   cmake --build "$build" >/dev/null
-  ctest --test-dir "$build" -j 2 >/dev/null || { echo "mutants: the suite fails without any fault" >&2; exit 1; }
+  ctest --test-dir "$build" -j 2 -E "$skip" >/dev/null || { echo "mutants: the suite fails without any fault" >&2; exit 1; }
 fi
 
 caught=0 missed=0 unused=0 n=0
@@ -119,7 +122,7 @@ while IFS= read -r line; do
   elif ! cmake --build "$build" >/dev/null 2>&1; then
     verdict="does not compile"
     unused=$((unused + 1))
-  elif ctest --test-dir "$build" -j 2 --timeout 120 >/dev/null 2>&1; then
+  elif ctest --test-dir "$build" -j 2 -E "$skip" --timeout 120 >/dev/null 2>&1; then
     verdict=MISSED
     missed=$((missed + 1))
     missed_list+="  $file: $old  ->  $new"$'\n'
