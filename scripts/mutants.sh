@@ -63,7 +63,7 @@ tools/ostrel-policy/rule_checks.cpp @@ if (toUtf16(text).size() < bufferChars) r
 tools/ostrel-policy/rule_checks.cpp @@ if (rule.commandLine(i).size() > maxCommandLineChars) @@ if (rule.commandLine(i).size() >= maxCommandLineChars)
 tools/ostrel-policy/rule_checks.cpp @@ if (rule.userCount() == 0) return pageMessage(IDS_NO_AUTHORIZED_USERS); @@
 tools/ostrel-policy/rule_checks.cpp @@ i < close.size() && i < 5; @@ i < close.size() && i < 4;
-tools/ostrel-policy/rules_json.cpp @@ || toUtf16(id).size() > 255) @@ || toUtf16(id).size() > 256)
+tools/ostrel-policy/rules_json.cpp @@ toUtf16(id).size() >= store::ruleKeyNameBufferChars) @@ toUtf16(id).size() > store::ruleKeyNameBufferChars)
 tools/ostrel-policy/rules_json.cpp @@ if (in.flag("hashValid") == false) in.fail("is a Hash rule with \"hashValid\": false"); @@
 tools/ostrel-policy/commands.cpp @@ if (canonical(wanted) == canonical(s.view())) { @@ if (canonical(wanted) != canonical(s.view())) {
 tools/ostrel-policy/commands.cpp @@ if (namesEqual(r->idText(), given) || namesEqual(r->idText(), L"{" + given + L"}")) { @@ if (namesEqual(r->idText(), given)) {
