@@ -35,7 +35,7 @@ std::optional<AccountEntry> resolvePickedObject(const PickedObject& object, Acco
   if (isNamePath(object.path)) {
     // Local accounts and built-in groups: shown under BUILTIN whatever they are.
     std::optional<std::wstring> sid = lookup.lookupName(object.name);
-    return AccountEntry{object.name, L"BUILTIN", sid ? std::move(*sid) : L" < ERROR FETCHING SID >", false};
+    return AccountEntry{object.name, L"BUILTIN", sid ? std::move(*sid) : sidLookupError, false};
   }
   std::wstring sidText = sidPathToStringSid(object.path);
   const std::optional<Sid> sid = stringSidToSid(sidText);

@@ -22,6 +22,8 @@ struct Sid {
 };
 
 inline constexpr wchar_t sidPathError[] = L"< ERROR CONVERTING TO SID >";
+// What an account's SID reads when the lookup of a local name failed; stored as it is.
+inline constexpr wchar_t sidLookupError[] = L" < ERROR FETCHING SID >";
 
 // The SID text of a SID path, or sidPathError when the path holds no SID at all.
 [[nodiscard]] std::wstring sidPathToStringSid(std::wstring_view path);

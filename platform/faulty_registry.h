@@ -24,8 +24,9 @@ class FaultyRegistry final : public Registry {
     rules_.push_back(Rule{op, nth, status, persistent, 0, nameContains});
   }
   void clear() { rules_.clear(); }
-  // Calls made through this wrapper so far.
+  // Calls made through this wrapper so far, and how many of them were made to fail.
   [[nodiscard]] long calls() const { return calls_; }
+  [[nodiscard]] long injected() const { return injected_; }
 
   Status openKey(Key p, const std::wstring& s, std::uint32_t a, Key& out) override {
     out = 0;
@@ -95,12 +96,14 @@ class FaultyRegistry final : public Registry {
       ++r.seen;
       if (r.seen == r.nth || (r.persistent && r.seen > r.nth)) result = r.status;
     }
+    if (result != status::success) ++injected_;
     return result;
   }
 
   Registry& inner_;
   std::vector<Rule> rules_;
   long calls_ = 0;
+  long injected_ = 0;
 };
 
 }  // namespace ostrel

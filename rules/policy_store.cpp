@@ -48,7 +48,9 @@ bool loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, c
     auto rule = std::make_unique<Rule>();
     rule->idFromText(name);
     rule->setStoreKey(reg, ruleKey.get(), &keyPath);
-    (void)rule->read();
+    bool complete = true;
+    (void)rule->read(&complete);
+    all = all && complete;  // a value that could not be read would be written back as missing
     rule->setStoreKey(reg, 0, nullptr);
     addRule(std::move(rule));
   }
@@ -131,7 +133,8 @@ bool updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
             continue;
           }
           rule->setStoreKey(reg, ruleKey.get(), &keyPath);
-          if (rule->write() != 1) done = false;
+          bool written = true;
+          if (rule->write(&written) != 1 || !written) done = false;
           rule->setStoreKey(reg, 0, nullptr);
         }
       }
@@ -147,12 +150,17 @@ bool updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
 
   std::vector<std::wstring> stale;
   std::wstring name;
-  for (std::uint32_t i = 0; i < markerEnumLimit &&
-                            reg.enumKey(product.get(), i, markerEnumNameChars, name) == status::success;
+  Status listed = status::success;
+  for (std::uint32_t i = 0;
+       i < markerEnumLimit && (listed = reg.enumKey(product.get(), i, markerEnumNameChars, name)) == status::success;
        ++i) {
     if (isRefreshMarker(name)) stale.push_back(name);
   }
-  for (const auto& marker : stale) reg.deleteKey(product.get(), marker);
+  // A listing that failed, or a marker that stays, leaves more than one marker behind. (A name
+  // too long for the buffer ends the listing as it always has, and is no failure.)
+  if (listed != status::success && listed != status::noMoreItems && listed != status::moreData) done = false;
+  for (const auto& marker : stale)
+    if (reg.deleteKey(product.get(), marker) != status::success) done = false;
 
   RegKey marker;
   if (RegKey::create(reg, product.get(), refreshMarkerName(platform::fileTimeNow()), access::all, marker) !=

@@ -115,8 +115,11 @@ class Rule {
   }
   // The Rule writer and reader: 1 on success, -1 no key, -2 no key path, -3 empty key path,
   // -4 (reader) an unknown "Type".
-  int write();
-  int read();
+  // With complete, each also says whether every registry call did its part: the writer,
+  // whether every value was written; the reader, which takes a value it cannot read as
+  // missing, whether every call answered (a value that is absent or too long counts as read).
+  int write(bool* complete = nullptr);
+  int read(bool* complete = nullptr);
 
  private:
   std::vector<AccountEntry>& mutableAccounts(AccountList list) { return lists_[static_cast<std::size_t>(list)]; }

@@ -51,15 +51,17 @@ class ValueNames {
 class KeyWriter : public ValueNames {
  public:
   KeyWriter(Registry& reg, Registry::Key key) : reg_(reg), key_(key) {}
-  // Single value writes are not checked: every value of the layout is attempted.
+  // Every value of the layout is attempted, whatever the ones before it did; failed() says
+  // whether any was refused.
   void text(const std::wstring& name, std::wstring_view value) {
     regSzBytes(value, data_);
-    reg_.setValue(key_, name, regtype::sz, data_);
+    failed_ = reg_.setValue(key_, name, regtype::sz, data_) != status::success || failed_;
   }
   void number(const std::wstring& name, std::uint32_t value) {
     auto bytes = regDwordBytes(value);
-    reg_.setValue(key_, name, regtype::dword, bytes);
+    failed_ = reg_.setValue(key_, name, regtype::dword, bytes) != status::success || failed_;
   }
+  [[nodiscard]] bool failed() const { return failed_; }
   void text(const wchar_t* name, std::wstring_view value) { text(fixed(name), value); }
   void number(const wchar_t* name, std::uint32_t value) { number(fixed(name), value); }
   // A command line with its keywords in canonical case; every keyword starts with "%",
@@ -75,6 +77,7 @@ class KeyWriter : public ValueNames {
   Registry& reg_;
   Registry::Key key_;
   std::vector<std::uint8_t> data_;
+  bool failed_ = false;
 };
 
 class KeyReader : public ValueNames {
@@ -86,7 +89,7 @@ class KeyReader : public ValueNames {
   bool text(const std::wstring& name, std::size_t bufferChars, std::wstring& out) {
     std::uint32_t type = 0, size = 0;
     std::span<std::uint8_t> buffer(scratch_.data(), std::min(bufferChars * 2, scratch_.size()));
-    if (reg_.queryValue(key_, name, type, buffer, size) != status::success || type != regtype::sz)
+    if (note(reg_.queryValue(key_, name, type, buffer, size)) != status::success || type != regtype::sz)
       return false;
     return textFromRegSz(buffer.first(size), out) || size / 2 < bufferChars;
   }
@@ -95,7 +98,7 @@ class KeyReader : public ValueNames {
   std::uint32_t number(const std::wstring& name) {
     std::uint32_t type = 0, size = 0;
     std::uint8_t b[4] = {};
-    if (reg_.queryValue(key_, name, type, b, size) != status::success || size > 4) return 0;
+    if (note(reg_.queryValue(key_, name, type, b, size)) != status::success || size > 4) return 0;
     return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
            (std::uint32_t{b[3]} << 24);
   }
@@ -105,12 +108,20 @@ class KeyReader : public ValueNames {
   std::uint32_t number(const wchar_t* name) { return number(fixed(name)); }
   std::uint32_t valueCount() {
     std::uint32_t subkeys = 0, values = 0;
-    return reg_.queryInfoKey(key_, subkeys, values) == status::success ? values : 0;
+    return note(reg_.queryInfoKey(key_, subkeys, values)) == status::success ? values : 0;
   }
   Registry& registry() { return reg_; }
   Registry::Key key() const { return key_; }
+  // Keeps whether a call failed for another reason than a missing or over-long value.
+  Status note(Status s) {
+    failed_ = failed_ || (s != status::success && s != status::fileNotFound && s != status::moreData &&
+                          s != status::noMoreItems);
+    return s;
+  }
+  [[nodiscard]] bool failed() const { return failed_; }
 
  private:
+  bool failed_ = false;
   Registry& reg_;
   Registry::Key key_;
   std::array<std::uint8_t, 2 * layout::commandLineChars> scratch_;
@@ -149,7 +160,7 @@ void readCommandLines(KeyReader& in, std::uint32_t n, Rule& rule) {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
   for (std::uint32_t i = 0; i < values; ++i) {
-    if (in.registry().enumValue(in.key(), i, name, type, data) != status::success) continue;
+    if (in.note(in.registry().enumValue(in.key(), i, name, type, data)) != status::success) continue;
     std::uint64_t k = commandLineNumber(name);
     if (k == 0 || k > n) continue;
     std::wstring line;
@@ -170,7 +181,7 @@ int Rule::checkStoreKey() const {
   return 1;
 }
 
-int Rule::write() {
+int Rule::write(bool* complete) {
   if (int s = checkStoreKey(); s != 1) return s;
   KeyWriter out(*registry_, storeKey_);
   switch (type_) {
@@ -210,12 +221,17 @@ int Rule::write() {
   out.number(layout::privileges, static_cast<std::uint32_t>(privileges_.size()));
   for (std::size_t k = 1; k <= privileges_.size(); ++k)
     out.text(out.name(layout::privilege, k), privileges_[k - 1]);
+  if (complete != nullptr) *complete = !out.failed();
   return 1;
 }
 
-int Rule::read() {
+int Rule::read(bool* complete) {
   if (int s = checkStoreKey(); s != 1) return s;
   KeyReader in(*registry_, storeKey_);
+  auto done = [&](int result) {
+    if (complete != nullptr) *complete = !in.failed();
+    return result;
+  };
 
   std::wstring text;
   if (in.text(layout::type, layout::typeNameValueChars, text)) {
@@ -224,7 +240,7 @@ int Rule::read() {
     else if (namesEqual(text, layout::typeHash))
       type_ = RuleType::Hash;
     else
-      return -4;
+      return done(-4);
     if (type_ == RuleType::Hash) {
       if (in.text(layout::name, layout::typeNameValueChars, text)) applicationName_ = text;
       if (in.text(layout::value, layout::typeNameValueChars, text)) setHashFromText(toNarrow(text));
@@ -259,7 +275,7 @@ int Rule::read() {
     if (!in.text(in.name(layout::privilege, k), layout::privilegeChars, name)) break;
     privileges_.push_back(std::move(name));
   }
-  return 1;
+  return done(1);
 }
 
 }  // namespace ostrel

@@ -46,9 +46,9 @@ void ApplicationPage::onShow() {
 }
 
 bool ApplicationPage::readControls() {
+  // Kept whole: validation refuses an over-long path, so nothing is ever stored cut short.
   text_ = dialog().text(IDC_APPLICATION);
   if (text_.size() > applicationTextChars) {
-    text_.resize(applicationTextChars);
     dialog().beep();
     dialog().focus(IDC_APPLICATION);
     return false;
@@ -72,7 +72,8 @@ void ApplicationPage::onCommand(ControlId id, int notification) {
       if (notification == code::clicked) changed();
       break;
     case IDC_APPLICATION:
-      if (notification != code::editChange) break;
+      // The page's own setting of the text is already in the working copy.
+      if (notification != code::editChange || settingUp()) break;
       (void)readControls();
       if (!text_.empty()) changed();
       break;

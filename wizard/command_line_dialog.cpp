@@ -16,18 +16,25 @@ void CommandLineDialog::initDialog(Dialog& dialog) {
   putLine(line_);
 }
 
+// The line is the one given even when the edit refuses it. The edit reports the text set here
+// as a change; that report is ignored, so an over-long line beeps once, not twice.
 void CommandLineDialog::putLine(std::wstring line) {
   line_ = std::move(line);
-  if (!dialog_->setText(IDC_COMMAND_LINE, line_)) {
+  bool set = false;
+  {
+    const FlagScope quiet(puttingLine_);
+    set = dialog_->setText(IDC_COMMAND_LINE, line_);
+  }
+  if (!set || line_.size() > maxCommandLineChars) {
     dialog_->beep();
     dialog_->focus(IDC_COMMAND_LINE);
   }
-  // The system's edit reports the new text as a change; so does a fake one, through here.
-  readEdit();
+  dialog_->enable(button::ok, !line_.empty());
 }
 
 // The line is read as typed; beyond the limit each change beeps, and OK refuses it.
 void CommandLineDialog::readEdit() {
+  if (puttingLine_) return;
   line_ = dialog_->text(IDC_COMMAND_LINE);
   if (line_.size() > maxCommandLineChars) {
     dialog_->beep();

@@ -47,6 +47,7 @@ class CommandLineDialog {
   std::size_t tab_ = 0;
   Dialog* dialog_ = nullptr;
   std::optional<int> result_;
+  bool puttingLine_ = false;
 };
 
 }  // namespace ostrel::wizard

@@ -12,6 +12,7 @@ Page::~Page() {
 void Page::initDialog(Dialog& dialog) {
   dialog_ = &dialog;
   if (sheet_->firstPageWindow == 0) sheet_->firstPageWindow = dialog.window();
+  const FlagScope quiet(settingUp_);
   onInit();
 }
 
@@ -26,6 +27,7 @@ void Page::notify(ControlId id, int notification) {
 void Page::setActive() {
   if (dialog_ == nullptr) return;
   dialog_->setWizardButtons(info_.buttons);
+  const FlagScope quiet(settingUp_);
   onShow();
 }
 
@@ -70,7 +72,7 @@ void Page::sendNotice(std::int32_t code) {
 }
 
 void Page::changed() {
-  if (mode() == Mode::properties && dialog_ != nullptr) dialog_->markChanged();
+  if (mode() == Mode::properties && dialog_ != nullptr && !settingUp_) dialog_->markChanged();
 }
 
 int Page::message(const std::wstring& text, std::uint32_t style) {

@@ -16,6 +16,18 @@ namespace ostrel::wizard {
 
 enum class Mode { wizard, properties };
 
+// Sets a flag for one scope, cleared on every way out.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+  ~FlagScope() { flag_ = false; }
+
+ private:
+  bool& flag_;
+};
+
 // What pages need beyond their own dialog; the Windows build gives the platform's, tests
 // give scripted doubles.
 class PageServices {
@@ -109,8 +121,11 @@ class Page {
   [[nodiscard]] Dialog& dialog() const { return *dialog_; }
   [[nodiscard]] PageServices& services() const { return sheet_->services; }
   void sendNotice(std::int32_t code);
-  // In an existing rule's sheet, an edit enables Apply.
+  // In an existing rule's sheet, an edit enables Apply. Texts and states the page sets
+  // itself while its dialog is initialised or shown are not edits, though a system edit
+  // control reports them as changes.
   void changed();
+  [[nodiscard]] bool settingUp() const { return settingUp_; }
   // A box owned by the page with the product's caption.
   int message(const std::wstring& text, std::uint32_t style);
 
@@ -118,6 +133,7 @@ class Page {
   const PageInfo& info_;
   std::shared_ptr<Sheet> sheet_;
   Dialog* dialog_ = nullptr;
+  bool settingUp_ = false;
 };
 
 }  // namespace ostrel::wizard

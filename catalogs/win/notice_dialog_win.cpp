@@ -1,6 +1,7 @@
 #include "catalogs/win/notice_dialog_win.h"
 
 #include "catalogs/notices.h"
+#include "platform/win/dialog_procedure.h"
 #include "platform/win/handles.h"
 #include "platform/win/win32_registry.h"
 #include "resources/resource_ids.h"
@@ -10,11 +11,20 @@ namespace {
 
 // What the dialog works on; lives in showNotice for the whole modal loop, so the icons
 // outlive the dialog window that shows them.
+// Its dialog procedure is win::dialogProcedure<NoticeDialog>.
 struct NoticeDialog {
   HWND owner;
   HINSTANCE module;
   int number;
   win::Icon largeIcon, smallIcon;
+
+  static NoticeDialog* attach(LPARAM init) { return reinterpret_cast<NoticeDialog*>(init); }
+  INT_PTR handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  // A notice that could not be set up still shows, and OK still closes it; a choice that
+  // could not be recorded is not reported, as no registry failure of the record is.
+  INT_PTR failed(HWND, UINT message, WPARAM, LPARAM) noexcept {
+    return message == WM_COMMAND ? TRUE : win::unhandledAnswer(message);
+  }
 };
 
 Rect rectOf(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
@@ -48,19 +58,17 @@ void initialise(HWND dialog, NoticeDialog& state) {
   CheckDlgButton(dialog, IDC_NOTICE_SUPPRESS, BST_UNCHECKED);
 }
 
-INT_PTR CALLBACK noticeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR NoticeDialog::handle(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    initialise(dialog, *reinterpret_cast<NoticeDialog*>(lParam));
+    initialise(dialog, *this);
     return TRUE;
   }
-  auto* state = reinterpret_cast<NoticeDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  if (message != WM_COMMAND || state == nullptr) return FALSE;
+  if (message != WM_COMMAND) return FALSE;
   switch (LOWORD(wParam)) {
     case IDC_NOTICE_SUPPRESS:
       if (HIWORD(wParam) == BN_CLICKED) {
         win::Win32Registry reg;
-        recordNoticeChoice(reg, win::Win32Registry::root(HKEY_CURRENT_USER), state->number,
+        recordNoticeChoice(reg, win::Win32Registry::root(HKEY_CURRENT_USER), number,
                            IsDlgButtonChecked(dialog, IDC_NOTICE_SUPPRESS) == BST_CHECKED);
       }
       return TRUE;
@@ -78,7 +86,8 @@ INT_PTR CALLBACK noticeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 void showNotice(HWND owner, HINSTANCE module, int number) {
   NoticeDialog state{owner, module, number, {}, {}};
-  DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_NOTICE), owner, noticeProc, reinterpret_cast<LPARAM>(&state));
+  DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_NOTICE), owner, win::dialogProcedure<NoticeDialog>,
+                  reinterpret_cast<LPARAM>(&state));
 }
 
 void notice(HWND owner, HINSTANCE module, int number) {

@@ -38,7 +38,7 @@ bool enumerateWithToolHelp(ProcessCallback callback, LPARAM value) {
   const Handle processes(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!processes) return false;
   PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;  // 556 bytes
+  entry.dwSize = sizeof entry;  // 568 bytes in a 64-bit module (556 in a 32-bit one)
   for (BOOL more = Process32FirstW(processes.get(), &entry); more; more = Process32NextW(processes.get(), &entry))
     if (!callback(entry.th32ProcessID, 0, entry.szExeFile, value)) break;
   return true;
@@ -69,6 +69,10 @@ bool EnableNamedPrivilege(const wchar_t* name) {
 }
 
 bool EnumerateProcesses(ProcessCallback callback, LPARAM value) { return enumerateWithToolHelp(callback, value); }
+
+static_assert(sizeof(void*) == 8 && sizeof(ULONG_PTR) == 8,
+              "a process's own records are read through the 64-bit layout: build the module for x64");
+static_assert(sizeof(PROCESSENTRY32W) == 568, "the x64 size of a ToolHelp process entry");
 
 // The module is 64-bit, so it reads a 64-bit process through the 64-bit layout of the
 // process records (the basic information's environment block address at 8, the block's

@@ -4,6 +4,7 @@
 // Along the way the scope pane, the result panes, the policy's registry and the editor's
 // PolicyChanged calls are checked; at the end every console interface the snap-in kept must
 // have been released exactly once.
+#include "resources/strings.h"
 #include "tests/console/administrator_session.h"
 
 namespace ostrel::console {
@@ -336,6 +337,15 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   ASSERT_NE(nullptr, properties.window);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page(properties), IDC_PATH_RULE)));
   PropSheet_SetCurSel(properties.window, nullptr, 1);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(properties.window, 0x3021))) << "opening the sheet enables no Apply";
+  // A path over 256 characters is refused by Apply, not stored cut short.
+  const std::size_t changes = editor_->policyChanges.size();
+  type(properties, IDC_APPLICATION, L"C:\\" + std::wstring(250, L'a') + L".exe");
+  answerer_.answerNext(IDOK);
+  press(properties, PSBTN_APPLYNOW);
+  ASSERT_FALSE(answerer_.seen.empty());
+  EXPECT_EQ(std::wstring(res::string(IDS_PATH_TOO_LONG)), answerer_.seen.back().text);
+  EXPECT_EQ(changes, editor_->policyChanges.size());
   type(properties, IDC_APPLICATION, L"C:\\Tools\\other.exe");
   press(properties, PSBTN_APPLYNOW);
   EXPECT_EQ(8u, editor_->policyChanges.size()) << "Apply rewrote the store once (cleared, written)";

@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <memory>
 
+#include "platform/faulty_registry.h"
 #include "platform/gpo_folder.h"
+#include "rules/policy_store.h"
+#include "tests/rules/store_doubles.h"
+#include "tests/rules/store_test_support.h"
 #include "preg_test_util.h"
 
 namespace ostrel::gpo {
@@ -33,51 +38,112 @@ const std::string toolA = "{0F6B957E-509E-11D1-A7CC-0000F87571E3}";
 const std::string toolB = "{D02B1F73-3407-48AE-BA88-E8213C6761F1}";
 const std::string other = "{827D319E-6EAC-11D2-A4EA-00C04F79F83A}";
 
-// Fails the nth rename: the first is Registry.pol's, after both temporary files are written
-// and flushed; the second is gpt.ini's, after Registry.pol was replaced.
-class FailingRename : public platform::FileSystem {
+// Fails the nth file operation of any kind; a failed remove leaves the file where it is.
+class FaultyFiles : public platform::FileSystem {
  public:
-  explicit FailingRename(int n) : n_(n) {}
-  bool replace(const fs::path& from, const fs::path& to, std::string& error) override {
-    if (++renames_ == n_) {
-      error = "injected";
-      return false;
-    }
-    return FileSystem::replace(from, to, error);
+  explicit FaultyFiles(int n) : n_(n) {}
+  bool exists(const fs::path& p, std::string& e) override { return !fails(e) && FileSystem::exists(p, e); }
+  bool readAll(const fs::path& p, platform::ByteBuffer& out, std::string& e) override {
+    return !fails(e) && FileSystem::readAll(p, out, e);
   }
+  bool createDirectories(const fs::path& p, std::string& e) override {
+    return !fails(e) && FileSystem::createDirectories(p, e);
+  }
+  bool writeFlushed(const fs::path& p, std::span<const std::uint8_t> b, const fs::path& k, std::string& e) override {
+    return !fails(e) && FileSystem::writeFlushed(p, b, k, e);
+  }
+  bool replace(const fs::path& from, const fs::path& to, std::string& e) override {
+    return !fails(e) && FileSystem::replace(from, to, e);
+  }
+  void remove(const fs::path& p) noexcept override {
+    std::string ignored;
+    if (!fails(ignored)) FileSystem::remove(p);
+  }
+  bool injected = false;
 
  private:
-  int n_, renames_ = 0;
+  bool fails(std::string& error) {
+    if (++count_ != n_) return false;
+    error = "injected";
+    return injected = true;
+  }
+  int n_, count_ = 0;
 };
 
-TEST(GpoFolder, AFailedSaveLeavesTheOldFilesByteForByte) {
-  for (int n : {1, 2}) {
-    SCOPED_TRACE(n);
-    TempDir dir;
-    std::string error;
-    {
-      GpoFolder folder(dir.path);
-      ASSERT_TRUE(folder.load(error));
-      testing::put(folder.hive(), L"K", L"old", regtype::dword, regDwordBytes(1));
-      ASSERT_TRUE(folder.save(error)) << error;
-    }
-    const std::string oldPol = slurp(dir.path / "Machine" / "Registry.pol");
-    const std::string oldIni = slurp(dir.path / "gpt.ini");
+// The folder's editor side with its registry calls made through a FaultyRegistry.
+struct FaultyFolderHost final : GroupPolicyHost {
+  explicit FaultyFolderHost(GpoFolder& folder) : inner(folder), faulty(folder.hive()) {}
+  HResult getRegistryKey(std::uint32_t s, Registry::Key& key) override { return inner.getRegistryKey(s, key); }
+  HResult policyChanged(bool m, bool a, const Guid& e, const Guid& s) override { return inner.policyChanged(m, a, e, s); }
+  Registry& registry() override { return faulty; }
+  GpoFolderHost inner;
+  FaultyRegistry faulty;
+};
 
-    FailingRename failing(n);
-    GpoFolder folder(dir.path, failing);
-    ASSERT_TRUE(folder.load(error)) << error;
-    testing::put(folder.hive(), L"K", L"new", regtype::dword, regDwordBytes(2));
-    EXPECT_FALSE(folder.save(error));
-    EXPECT_EQ(n == 1 ? "injected" : "injected; " + folder.registryPolPath().string() +
-                                        " was put back as it was: nothing changed",
-              error);
-    EXPECT_EQ(oldPol, slurp(dir.path / "Machine" / "Registry.pol"));
-    EXPECT_EQ(oldIni, slurp(dir.path / "gpt.ini"));
-    for (const auto& sub : {dir.path, dir.path / "Machine"})
-      for (const auto& entry : fs::directory_iterator(sub))
-        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
-    EXPECT_EQ(1u, folder.gptIni().version());  // the version went up only if the save succeeded
+// Countdown sweeps: for n = 1, 2, ... the n-th file operation (then the n-th registry call) of
+// a change that adds a rule to a folder fails, until one runs without reaching the fault. As
+// the tool does, a store operation that did not complete saves nothing. The folder then holds
+// the old policy or the new one, never a mix, and the change says which; after the old one the
+// same change without faults makes the new one; no temporary file outlives a change.
+TEST(GpoFolder, CountdownFaultSweeps) {
+  TempDir dir;
+  // Whether the change was saved, and whether it reached the fault.
+  auto change = [&](platform::FileSystem& files, int registryFault, std::size_t ruleCount) {
+    GpoFolder folder(dir.path, files);
+    FaultyFolderHost host(folder);
+    host.faulty.failCall(FaultyRegistry::Op::any, registryFault, status::accessDenied);
+    ostrel::testing::ScriptedPrompter prompter;
+    std::vector<std::unique_ptr<Rule>> rules;
+    std::string error;
+    bool saved = folder.lock(std::chrono::milliseconds(0), error) && folder.load(error) &&
+                 store::loadRules(&host, prompter, [&](std::unique_ptr<Rule> r) { rules.push_back(std::move(r)); });
+    while (saved && rules.size() < ruleCount) {
+      auto& r = rules.emplace_back(std::make_unique<Rule>());
+      r->idFromText(L"R" + std::to_wstring(rules.size()));
+      r->setType(RuleType::Path);
+      r->setPathPattern(L"C:\\app.exe");
+      r->encodePath();
+    }
+    std::vector<Rule*> live;
+    for (auto& r : rules) live.push_back(r.get());
+    saved = saved && store::updateStore(&host, prompter, true, live) && folder.save(error);
+    return std::pair(saved, host.faulty.injected() > 0 || dynamic_cast<FaultyFiles&>(files).injected);
+  };
+  auto policy = [&] {
+    GpoFolder folder(dir.path);
+    std::string error;
+    EXPECT_TRUE(folder.load(error)) << error;
+    return std::pair(ostrel::testing::hiveLines(folder.hive()), slurp(dir.path / "gpt.ini"));
+  };
+  std::pair<std::vector<std::wstring>, std::string> before, after;
+  for (const bool registry : {false, true}) {
+    for (int n = 0;; ++n) {
+      fs::remove_all(dir.path);
+      FaultyFiles real(0);
+      ASSERT_TRUE(change(real, 0, 1).first);
+      if (n == 0) {
+        before = policy();
+        ASSERT_TRUE(change(real, 0, 2).first);
+        after = policy();
+        continue;
+      }
+      FaultyFiles files(registry ? 0 : n);
+      const auto [saved, reached] = change(files, registry ? n : 0, 2);
+      if (!reached) {
+        std::cout << "[ sweep    ] GPO folder change: " << n - 1
+                  << (registry ? " registry calls\n" : " file operations\n");
+        EXPECT_GT(n, 8);
+        break;
+      }
+      ASSERT_TRUE(policy() == (saved ? after : before)) << "n=" << n << " registry=" << registry;
+      if (!saved) {
+        ASSERT_TRUE(change(real, 0, 2).first);
+      }
+      EXPECT_TRUE(policy() == after) << "n=" << n;
+      for (const auto& sub : {dir.path, dir.path / "Machine"})
+        for (const auto& entry : fs::directory_iterator(sub))
+          EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".ostrel-tmp")) << entry.path();
+    }
   }
 }
 

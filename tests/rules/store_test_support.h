@@ -1,5 +1,6 @@
 #pragma once
 // Shared helpers of the store tests: a hive with a machine root, and readable dumps of keys.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,23 @@ inline std::vector<std::wstring> subkeyNames(Registry& reg, Registry::Key root, 
   std::wstring name;
   for (std::uint32_t i = 0; reg.enumKey(key.get(), i, 256, name) == status::success; ++i) names.push_back(name);
   return names;
+}
+
+// Every key and value of a hive as sorted lines (a write that failed part way may leave a key's
+// values in another order); a Refresh marker by its prefix, since its name holds the time.
+inline void hiveLines(const MemoryRegistry::Node& node, const std::wstring& path, std::vector<std::wstring>& out) {
+  for (const auto& v : node.values)
+    out.push_back(path + L"|" + v.name + L"|" + std::wstring(v.data.begin(), v.data.end()));
+  for (const auto& [name, child] : node.subkeys) {
+    out.push_back(path + L"\\" + (child->name.starts_with(L"ForceUpdate-0x") ? L"ForceUpdate-0x" : child->name));
+    hiveLines(*child, std::wstring(out.back()), out);
+  }
+}
+inline std::vector<std::wstring> hiveLines(const MemoryRegistry& hive) {
+  std::vector<std::wstring> out;
+  hiveLines(hive.rootNode(), L"", out);
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 }  // namespace ostrel::testing

@@ -416,6 +416,19 @@ TEST_F(PolicyTool, ExportAndImportKeepEveryFieldAndRefuseWhatAddWouldRefuse) {
   EXPECT_EQ(2u, imported[0]["authorizedUsers"].size());
   EXPECT_TRUE(imported[0]["privilegedGroups"].empty());
 
+  // The texts the wizard stores as SIDs when a lookup or a conversion failed go through export
+  // and import unchanged; the options of add-* still want a SID.
+  std::ofstream(file) << R"([{"id": "w", "type": "Path", "pathPattern": "C:\\y.exe", "authorizedUsers": [
+      {"username": "Bob", "domain": "BUILTIN", "sid": " < ERROR FETCHING SID >"},
+      {"username": "Gone", "domain": "< UNKNOWN >", "sid": "< ERROR CONVERTING TO SID >"}]}])";
+  ASSERT_EQ(0, runGpo({"import", file.string()}).code);
+  ASSERT_EQ(0, runGpo({"export", file.string()}).code);
+  const std::string third = (dir_ / "third").string();
+  ASSERT_EQ(0, run({"--gpo", third, "import", file.string()}).code);
+  EXPECT_EQ(runGpo({"list", "--json"}).out, run({"--gpo", third, "list", "--json"}).out);
+  EXPECT_NE(std::string::npos, slurp(file).find("< ERROR CONVERTING TO SID >"));
+  EXPECT_EQ(2, runGpo({"add-path", "C:\\z.exe", "--user", "Bob= < ERROR FETCHING SID >"}).code);
+
   const std::string pol = slurp(gpo_ / "Machine" / "Registry.pol");
   const Json good = Json::parse(exported);
   struct Case {

@@ -22,6 +22,7 @@ struct CommandLineSession final : catalogs::PickerHost {
   explicit CommandLineSession(catalogs::PickerMemory& memory, std::wstring line = {}, bool privilege = true)
       : dialog(services, memory, std::move(line)) {
     processes.privilege = privilege;
+    window.commandPage = [this](ControlId id, int n) { dialog.command(id, n); };
     dialog.initDialog(window);
     for (std::size_t i = 0; i < catalogs::pickerTabCount; ++i) {
       tabs.push_back(catalogs::makePickerTab(i, memory, *this, services, processes));
@@ -144,10 +145,24 @@ TEST(CommandLineDialog, TheLineMayHoldAtMost512Characters) {
       CommandLineSession s(memory);
       memory.picked = std::wstring(size, L'y');
       s.dialog.message(commandLinePicked);
+      EXPECT_EQ(fits ? 0 : 1, s.window.beeps) << "one beep, though the edit reports the text as a change";
       s.dialog.message(commandLineAccepted);
       EXPECT_EQ(size != 0 && fits ? std::optional<int>(button::ok) : std::nullopt, s.dialog.result()) << size;
     }
   }
+}
+
+TEST(CommandLineDialog, APickedLineTheEditRefusesIsStillTheLine) {
+  catalogs::PickerMemory memory;
+  CommandLineSession s(memory, L"old");
+  s.window.refuseText.insert(IDC_COMMAND_LINE);
+  memory.picked = L"picked.exe";
+  s.dialog.message(commandLinePicked);
+  EXPECT_EQ(std::tuple(1, IDC_COMMAND_LINE, std::wstring(L"picked.exe")),
+            std::tuple(s.window.beeps, s.window.focused, s.dialog.line()));
+  s.dialog.message(commandLineAccepted);
+  EXPECT_EQ(button::ok, s.dialog.result());
+  EXPECT_EQ(L"picked.exe", s.dialog.line());
 }
 
 TEST(CommandLineDialog, EditOpensOnTheLineAndHelpFollowsTheTab) {

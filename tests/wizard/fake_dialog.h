@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,14 @@ class FakeDialog final : public Dialog {
 
   WindowHandle window() const override { return 0x1234; }
   std::wstring text(ControlId id) const override { return at(id).text; }
-  bool setText(ControlId id, std::wstring_view t) override { return (c(id).text = t, true); }
+  // As the system's edit does, a text set by the program is reported as a change (labels
+  // report nothing, but no page acts on a label's change). A refused text changes nothing.
+  bool setText(ControlId id, std::wstring_view t) override {
+    if (refuseText.contains(id)) return false;
+    c(id).text = t;
+    if (commandPage) commandPage(id, code::editChange);
+    return true;
+  }
   bool checked(ControlId id) const override { return at(id).checked; }
   void setChecked(ControlId id, bool v) override { c(id).checked = v; }
   bool enabled(ControlId id) const override { return at(id).enabled; }
@@ -119,7 +127,9 @@ class FakeDialog final : public Dialog {
   std::uint32_t buttons = 0;
   int changedMarks = 0, beeps = 0;
   ControlId focused = 0;
-  std::function<void(ControlId, int)> notifyPage;  // the dialog procedure's WM_NOTIFY
+  std::function<void(ControlId, int)> notifyPage;   // the dialog procedure's WM_NOTIFY
+  std::function<void(ControlId, int)> commandPage;  // and its WM_COMMAND
+  std::set<ControlId> refuseText;                    // controls whose setText fails
 };
 
 class FakeServices final : public PageServices {
@@ -168,6 +178,7 @@ class FakeSheet {
     if (!dialogs[index]) {
       dialogs[index] = std::make_unique<FakeDialog>();
       dialogs[index]->notifyPage = [page = pages[index].get()](ControlId id, int n) { page->notify(id, n); };
+      dialogs[index]->commandPage = [page = pages[index].get()](ControlId id, int n) { page->command(id, n); };
       pages[index]->initDialog(*dialogs[index]);
     }
     pages[index]->setActive();

@@ -144,6 +144,28 @@ TEST(RuleWizard, BackKeepsAHalfTypedPathThatNextRefuses) {
   EXPECT_EQ(1, sheet.dialog().beeps);
 }
 
+// A path is read whole: beyond 256 characters Next and Apply refuse it, never store it cut.
+TEST(ApplicationPage, APathOver256CharactersIsRefusedNotCut) {
+  for (const Mode mode : {Mode::wizard, Mode::properties})
+    for (const std::size_t size : {std::size_t{256}, std::size_t{257}}) {
+      Rule rule;
+      rule.setType(RuleType::Path);
+      rule.setPathPattern(L"C:\\old.exe");
+      FakeSheet sheet(rule, mode);
+      sheet.choose(IDC_PATH_RULE);
+      mode == Mode::wizard ? (void)sheet.next() : sheet.show(1);
+      const std::wstring typed = L"C:\\" + std::wstring(size - 7, L'a') + L".exe";
+      sheet.type(IDC_APPLICATION, typed);
+      const int result = mode == Mode::wizard ? sheet.next() : sheet.page().apply();
+      EXPECT_EQ(size == 256 ? 0 : mode == Mode::wizard ? -1 : 1, result) << size;
+      EXPECT_EQ(size == 256 ? typed : L"C:\\old.exe", rule.pathPattern()) << size;
+      if (size == 257) {  // reading the text beeps and focuses, as it did when it was typed
+        EXPECT_EQ(std::tuple(text(IDS_PATH_TOO_LONG), 2, IDC_APPLICATION),
+                  std::tuple(sheet.dialog().boxes.back().text, sheet.dialog().beeps, sheet.dialog().focused));
+      }
+    }
+}
+
 TEST(RuleWizard, CancelOnAnyPageReportsItAndHelpOpensThePageAnchor) {
   for (std::size_t page = 0; page < wizardPageCount; ++page) {
     Rule rule;
@@ -182,6 +204,8 @@ TEST(RulePropertySheet, ShowsTheRuleAndAppliesEveryPageButTheType) {
   EXPECT_TRUE(sheet.services.notices.empty()) << "the type page does nothing on Apply";
 
   for (std::size_t page = 1; page < propertyPageCount; ++page) sheet.show(page);
+  for (std::size_t page = 0; page < propertyPageCount; ++page)
+    EXPECT_EQ(0, sheet.dialogs[page]->changedMarks) << "opening the sheet is no edit, page " << page;
   EXPECT_EQ(L"%ProgramFiles%\\Tools\\app.exe", sheet.dialog(PageKind::application).text(IDC_APPLICATION));
   EXPECT_EQ((std::vector<std::wstring>{L"A", L"b"}), sheet.dialog(PageKind::commandLines).c(IDC_COMMAND_LINES).lines);
   const FakeDialog& privileges = sheet.dialog(PageKind::processPrivileges);

@@ -123,7 +123,11 @@ std::string fixStoredPath(Rule& rule) {
   return {};
 }
 
-Refusal checkRuleParts(const Rule& rule) {
+Refusal checkRuleParts(const Rule& rule, SidTexts sids) {
+  const auto acceptedSid = [sids](const std::wstring& sid) {
+    return isSidText(sid) || (sids == SidTexts::asTheWizardStores &&
+                              (sid == accounts::sidLookupError || sid == accounts::sidPathError));
+  };
   for (const auto& names : layout::accountLists) {
     const auto& list = rule.accounts(names.list);
     for (std::size_t i = 0; i < list.size(); ++i)
@@ -135,7 +139,7 @@ Refusal checkRuleParts(const Rule& rule) {
     if (rule.commandLine(i).size() > maxCommandLineChars) return pageMessage(IDS_COMMAND_LINE_TOO_LONG);
   for (const auto& names : layout::accountLists) {
     for (const auto& a : rule.accounts(names.list)) {
-      if (!isSidText(a.sid)) return reason("'" + toUtf8(a.sid) + "' is not a SID (S-1-...)");
+      if (!acceptedSid(a.sid)) return reason("'" + toUtf8(a.sid) + "' is not a SID (S-1-...)");
       for (const auto& [what, text] : {std::pair{"an account name", &a.username}, std::pair{"a domain", &a.domain},
                                        std::pair{"a SID", &a.sid}})
         if (auto e = overLimit(what, *text, layout::accountFieldChars); !e.empty()) return reason(e);

@@ -32,11 +32,15 @@ struct Refusal {
   explicit operator bool() const { return !text.empty(); }
 };
 
+// Which account SIDs pass: strictly SID texts (what an administrator types), or also the texts
+// the wizard stores when a lookup or conversion failed (what a policy may already hold).
+enum class SidTexts { strict, asTheWizardStores };
+
 // The first thing the wizard's pages or the rule reader would refuse in the rule's accounts,
 // command lines and privileges: the same SID twice in one list, no Authorized user, a command
 // line over 512 characters, a SID that is no SID, a text over the reader's limits, a privilege
 // outside the catalog or given twice.
-Refusal checkRuleParts(const Rule& rule);
+Refusal checkRuleParts(const Rule& rule, SidTexts sids = SidTexts::strict);
 
 // Empty when the path rule's stored form reads back as its pattern and flags (keyword case
 // aside), else the refusal: a pattern such as C:\Tools\*recu.exe is stored with "*r", which

@@ -238,7 +238,8 @@ std::unique_ptr<Rule> readRule(const Json& object, std::size_t number, Prompter&
     }
   for (auto& p : in.texts("privileges")) rule->addPrivilege(std::move(p));
   rule->setOverridePrivileges(in.flag("overridePrivileges").value_or(rule->privilegeCount() != 0));
-  if (Refusal r = checkRuleParts(*rule)) in.fail("is refused: " + r.text);
+  // A policy made with the wizard may hold its failure texts as SIDs; importing it back keeps them.
+  if (Refusal r = checkRuleParts(*rule, SidTexts::asTheWizardStores)) in.fail("is refused: " + r.text);
   return rule;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogs/catalog.h"
+#include "platform/win/dialog_procedure.h"
 #include "platform/win/handles.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
@@ -34,17 +35,28 @@ void attachTooltips(HINSTANCE module, HWND dialog, std::initializer_list<int> id
   SendMessageW(tip, TTM_ACTIVATE, TRUE, 0);
 }
 
-// A tab's window and its logic.
+struct TabStart;
+
+// A tab's window and its logic; its dialog procedure is ostrel::win::dialogProcedure<Tab>.
 struct Tab {
   std::unique_ptr<catalogs::PickerTab> logic;
   std::unique_ptr<Win32Dialog> dialog;
   HWND window = nullptr;
+
+  static Tab* attach(LPARAM init);
+  INT_PTR handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // A tab that failed to fill stays empty; any other failure does nothing.
+  INT_PTR failed(HWND, UINT message, WPARAM, LPARAM) noexcept { return ostrel::win::unhandledAnswer(message); }
 };
 
 struct Session final : catalogs::PickerHost {
   Session(HINSTANCE m, const std::wstring& line, PageServices& s, catalogs::ProcessSource& p,
           catalogs::PickerMemory& memory)
       : module(m), services(s), processes(p), memory(memory), logic(s, memory, line) {}
+
+  static Session* attach(LPARAM init) { return reinterpret_cast<Session*>(init); }
+  INT_PTR handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR failed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
   void post(unsigned message) override { PostMessageW(window, message, 0, 0); }
   void makeTabs();
@@ -80,26 +92,25 @@ void attachCatalogImages(HINSTANCE module, HWND list, std::span<const catalogs::
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
 }
 
-INT_PTR CALLBACK tabProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+Tab* Tab::attach(LPARAM init) { return reinterpret_cast<TabStart*>(init)->tab; }
+
+INT_PTR Tab::handle(HWND self, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     const auto* start = reinterpret_cast<TabStart*>(lParam);
-    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(start->tab));
-    Tab& tab = *start->tab;
-    tab.window = window;
-    tab.dialog = std::make_unique<Win32Dialog>(window);
-    const auto& info = tab.logic->info();
+    window = self;
+    dialog = std::make_unique<Win32Dialog>(self);
+    const auto& info = logic->info();
     if (info.kind != catalogs::PickerTabKind::runningProcesses)
-      attachCatalogImages(start->session->module, GetDlgItem(window, info.listId),
+      attachCatalogImages(start->session->module, GetDlgItem(self, info.listId),
                           info.kind == catalogs::PickerTabKind::controlPanel ? catalogs::appletCatalog()
                                                                              : catalogs::snapinCatalog());
-    tab.logic->initDialog(*tab.dialog);
-    attachTooltips(start->session->module, window, {info.listId});
+    logic->initDialog(*dialog);
+    attachTooltips(start->session->module, self, {info.listId});
     return TRUE;
   }
-  auto* tab = reinterpret_cast<Tab*>(GetWindowLongPtrW(window, DWLP_USER));
-  if (tab == nullptr || !tab->logic) return FALSE;
+  if (!logic || !dialog) return FALSE;
   switch (message) {
-    case WM_COMMAND: tab->logic->command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    case WM_COMMAND: logic->command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->code == LVN_ITEMCHANGED) {
@@ -107,9 +118,9 @@ INT_PTR CALLBACK tabProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
         if ((change->uChanged & LVIF_STATE) != 0 && (change->uNewState & LVIS_SELECTED) != 0 &&
             (change->uOldState & LVIS_SELECTED) == 0)
-          tab->logic->notify(static_cast<ControlId>(header->idFrom), code::itemChanged);
+          logic->notify(static_cast<ControlId>(header->idFrom), code::itemChanged);
       } else if (header->code == NM_DBLCLK) {
-        tab->logic->notify(static_cast<ControlId>(header->idFrom), code::listDoubleClick);
+        logic->notify(static_cast<ControlId>(header->idFrom), code::listDoubleClick);
       }
       return TRUE;
     }
@@ -139,7 +150,7 @@ void Session::makeTabs() {
     tabs[i].logic = catalogs::makePickerTab(i, memory, *this, services, processes);
     TabStart start{this, &tabs[i]};
     HWND child = CreateDialogParamW(module, MAKEINTRESOURCEW(catalogs::pickerTabInfo(i).dialogId), window,
-                                    tabProcedure, reinterpret_cast<LPARAM>(&start));
+                                    ostrel::win::dialogProcedure<Tab>, reinterpret_cast<LPARAM>(&start));
     if (child == nullptr) continue;
     SetWindowPos(child, HWND_TOP, page.left, page.top, page.right - page.left, page.bottom - page.top, 0);
     const int list = catalogs::pickerTabInfo(i).listId;
@@ -155,38 +166,42 @@ void Session::showTab(std::size_t index) {
   logic.tabChanged(index);
 }
 
-INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Session::handle(HWND self, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    auto* session = reinterpret_cast<Session*>(lParam);
-    SetWindowLongPtrW(window, DWLP_USER, lParam);
-    session->window = window;
-    session->dialog = std::make_unique<Win32Dialog>(window);
-    session->makeTabs();
-    session->logic.initDialog(*session->dialog);
-    attachTooltips(session->module, window, {IDC_COMMAND_LINE});
+    window = self;
+    dialog = std::make_unique<Win32Dialog>(self);
+    makeTabs();
+    logic.initDialog(*dialog);
+    attachTooltips(module, self, {IDC_COMMAND_LINE});
     return TRUE;
   }
-  auto* session = reinterpret_cast<Session*>(GetWindowLongPtrW(window, DWLP_USER));
-  if (session == nullptr || !session->dialog) return FALSE;
+  if (!dialog) return FALSE;
   switch (message) {
     case WM_COMMAND:
-      session->logic.command(LOWORD(wParam), HIWORD(wParam));
-      session->closeIfDone();
+      logic.command(LOWORD(wParam), HIWORD(wParam));
+      closeIfDone();
       return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->hwndFrom == session->tabControl && header->code == static_cast<UINT>(TCN_SELCHANGE))
-        session->showTab(static_cast<std::size_t>(SendMessageW(session->tabControl, TCM_GETCURSEL, 0, 0)));
+      if (header->hwndFrom == tabControl && header->code == static_cast<UINT>(TCN_SELCHANGE))
+        showTab(static_cast<std::size_t>(SendMessageW(tabControl, TCM_GETCURSEL, 0, 0)));
       return TRUE;
     }
-    case WM_HELP: session->logic.help(); return TRUE;
+    case WM_HELP: logic.help(); return TRUE;
     case catalogs::commandLinePicked:
     case catalogs::commandLineAccepted:
-      session->logic.message(message);
-      session->closeIfDone();
+      logic.message(message);
+      closeIfDone();
       return TRUE;
     default: return FALSE;
   }
+}
+
+// A dialog that could not be set up closes as if cancelled, so the page adds nothing; a
+// failure later leaves the dialog open as it was, to be tried again or cancelled.
+INT_PTR Session::failed(HWND self, UINT message, WPARAM, LPARAM) noexcept {
+  if (message == WM_INITDIALOG) EndDialog(self, button::cancel);
+  return ostrel::win::unhandledAnswer(message);
 }
 
 }  // namespace
@@ -197,8 +212,8 @@ std::optional<std::wstring> runCommandLineDialog(HINSTANCE module, HWND owner, c
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
   Session session(module, line, services, processes, memory);
-  const INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_COMMAND_LINE), owner, dialogProcedure,
-                                         reinterpret_cast<LPARAM>(&session));
+  const INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(IDD_COMMAND_LINE), owner,
+                                         ostrel::win::dialogProcedure<Session>, reinterpret_cast<LPARAM>(&session));
   if (result != button::ok) return std::nullopt;
   return session.logic.line();
 }

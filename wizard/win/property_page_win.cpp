@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/win/dialog_procedure.h"
 #include "platform/win/handles.h"
 #include "resources/strings.h"
 #include "wizard/win/win32_dialog.h"
@@ -13,11 +14,18 @@ namespace ostrel::wizard::win {
 namespace {
 
 // What lives with one page from creation to release: the page and, while its dialog
-// exists, the adapter and tooltip window of that dialog.
+// exists, the adapter and tooltip window of that dialog. The page's dialog procedure is
+// ostrel::win::dialogProcedure<PageSite>.
 struct PageSite {
   std::unique_ptr<Page> page;
   std::optional<Win32Dialog> dialog;
   ostrel::win::Window tooltips;
+
+  static PageSite* attach(LPARAM init) {
+    return reinterpret_cast<PageSite*>(reinterpret_cast<const PROPSHEETPAGEW*>(init)->lParam);
+  }
+  INT_PTR handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR failed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 };
 
 // Every child control whose id numbers a string gets that string as its tooltip.
@@ -62,49 +70,52 @@ std::optional<LRESULT> sheetNotification(Page& page, UINT code) {
   }
 }
 
-INT_PTR CALLBACK pageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    auto* site = reinterpret_cast<PageSite*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
-    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(site));
-    site->dialog.emplace(window);
-    attachTooltips(window, *site);
-    site->page->initDialog(*site->dialog);
-    return TRUE;
-  }
-  auto* site = reinterpret_cast<PageSite*>(GetWindowLongPtrW(window, DWLP_USER));
-  if (site == nullptr) return FALSE;
-  try {
-    switch (message) {
-      case WM_COMMAND:
-        site->page->command(LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-      case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom == GetParent(window)) {
-          const std::optional<LRESULT> result = sheetNotification(*site->page, header->code);
-          if (!result) return FALSE;
-          SetWindowLongPtrW(window, DWLP_MSGRESULT, *result);
-          return TRUE;
-        }
-        if (GetParent(header->hwndFrom) == window)
-          site->page->notify(static_cast<ControlId>(header->idFrom), static_cast<int>(header->code));
-        return FALSE;
+INT_PTR PageSite::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      dialog.emplace(window);
+      attachTooltips(window, *this);
+      page->initDialog(*dialog);
+      return TRUE;
+    case WM_COMMAND:
+      page->command(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->hwndFrom == GetParent(window)) {
+        const std::optional<LRESULT> result = sheetNotification(*page, header->code);
+        return result ? ostrel::win::notificationResult(window, *result) : FALSE;
       }
-      case WM_DESTROY:
-        site->page->dialogDestroyed();
-        site->tooltips.reset();
-        site->dialog.reset();
-        return FALSE;
-      default:
-        return FALSE;
+      if (GetParent(header->hwndFrom) == window)
+        page->notify(static_cast<ControlId>(header->idFrom), static_cast<int>(header->code));
+      return FALSE;
     }
-  } catch (...) {
-    // Nothing may unwind into the dialog manager; a page that ran out of memory does nothing.
-    return FALSE;
+    case WM_DESTROY:
+      page->dialogDestroyed();
+      tooltips.reset();
+      dialog.reset();
+      return FALSE;
+    default:
+      return FALSE;
   }
 }
 
-UINT CALLBACK pageCallback(HWND, UINT message, LPPROPSHEETPAGEW page) {
+// A page that failed (out of memory) keeps the sheet where it is: Next, Back, Finish and
+// Apply stay on the page, so nothing half copied is stored; Cancel still closes the sheet.
+INT_PTR PageSite::failed(HWND window, UINT message, WPARAM, LPARAM lParam) noexcept {
+  if (message != WM_NOTIFY) return ostrel::win::unhandledAnswer(message);
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (header->hwndFrom != GetParent(window)) return FALSE;
+  switch (header->code) {
+    case PSN_WIZNEXT:
+    case PSN_WIZBACK: return ostrel::win::notificationResult(window, -1);
+    case PSN_WIZFINISH: return ostrel::win::notificationResult(window, TRUE);
+    case PSN_APPLY: return ostrel::win::notificationResult(window, PSNRET_INVALID_NOCHANGEPAGE);
+    default: return FALSE;
+  }
+}
+
+UINT CALLBACK pageCallback(HWND, UINT message, LPPROPSHEETPAGEW page) noexcept {
   if (message == PSPCB_RELEASE && page != nullptr) {
     std::unique_ptr<PageSite> site(reinterpret_cast<PageSite*>(page->lParam));
     page->lParam = 0;
@@ -126,7 +137,7 @@ HPROPSHEETPAGE createPropertyPage(std::unique_ptr<Page> page, HINSTANCE module) 
   if (wizard) sheetPage.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
   sheetPage.hInstance = module;
   sheetPage.pszTemplate = MAKEINTRESOURCEW(info.dialogId);
-  sheetPage.pfnDlgProc = pageProcedure;
+  sheetPage.pfnDlgProc = ostrel::win::dialogProcedure<PageSite>;
   sheetPage.pszTitle = info.title;
   // The header title is the product caption; the table's texts are static.
   static const std::wstring headerTitle(res::string(IDS_PRODUCT_CAPTION));

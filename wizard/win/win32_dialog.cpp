@@ -63,7 +63,7 @@ void Win32Dialog::listViewInit(ControlId id, std::span<const ListColumn> columns
   }
 }
 
-// With a small image list (the running processes' icons), row i shows image i.
+// With a small image list (the catalog tabs' icons, one per catalog row), row i shows image i.
 int Win32Dialog::listViewInsert(ControlId id, int row, std::wstring_view text) {
   std::wstring copy(text);
   LVITEMW item{};
