@@ -155,7 +155,8 @@ TEST_F(RuleKeyTest, WriterAttemptsEveryValueWhenSomeWritesFail) {
   r.setPathPattern(L"C:\\a.exe");
   r.setStoredPath(L"C:\\a.exe");
   r.setStoreKey(faulty, key_.get(), &path_);
-  EXPECT_EQ(1, r.write());
+  bool complete = true;
+  EXPECT_EQ(std::pair(1, false), std::pair(r.write(&complete), complete));
   auto values = dumpValues(hive_, key_.get());
   ASSERT_EQ(8u, values.size());  // "Name" failed, the rest is there
   EXPECT_EQ(L"Value", values[1].name);

@@ -30,13 +30,10 @@ struct Env {
     for (auto [name, key] : {std::pair(L"Policy", &policy), std::pair(L"HKCR", &hkcr), std::pair(L"HKLM", &hklm)})
       EXPECT_EQ(status::success, RegKey::create(hive, root.get(), name, access::all, *key));
     host = std::make_unique<testing::RecordingHost>(faulty, policy.get());
-    for (const wchar_t* name : {L"{00000000-0000-4000-8000-000000000001}", L"{00000000-0000-4000-8000-000000000002}",
-                                L"{00000000-0000-4000-8000-000000000003}"}) {
+    for (const wchar_t* name : {L"R1", L"R2", L"R3"}) {
       auto& r = rules.emplace_back(std::make_unique<Rule>());
       r->idFromText(name);
       r->setType(rules.size() == 2 ? RuleType::Hash : RuleType::Path);
-      r->setPathPattern(L"C:\\app.exe");
-      r->encodePath();
       r->addCommandLine(L"app.exe /x");
       r->addUser(L"Everyone", L"BUILTIN", L"S-1-1-0", false);
     }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <new>
-#include <vector>
 
 #include "platform/win/dialog_procedure.h"
 
@@ -11,8 +10,7 @@ namespace ostrel::win {
 namespace {
 
 struct ThrowingSite {
-  UINT throwOn = 0;
-  std::vector<UINT> failures;
+  UINT throwOn = 0, failedOn = 0;
 
   static ThrowingSite* attach(LPARAM init) { return reinterpret_cast<ThrowingSite*>(init); }
   INT_PTR handle(HWND window, UINT message, WPARAM, LPARAM) {
@@ -22,7 +20,7 @@ struct ThrowingSite {
     return message == WM_INITDIALOG || message == WM_COMMAND;
   }
   INT_PTR failed(HWND window, UINT message, WPARAM, LPARAM) noexcept {
-    failures.push_back(message);
+    failedOn = message;
     EndDialog(window, 100);
     return unhandledAnswer(message);
   }
@@ -34,11 +32,10 @@ TEST(DialogProcedure, AnExceptionBecomesTheDialogsFailureAnswer) {
     WORD menu = 0, windowClass = 0, title = 0;
   } empty;
   for (const UINT throwOn : {UINT{0}, UINT{WM_INITDIALOG}, UINT{WM_COMMAND}}) {
-    ThrowingSite site{throwOn, {}};
-    EXPECT_EQ(throwOn == 0 ? IDOK : 100,
-              DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.header, nullptr,
-                                      dialogProcedure<ThrowingSite>, reinterpret_cast<LPARAM>(&site)));
-    EXPECT_EQ(throwOn == 0 ? std::vector<UINT>{} : std::vector<UINT>{throwOn}, site.failures);
+    ThrowingSite site{throwOn};
+    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.header, nullptr,
+                                                   dialogProcedure<ThrowingSite>, reinterpret_cast<LPARAM>(&site));
+    EXPECT_EQ(std::pair(throwOn == 0 ? INT_PTR{IDOK} : 100, throwOn), std::pair(result, site.failedOn));
   }
 }
 
