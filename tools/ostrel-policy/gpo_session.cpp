@@ -45,7 +45,7 @@ GpoSession::GpoSession(const Options& o, Access access, Prompter& prompter, std:
     host_ = folderHost_.get();
   }
   if (!store::loadRules(host_, prompter_, [&](std::unique_ptr<Rule> r) { rules_.push_back(std::move(r)); }))
-    throw Refused("cannot open the machine part of the policy");
+    throw Refused("the policy's rules cannot all be read; nothing changed");
 }
 
 std::vector<const Rule*> GpoSession::view() const {
