@@ -6,15 +6,6 @@
 namespace ostrel {
 namespace {
 
-TEST(Text, Utf16RoundTripKeepsCharactersOutsideTheBasicPlane) {
-  std::wstring text = L"a\u00e9\u4e2d";
-  text.push_back(static_cast<wchar_t>(sizeof(wchar_t) == 2 ? 0xD83D : 0x1F600));
-  if (sizeof(wchar_t) == 2) text.push_back(static_cast<wchar_t>(0xDE00));
-  EXPECT_EQ(text, fromUtf16(toUtf16(text)));
-  EXPECT_EQ(text, fromUtf8(toUtf8(text)));
-  EXPECT_EQ("a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80", toUtf8(text));
-}
-
 // Each encoding's limits, at the limit and one past it.
 TEST(Text, Utf8AndUtf16AtTheirLimits) {
   const std::pair<char32_t, const char*> encodings[] = {

@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/gpo_folder.h"
+#include "rules/rule_layout.h"
+
 #ifdef _WIN32
 #include <process.h>
 #define getpid _getpid
@@ -340,6 +343,36 @@ TEST_F(PolicyTool, SavesKeepModeLinksAndCleanUpAfterKilledSaves) {
 
 // Texts from the file are shown, not obeyed: control characters come out escaped. A question
 // is answered Yes with --yes.
+// A rule under a key name too long for the rule loader (another editor may write one): a
+// listing warns and shows the others; a change refuses, since its rewrite could lose that rule.
+TEST_F(PolicyTool, RulesTheLoaderCannotListAreNeverLostByAChange) {
+  ASSERT_EQ(0, runGpo({"add-path", "C:\\first.exe"}).code);
+  {
+    gpo::GpoFolder folder(gpo_);
+    std::string error;
+    ASSERT_TRUE(folder.load(error)) << error;
+    gpo::GpoFolderHost host(folder);
+    Registry::Key root = 0;
+    ASSERT_EQ(hresult::ok, host.getRegistryKey(gpoSectionMachine, root));
+    RegKey owned(host.registry(), root), key;
+    ASSERT_EQ(status::success, RegKey::create(host.registry(), root, layout::pathsKey + std::wstring(255, L'k'),
+                                              access::all, key));
+    ASSERT_TRUE(folder.save(error)) << error;
+  }
+  const std::string pol = slurp(gpo_ / "Machine" / "Registry.pol");
+  Result l = runGpo({"list"});
+  EXPECT_EQ(0, l.code);
+  EXPECT_NE(std::string::npos, l.out.find("C:\\first.exe\tPath"));
+  EXPECT_EQ("ostrel-policy: warning: some of the policy's rules cannot be read and are left out\n", l.err);
+  const std::string id = l.out.substr(l.out.rfind('{'), 38);
+  for (const auto& args : {std::vector<std::string>{"delete", id}, std::vector<std::string>{"add-path", "b.exe"}}) {
+    Result r = runGpo(args);
+    EXPECT_EQ(1, r.code);
+    EXPECT_NE(std::string::npos, r.err.find("a change could lose them; nothing was changed")) << r.err;
+  }
+  EXPECT_EQ(pol, slurp(gpo_ / "Machine" / "Registry.pol"));
+}
+
 TEST_F(PolicyTool, ListingsEscapeControlCharactersAndYesAnswersQuestions) {
   // The first rule keeps its ownership check; the share's is dropped by the answer.
   ASSERT_EQ(0, runGpo({"add-path", "C:\\\x1b]0;owned\x07\nforged\trow\x1f\xc2\x9b.exe", "--ownership-check"}).code);
