@@ -122,6 +122,8 @@ bool Connection::search(const std::string& base, Scope scope, const std::string&
       if (m) ldap_msgfree(m);
     }
   } owner{result};
+  // A base that does not exist holds no entries: for a lookup that is an answer, not a failure.
+  if (rc == LDAP_NO_SUCH_OBJECT) return true;
   if (rc != LDAP_SUCCESS) {
     error = "searching " + (base.empty() ? std::string("the server's root entry") : base) + " failed: " +
             shim::failure(handle_->session, static_cast<unsigned long>(rc));

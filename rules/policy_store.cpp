@@ -10,7 +10,6 @@
 namespace ostrel::store {
 namespace {
 
-constexpr std::uint32_t enumNameChars = 255;        // LoadRules' subkey name buffer
 constexpr std::uint32_t markerEnumNameChars = 256;  // marker cleanup's subkey name buffer
 constexpr std::uint32_t markerEnumLimit = 65535;
 constexpr std::size_t markerNameChars = 256;
@@ -36,7 +35,7 @@ bool loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, c
   std::wstring name;
   bool all = true;
   for (std::uint32_t i = 0; i < subkeys; ++i) {
-    if (reg.enumKey(kind.get(), i, enumNameChars, name) != status::success) {
+    if (reg.enumKey(kind.get(), i, ruleKeyNameBufferChars, name) != status::success) {
       all = false;
       continue;
     }

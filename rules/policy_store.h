@@ -15,6 +15,9 @@ namespace ostrel::store {
 
 using layout::productKey;
 inline constexpr wchar_t refreshMarkerPrefix[] = L"ForceUpdate-";
+// LoadRules lists rule keys into a buffer of this many characters, the terminator included: a
+// rule under a longer key name is not loaded.
+inline constexpr std::uint32_t ruleKeyNameBufferChars = 255;
 
 // Called once per Rule key found, paths first, then hashes, in enumeration order.
 using RuleSink = std::function<void(std::unique_ptr<Rule>)>;

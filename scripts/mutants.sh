@@ -12,6 +12,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 src=$here/build/mutants/src
 build=$here/build/mutants/build
+# The domain tests start a domain controller on fixed ports, which another tree's run may hold;
+# no fault below is in the code they alone reach.
+skip=domain_tests
 
 # path @@ text that occurs once in the file @@ what replaces it (empty: the text is deleted)
 faults=$(cat <<'EOF'
@@ -32,7 +35,7 @@ rules/policy_store.cpp @@ if (!add && hresult::failed(hr)) reportPolicyError(pro
 platform/preg/preg_codec.cpp @@ if (file_.size() < headerSize) @@ if (file_.size() <= headerSize)
 platform/preg/preg_codec.cpp @@ if (separators >= maxKeyDepth) @@ if (separators > maxKeyDepth)
 platform/preg/preg_codec.cpp @@ if (value.size() / 2 > maxValueNameChars) @@ if (value.size() / 2 >= maxValueNameChars)
-platform/preg/preg_codec.cpp @@ while (!units.empty() && units.back() == 0) units.pop_back(); @@
+platform/preg/preg_codec.cpp @@ if (value_.empty() && peekUnit() == u']') { @@ if (peekUnit() == u']') {
 platform/preg/preg_codec.cpp @@ if (i > start) names.push_back @@ if (i >= start) names.push_back
 platform/gpo_folder.cpp @@ std::sort(g.begin() + 1, g.end(), lessNoCase); @@
 platform/gpo_folder.cpp @@ if (c < '0' || c > '9') break; @@ if (c < '0' || c > '8') break;
@@ -59,13 +62,13 @@ tools/ostrel-policy/rule_checks.cpp @@ if (d <= 3 || @@ if (d <= 2 ||
 tools/ostrel-policy/rule_checks.cpp @@ if (toUtf16(text).size() < bufferChars) return {}; @@ if (toUtf16(text).size() <= bufferChars) return {};
 tools/ostrel-policy/rule_checks.cpp @@ if (rule.commandLine(i).size() > maxCommandLineChars) @@ if (rule.commandLine(i).size() >= maxCommandLineChars)
 tools/ostrel-policy/rule_checks.cpp @@ if (rule.userCount() == 0) return pageMessage(IDS_NO_AUTHORIZED_USERS); @@
-tools/ostrel-policy/rule_checks.cpp @@ i < close.size() && i < 5; @@ i < close.size() && i < 4;
-tools/ostrel-policy/rules_json.cpp @@ || toUtf16(id).size() > 255) @@ || toUtf16(id).size() > 256)
+tools/ostrel-policy/rule_checks.cpp @@ std::sort(close.begin(), close.end()); @@
+tools/ostrel-policy/rules_json.cpp @@ toUtf16(id).size() >= store::ruleKeyNameBufferChars) @@ toUtf16(id).size() > store::ruleKeyNameBufferChars)
 tools/ostrel-policy/rules_json.cpp @@ if (in.flag("hashValid") == false) in.fail("is a Hash rule with \"hashValid\": false"); @@
 tools/ostrel-policy/commands.cpp @@ if (canonical(wanted) == canonical(s.view())) { @@ if (canonical(wanted) != canonical(s.view())) {
 tools/ostrel-policy/commands.cpp @@ if (namesEqual(r->idText(), given) || namesEqual(r->idText(), L"{" + given + L"}")) { @@ if (namesEqual(r->idText(), given)) {
 tools/ostrel-policy/terminal_text.cpp @@ if (c < 0x20 || c == 0x7F) { @@ if (c < 0x1F || c == 0x7F) {
-tools/ostrel-policy/gpo_session.cpp @@ if ((access == Access::change && !folder_.lock(lockTimeout, error)) || !folder_.load(error)) @@ if (!folder_.load(error))
+tools/ostrel-policy/gpo_session.cpp @@ if ((access == Access::change && !folder_->lock(lockTimeout, error)) || !folder_->load(error)) @@ if (!folder_->load(error))
 tools/ostrel-policy/gpo_session.cpp @@ if (!stored) throw Refused("cannot store the rules; nothing saved"); @@
 catalogs/notices.cpp @@ return type != regtype::dword; @@ return type == regtype::dword;
 EOF
@@ -96,7 +99,7 @@ list_only=0
 if [ $list_only = 0 ]; then
   cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_BUILD_BENCH=OFF >/dev/null
   cmake --build "$build" >/dev/null
-  ctest --test-dir "$build" -j 2 >/dev/null || { echo "mutants: the suite fails without any fault" >&2; exit 1; }
+  ctest --test-dir "$build" -j 2 -E "$skip" >/dev/null || { echo "mutants: the suite fails without any fault" >&2; exit 1; }
 fi
 
 caught=0 missed=0 unused=0 n=0
@@ -109,6 +112,11 @@ while IFS= read -r line; do
   new=${rest#*@@}
   new=${new# }
   n=$((n + 1))
+  # A file moved to another folder is found by its name.
+  if [ ! -f "$src/$file" ]; then
+    moved=$(git -C "$src" ls-files "*/${file##*/}")
+    [ "$(printf '%s\n' "$moved" | grep -c .)" = 1 ] && file=$moved
+  fi
   if ! apply "$file" "$old" "$new"; then
     echo "$n not applicable (text not found once): $file: $old"
     unused=$((unused + 1))
@@ -119,7 +127,7 @@ while IFS= read -r line; do
   elif ! cmake --build "$build" >/dev/null 2>&1; then
     verdict="does not compile"
     unused=$((unused + 1))
-  elif ctest --test-dir "$build" -j 2 --timeout 120 >/dev/null 2>&1; then
+  elif ctest --test-dir "$build" -j 2 -E "$skip" --timeout 120 >/dev/null 2>&1; then
     verdict=MISSED
     missed=$((missed + 1))
     missed_list+="  $file: $old  ->  $new"$'\n'

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,6 +64,12 @@ SambaDc& SambaDc::get() {
 }
 
 void SambaDc::start() {
+  // One controller per machine, whichever build tree or program runs it: wait for the others
+  // (held until this process ends), then the ports must be free.
+  const int lock = ::open("/tmp/ostrel-samba-dc.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  const auto waitUntil = std::chrono::steady_clock::now() + std::chrono::minutes(4);
+  while (lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) != 0 && std::chrono::steady_clock::now() < waitUntil)
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
   for (int port : ports) {
     if (answers(port)) {
       std::fprintf(stderr,

@@ -100,9 +100,10 @@ TEST(PregRead, AcceptsWhatEditorsWrite) {
       {"**delvals. deletes every value and keeps the key and its subkeys",
        pol().sz(u"K", u"a", u"1").keyOnly(u"K\\S").sz(u"K", u"**delvals.", u" ").b,
        {L"K", L"K|**delvals.|1|20000000", L"K\\S"}},
-      {"**DeleteValues takes a ';' list",
-       pol().sz(u"K", u"a", u"1").sz(u"K", u"b", u"2").sz(u"K", u"c", u"3").sz(u"K", u"**DeleteValues", u"a;c;x").b,
-       {L"K", L"K|b|1|32000000", L"K|**DeleteValues|1|61003b0063003b0078000000"}},
+      {"**DeleteValues takes a ';' list; an empty item names no value, not the default one",
+       pol().sz(u"K", u"", u"d").sz(u"K", u"a", u"1").sz(u"K", u"b", u"2").sz(u"K", u"c", u"3")
+           .sz(u"K", u"**DeleteValues", u"a;;c;x;").b,
+       {L"K", L"K||1|64000000", L"K|b|1|32000000", L"K|**DeleteValues|1|61003b003b0063003b0078003b000000"}},
       {"**DeleteKeys takes a ';' list of subkeys",
        pol().keyOnly(u"K\\x\\deep").keyOnly(u"K\\y").keyOnly(u"K\\z").sz(u"K", u"**DeleteKeys", u"x;Z").b,
        {L"K", L"K|**DeleteKeys|1|78003b005a000000", L"K\\y"}},
@@ -151,8 +152,8 @@ TEST(PregRead, RejectsDamagedFilesWholeAndSaysWhere) {
     a.insert(a.end(), b.begin(), b.end() - static_cast<std::ptrdiff_t>(cut));
     return a;
   };
-  std::u16string deep;
-  for (int i = 0; i < 513; ++i) deep += u"k\\";
+  std::u16string deep;  // 512 levels, the most a key may have
+  for (int i = 0; i < 511; ++i) deep += u"k\\";
   const BadCase cases[] = {
       {"empty file", {}, 0, "header"},
       {"short header", {'P', 'R', 'e', 'g', 1, 0}, 0, "header"},
@@ -173,8 +174,16 @@ TEST(PregRead, RejectsDamagedFilesWholeAndSaysWhere) {
       {"size shorter than the data", withSize(2), h + 28, "']' closing"},
       {"good record, then a truncated one", plus(pol().sz(u"K", u"a", u"1").b, PolBytes().sz(u"L", u"b", u"2").b, 3),
        h + PolBytes().sz(u"K", u"a", u"1").b.size() + 20, "data size"},
-      {"key deeper than 512 levels", pol().keyOnly(deep + u"k").b, h + 2, "512 levels"},
+      {"key of 513 levels", pol().keyOnly(deep + u"k\\k").b, h + 2, "512 levels"},
+      {"value name of 16384 characters", pol().sz(u"K", std::u16string(16384, u'v'), u"").b, h + 8,
+       "at most 16383 characters"},
   };
+  // One less of each is read.
+  MemoryRegistry atLimits;
+  preg::ReadError atLimitsError;
+  EXPECT_TRUE(preg::read(pol().keyOnly(deep + u"k").sz(u"K", std::u16string(16383, u'v'), u"").b, atLimits,
+                         atLimitsError))
+      << atLimitsError.message();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryRegistry hive = sampleHive();

@@ -6,13 +6,22 @@
 namespace ostrel {
 namespace {
 
-TEST(Text, Utf16RoundTripKeepsCharactersOutsideTheBasicPlane) {
-  std::wstring text = L"a\u00e9\u4e2d";
-  text.push_back(static_cast<wchar_t>(sizeof(wchar_t) == 2 ? 0xD83D : 0x1F600));
-  if (sizeof(wchar_t) == 2) text.push_back(static_cast<wchar_t>(0xDE00));
-  EXPECT_EQ(text, fromUtf16(toUtf16(text)));
-  EXPECT_EQ(text, fromUtf8(toUtf8(text)));
-  EXPECT_EQ("a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80", toUtf8(text));
+// Each encoding's limits, at the limit and one past it.
+TEST(Text, Utf8AndUtf16AtTheirLimits) {
+  const std::pair<char32_t, const char*> encodings[] = {
+      {0x7F, "\x7f"}, {0x80, "\xc2\x80"}, {0x7FF, "\xdf\xbf"}, {0x800, "\xe0\xa0\x80"},
+      {0xFFFF, "\xef\xbf\xbf"}, {0x10000, "\xf0\x90\x80\x80"}, {0x10FFFF, "\xf4\x8f\xbf\xbf"}};
+  for (const auto& [c, utf8] : encodings) {
+    const std::u16string utf16 = c < 0x10000 ? std::u16string(1, static_cast<char16_t>(c))
+                                             : std::u16string{static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)),
+                                                              static_cast<char16_t>(0xDC00 + (c & 0x3FF))};
+    EXPECT_EQ(utf8, toUtf8(fromUtf16(utf16))) << std::hex << static_cast<std::uint32_t>(c);
+    EXPECT_EQ(utf16, toUtf16(fromUtf8(utf8))) << std::hex << static_cast<std::uint32_t>(c);
+    EXPECT_TRUE(isValidUtf8(utf8)) << std::hex << static_cast<std::uint32_t>(c);
+  }
+  // Surrogates (U+D800 to U+DFFF) and what lies past U+10FFFF are no UTF-8.
+  for (const char* bad : {"\xed\xa0\x80", "\xed\xbf\xbf", "\xf4\x90\x80\x80"}) EXPECT_FALSE(isValidUtf8(bad)) << bad;
+  for (const char* good : {"\xed\x9f\xbf", "\xee\x80\x80"}) EXPECT_TRUE(isValidUtf8(good)) << good;
 }
 
 // How stored text is cut (first NUL, end of the data, odd lengths) is checked through the rule

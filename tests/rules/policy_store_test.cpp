@@ -220,6 +220,15 @@ TEST_F(PolicyStoreTest, WriteFailuresSkipRulesButNotTheMarker) {
   EXPECT_EQ(2u, host_.calls.size());
 }
 
+// Seven digits are padded to eight, eight stay eight, sixteen are kept whole.
+TEST(RefreshMarker, NameIsLowerCaseHexOfAtLeastEightDigits) {
+  const std::pair<std::uint64_t, const wchar_t*> cases[] = {{0, L"ForceUpdate-0x00000000"},
+                                                            {0xABCDEF1, L"ForceUpdate-0x0abcdef1"},
+                                                            {0x12345678, L"ForceUpdate-0x12345678"},
+                                                            {0x1D2C3B4A5F6E7D80, L"ForceUpdate-0x1d2c3b4a5f6e7d80"}};
+  for (const auto& [fileTime, name] : cases) EXPECT_EQ(name, store::refreshMarkerName(fileTime));
+}
+
 TEST_F(PolicyStoreTest, FailureOfTheSecondNotificationAfterAClearIsReported) {
   host_.failPolicyChangedCall = 2;
   host_.failPolicyChangedWith = hresult::accessDenied;

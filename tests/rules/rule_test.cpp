@@ -20,7 +20,7 @@ TEST(Rule, HashText) {
     bool valid;
     std::string written;
   } cases[] = {
-      {"0X" + std::string(40, 'A'), true, "0x" + std::string(40, 'a')},
+      {"0X" + std::string(20, 'A') + std::string(20, 'F'), true, "0x" + std::string(20, 'a') + std::string(20, 'f')},
       {mixed, true, mixed},
       {mixed.substr(0, 41), false, ""},  // 39 digits
       {"0x" + std::string(40, 'z'), true, "0x" + std::string(40, '0')},

@@ -137,7 +137,14 @@ TEST_F(DomainGpo, FailuresNameTheStepAndChangeNothing) {
   fs::path otherCa = work_ / "other.pem";
   dc_->check("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost -keyout /dev/null -out " +
              shellQuote(otherCa.string()));
-  const std::string before = snapshot(guid), brokenBefore = containerVersion(broken);
+  // A container the administrator may not write: the files are written, then put back.
+  const std::string locked = dc_->createGpo("Locked");
+  ASSERT_EQ(0, onGpo(locked, {"add-path", "C:\\a.exe"}).code);
+  dc_->check("samba-tool dsacl set --objectdn=" + shellQuote(SambaDc::gpoDn(locked)) +
+             " --sddl='(OD;;WP;;;LA)' -H ldap://127.0.0.1 -U " +
+             shellQuote(std::string("Administrator%") + SambaDc::password) + " -s " +
+             shellQuote((dc_->dir() / "etc/smb.conf").string()));
+  const std::string before = snapshot(guid), brokenBefore = containerVersion(broken), lockedBefore = snapshot(locked);
 
   struct Case {
     const char* what;
@@ -176,6 +183,12 @@ TEST_F(DomainGpo, FailuresNameTheStepAndChangeNothing) {
     EXPECT_EQ(before, snapshot(guid)) << c.what;
   }
   EXPECT_EQ(brokenBefore, containerVersion(broken));
+  Result refused = onGpo(locked, {"add-path", "C:\\b.exe"});
+  EXPECT_EQ(1, refused.code);
+  EXPECT_NE(std::string::npos, refused.err.find("updating the GPO's container in the directory: ")) << refused.err;
+  EXPECT_NE(std::string::npos, refused.err.find("the files on SYSVOL were put back as they were: nothing changed"))
+      << refused.err;
+  EXPECT_EQ(lockedBefore, snapshot(locked));
 }
 
 TEST_F(DomainGpo, VersionsThatDisagreeAreReportedAndLeftEqual) {

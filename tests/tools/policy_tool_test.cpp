@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/gpo_folder.h"
+#include "rules/rule_layout.h"
+
 #ifdef _WIN32
 #include <process.h>
 #define getpid _getpid
@@ -150,6 +153,9 @@ TEST_F(PolicyTool, RefusalsExitOneWithTheMessageAndLeaveTheFolderAlone) {
     EXPECT_EQ(pol, slurp(gpo_ / "Machine" / "Registry.pol"));
     EXPECT_EQ(ini, slurp(gpo_ / "gpt.ini"));
   }
+  // At the limits the same requests pass: a command line of 512 characters, a name of 1023.
+  EXPECT_EQ(0, runGpo({"add-path", "a.exe", "--command-line", std::string(512, 'c'), "--user",
+                       std::string(1023, 'u') + "=S-1-1-0"}).code);
 }
 
 TEST_F(PolicyTool, AddListAndDeleteEndToEnd) {
@@ -203,7 +209,7 @@ TEST_F(PolicyTool, AddListAndDeleteEndToEnd) {
 
   // Deleting the last rule leaves no rule, and the extension pairs stay listed once; four
   // saves make the machine version 4. A new gpt.ini holds these two lines only.
-  ASSERT_EQ(0, runGpo({"delete", pathId}).code);
+  ASSERT_EQ(0, runGpo({"delete", pathId.substr(1, 36)}).code);  // a GUID without its braces
   EXPECT_EQ("Application\tType\tValue\tCommand Lines\tId\n", runGpo({"list"}).out);
   EXPECT_EQ("[General]\r\ngPCMachineExtensionNames=[{35378EAC-683F-11D2-A89A-00C04FBBCFA2}"
             "{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}][{6B1F3C54-8E4A-4D27-9A31-5C2E71B04F18}"
@@ -259,13 +265,15 @@ TEST_F(PolicyTool, HostileFoldersFilesAndArgumentsAreRefusedWithTheReason) {
       // The reader's limits: 1023 characters and a terminator; one more is refused.
       {{"--gpo", arg(gpo_), "add-path", "a.exe", "--user", std::string(1024, 'u') + "=S-1-1-0"}, 1,
        "an account name is longer than 1023 characters"},
-      // A privilege must be one of the catalog's names, so no privilege name reaches its limit.
-      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", std::string(128, 'p')}, 2,
+      // A privilege must be one of the catalog's names; names three edits away or beginning one
+      // are suggested, closest first.
+      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", "SeDebugPrivilegeWXYZ"}, 2,
        "none of the catalog's 28 names is close to it"},
-      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", "sedebugprivlege"}, 2,
-       "unknown privilege sedebugprivlege; did you mean SeDebugPrivilege?"},
-      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", "SeShutdown"}, 2,
-       "did you mean SeShutdownPrivilege?"},
+      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", "SeDebugPrivilegeXYZ"}, 2,
+       "unknown privilege SeDebugPrivilegeXYZ; did you mean SeDebugPrivilege?"},
+      {{"--gpo", arg(gpo_), "add-path", "a.exe", "--privilege", "SeCreate"}, 2,
+       "did you mean SeCreateTokenPrivilege, SeCreateGlobalPrivilege, SeCreatePagefilePrivilege, "
+       "SeCreatePermanentPrivilege?"},
   };
 #ifndef _WIN32
   // A link to itself, named pipes where the files should be, and a file that never ends.
@@ -335,14 +343,44 @@ TEST_F(PolicyTool, SavesKeepModeLinksAndCleanUpAfterKilledSaves) {
 
 // Texts from the file are shown, not obeyed: control characters come out escaped. A question
 // is answered Yes with --yes.
+// A rule under a key name too long for the rule loader (another editor may write one): a
+// listing warns and shows the others; a change refuses, since its rewrite could lose that rule.
+TEST_F(PolicyTool, RulesTheLoaderCannotListAreNeverLostByAChange) {
+  ASSERT_EQ(0, runGpo({"add-path", "C:\\first.exe"}).code);
+  {
+    gpo::GpoFolder folder(gpo_);
+    std::string error;
+    ASSERT_TRUE(folder.load(error)) << error;
+    gpo::GpoFolderHost host(folder);
+    Registry::Key root = 0;
+    ASSERT_EQ(hresult::ok, host.getRegistryKey(gpoSectionMachine, root));
+    RegKey owned(host.registry(), root), key;
+    ASSERT_EQ(status::success, RegKey::create(host.registry(), root, layout::pathsKey + std::wstring(255, L'k'),
+                                              access::all, key));
+    ASSERT_TRUE(folder.save(error)) << error;
+  }
+  const std::string pol = slurp(gpo_ / "Machine" / "Registry.pol");
+  Result l = runGpo({"list"});
+  EXPECT_EQ(0, l.code);
+  EXPECT_NE(std::string::npos, l.out.find("C:\\first.exe\tPath"));
+  EXPECT_EQ("ostrel-policy: warning: some of the policy's rules cannot be read and are left out\n", l.err);
+  const std::string id = l.out.substr(l.out.rfind('{'), 38);
+  for (const auto& args : {std::vector<std::string>{"delete", id}, std::vector<std::string>{"add-path", "b.exe"}}) {
+    Result r = runGpo(args);
+    EXPECT_EQ(1, r.code);
+    EXPECT_NE(std::string::npos, r.err.find("a change could lose them; nothing was changed")) << r.err;
+  }
+  EXPECT_EQ(pol, slurp(gpo_ / "Machine" / "Registry.pol"));
+}
+
 TEST_F(PolicyTool, ListingsEscapeControlCharactersAndYesAnswersQuestions) {
   // The first rule keeps its ownership check; the share's is dropped by the answer.
-  ASSERT_EQ(0, runGpo({"add-path", "C:\\\x1b]0;owned\x07\nforged\trow.exe", "--ownership-check"}).code);
+  ASSERT_EQ(0, runGpo({"add-path", "C:\\\x1b]0;owned\x07\nforged\trow\x1f\xc2\x9b.exe", "--ownership-check"}).code);
   Result y = runGpo({"add-path", "\\\\srv\\share\\", "--ownership-check", "--yes"});
   EXPECT_EQ(0, y.code) << y.err;
-  EXPECT_NE(std::string::npos, runGpo({"list"}).out.find("C:\\\\x1b]0;owned\\x07\\x0aforged\\x09row.exe\tPath"));
+  EXPECT_NE(std::string::npos, runGpo({"list"}).out.find("C:\\\\x1b]0;owned\\x07\\x0aforged\\x09row\\x1f\\u009b.exe\tPath"));
   const std::string json = runGpo({"list", "--json"}).out;
-  EXPECT_NE(std::string::npos, json.find("C:\\\\\\u001b]0;owned\\u0007\\nforged\\trow.exe")) << json;
+  EXPECT_NE(std::string::npos, json.find("C:\\\\\\u001b]0;owned\\u0007\\nforged\\trow\\u001f\xc2\x9b.exe")) << json;
   EXPECT_NE(std::string::npos, json.find("\"pathPattern\": \"\\\\\\\\srv\\\\share\\\\\"")) << json;
   EXPECT_NE(std::string::npos, json.find("\"ownershipCheck\": false")) << json;
 }
@@ -397,14 +435,17 @@ TEST_F(PolicyTool, ExportAndImportKeepEveryFieldAndRefuseWhatAddWouldRefuse) {
   EXPECT_EQ("unchanged: the policy holds exactly these 2 rules\n", run({"--gpo", other, "import", file.string()}).out);
   EXPECT_NE(std::string::npos, slurp(fs::path(other) / "gpt.ini").find("Version=1\r\n"));
 
-  // A hand-written rule: derived fields left out, accounts as the options write them.
-  const Json handWritten = Json::parse(R"([{"id": "{6B1F3C52-0000-4D27-9A31-5C2E71B04F18}", "type": "Path",
-      "pathPattern": "C:\\Tools\\x.exe", "authorizedUsers": ["Everyone", "CORP\\Ops=S-1-5-21-7-1001,domain"]}])");
+  // A hand-written rule: derived fields left out, accounts as the options write them, an id of
+  // 254 characters (the longest key name the rule loader lists).
+  Json handWritten = Json::parse(R"([{"type": "Path", "pathPattern": "C:\\Tools\\x.exe",
+      "authorizedUsers": ["Everyone", "CORP\\Ops=S-1-5-21-7-1001,domain"]}])");
+  handWritten[0]["id"] = std::string(254, 'i');
   std::ofstream(file) << handWritten.dump();
   ASSERT_EQ(0, runGpo({"import", file.string()}).code);
   const Json imported = Json::parse(runGpo({"list", "--json"}).out);
   ASSERT_EQ(1u, imported.size());
   EXPECT_EQ("C:\\Tools\\x.exe", imported[0]["storedPath"]);
+  EXPECT_EQ(std::string(254, 'i'), imported[0]["id"]);
   EXPECT_EQ(2u, imported[0]["authorizedUsers"].size());
   EXPECT_TRUE(imported[0]["privilegedGroups"].empty());
 
@@ -439,6 +480,8 @@ TEST_F(PolicyTool, ExportAndImportKeepEveryFieldAndRefuseWhatAddWouldRefuse) {
       {[](Json& d) { d[1]["sidsToDelete"][0]["sid"] = "S-1-x"; }, "'S-1-x' is not a SID"},
       {[](Json& d) { d[1]["commandLines"].push_back(std::string(513, 'c')); }, "cannot exceed 512 characters"},
       {[](Json& d) { d = d[0]; }, "the document is not an array of rules"},
+      {[](Json& d) { d[1]["id"] = std::string(255, 'i'); }, "has an \"id\" that cannot name a registry key"},
+      {[](Json& d) { d[1]["hashValid"] = false; }, "is a Hash rule with \"hashValid\": false"},
   };
   for (const auto& c : cases) {
     Json changed = good;

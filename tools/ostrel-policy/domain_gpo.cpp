@@ -12,12 +12,6 @@ namespace {
 
 namespace ldap = platform::ldap;
 
-bool sameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 std::uint32_t parseVersion(const std::string& text) {
   // versionNumber is a signed 32-bit integer in the directory; read back as the same bits.
   try {
@@ -101,24 +95,40 @@ bool Domain::listGpos(std::vector<GpoEntry>& gpos, std::string& error) {
 }
 
 bool Domain::findGpo(const std::string& nameOrGuid, GpoEntry& gpo, std::string& error) {
-  std::vector<GpoEntry> all;
-  if (!listGpos(all, error)) return false;
-  // A GUID with or without braces names the container; anything else is a display name.
+  // A {GUID} (braces optional) names the container itself; anything else, or a GUID no
+  // container has, is a display name. Each asks only for the GPOs it may name, so a domain of
+  // many GPOs is not read whole for one of them.
+  std::vector<ldap::Entry> entries;
   const std::string braced = nameOrGuid.starts_with("{") ? nameOrGuid : "{" + nameOrGuid + "}";
+  const bool guidLike = braced.size() == 38 && braced.back() == '}' &&
+                        braced.find_first_not_of("{}-0123456789abcdefABCDEF") == std::string::npos;
+  if (guidLike && !ldap_->search("CN=" + braced + "," + policiesDn_, ldap::Scope::base,
+                                 "(objectClass=groupPolicyContainer)", gpoAttributes, entries, error)) {
+    error = "finding the GPO: " + error;
+    return false;
+  }
+  if (entries.empty() &&
+      !ldap_->search(policiesDn_, ldap::Scope::oneLevel,
+                     "(&(objectClass=groupPolicyContainer)(displayName=" + ldap::filterValue(nameOrGuid) + "))",
+                     gpoAttributes, entries, error)) {
+    error = "finding the GPO: " + error;
+    return false;
+  }
   std::vector<GpoEntry> found;
-  for (const auto& g : all)
-    if (sameText(g.guid, braced)) found.push_back(g);
-  if (found.empty())
-    for (const auto& g : all)
-      if (sameText(g.name, nameOrGuid)) found.push_back(g);
+  for (const auto& e : entries) found.push_back(entryOf(e));
   if (found.size() == 1) {
     gpo = found.front();
     return true;
   }
-  error = found.empty() ? "finding the GPO: the domain has no GPO named or numbered '" + nameOrGuid +
-                              "'; its GPOs are:" + candidates(all)
-                        : "finding the GPO: " + std::to_string(found.size()) + " GPOs are named '" + nameOrGuid +
-                              "'; name one by its {GUID}:" + candidates(found);
+  if (!found.empty()) {
+    error = "finding the GPO: " + std::to_string(found.size()) + " GPOs are named '" + nameOrGuid +
+            "'; name one by its {GUID}:" + candidates(found);
+    return false;
+  }
+  std::vector<GpoEntry> all;
+  if (!listGpos(all, error)) return false;
+  error = "finding the GPO: the domain has no GPO named or numbered '" + nameOrGuid + "'; its GPOs are:" +
+          candidates(all);
   return false;
 }
 

@@ -44,8 +44,12 @@ GpoSession::GpoSession(const Options& o, Access access, Prompter& prompter, std:
     if ((access == Access::change && !folder_->lock(lockTimeout, error)) || !folder_->load(error)) throw Refused(error);
     host_ = folderHost_.get();
   }
-  if (!store::loadRules(host_, prompter_, [&](std::unique_ptr<Rule> r) { rules_.push_back(std::move(r)); }))
-    throw Refused("cannot open the machine part of the policy");
+  if (!store::loadRules(host_, prompter_, [&](std::unique_ptr<Rule> r) { rules_.push_back(std::move(r)); })) {
+    // A change writes the store from the loaded rules, so the ones not loaded could be lost.
+    if (access == Access::change)
+      throw Refused("some of the policy's rules cannot be read, and a change could lose them; nothing was changed");
+    notes << "ostrel-policy: warning: some of the policy's rules cannot be read and are left out\n";
+  }
 }
 
 std::vector<const Rule*> GpoSession::view() const {

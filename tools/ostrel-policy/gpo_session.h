@@ -27,8 +27,9 @@ class GpoSession {
 
   // Loads the GPO's rules; a change first takes the folder's lock and holds it until the
   // session ends, so that no other writer's change is lost between load and save. Throws
-  // Refused when the GPO cannot be reached, locked, read or parsed. Notes (a domain GPO whose
-  // versions disagree) go to notes.
+  // Refused when the GPO cannot be reached, locked, read or parsed, or when a change finds rules
+  // it cannot read. Notes (a domain GPO whose versions disagree, rules left out of a reading) go
+  // to notes.
   GpoSession(const Options& o, Access access, Prompter& prompter, std::ostream& notes);
 
   std::vector<std::unique_ptr<Rule>>& rules() { return rules_; }

@@ -8,6 +8,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "rules/path_validation.h"
+#include "rules/policy_store.h"
 #include "rules/rule_checks.h"
 #include "rules/rule_layout.h"
 #include "tools/ostrel-policy/account_text.h"
@@ -209,8 +210,8 @@ std::unique_ptr<Rule> readRule(const Json& object, std::size_t number, Prompter&
   RuleReader in(object, number);
   auto rule = std::make_unique<Rule>();
   const std::wstring id = in.required("id");
-  // A key name: not empty, no backslash, at most the registry's 255 characters.
-  if (id.empty() || id.find(L'\\') != std::wstring::npos || toUtf16(id).size() > 255)
+  // A key name: not empty, no backslash, short enough for the rule loader to list it.
+  if (id.empty() || id.find(L'\\') != std::wstring::npos || toUtf16(id).size() >= store::ruleKeyNameBufferChars)
     in.fail("has an \"id\" that cannot name a registry key");
   rule->idFromText(id);
   in.named(id);
