@@ -118,6 +118,10 @@ Refusal checkRuleParts(const Rule& rule, SidTexts sids) {
     for (std::size_t j = 0; j < i; ++j)
       if (namesEqual(rule.privilege(j), name)) return reason("privilege " + toUtf8(name) + " given twice");
   }
+  // The scalar texts the reader reads back must fit its buffers.
+  for (const layout::ScalarField& f : layout::scalarFields)
+    if (f.read && f.kind == layout::FieldKind::text && f.json != nullptr && layout::carries(f.types, rule.type()))
+      if (auto e = overLimit(f.json, f.text(rule), f.chars); !e.empty()) return reason(e);
   return {};
 }
 
