@@ -108,6 +108,7 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
       {"--domain-gpo", "G", "list"},
       {"--ldap", "ldaps://h", "list"},
       {"--ldap", "ldaps://h", "--bind-user", "u", "gpos"},
+      {"--ldap", "ldaps://h", "--password-file", "p", "gpos"},
       {"--gpo", "x", "--ldap", "ldaps://h", "gpos"},
   };
   for (const auto& args : cases) {
