@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "accounts/account_entry.h"
 #include "accounts/sid_codec.h"
 #include "platform/prompt.h"
-#include "rules/rule.h"
 
 namespace ostrel::accounts {
 

@@ -108,4 +108,21 @@ std::vector<std::uint8_t> sidBytes(const Sid& sid) {
   return bytes;
 }
 
+bool isSidText(std::wstring_view text) {
+  if (text.size() < 5 || (text[0] != L'S' && text[0] != L's') || text[1] != L'-') return false;
+  if (!stringSidToSid(text)) return false;
+  bool digit = false;
+  for (std::size_t i = 2; i < text.size(); ++i) {
+    if (text[i] == L'-') {
+      if (!digit) return false;
+      digit = false;
+    } else if (text[i] >= L'0' && text[i] <= L'9') {
+      digit = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
 }  // namespace ostrel::accounts

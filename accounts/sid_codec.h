@@ -33,6 +33,10 @@ inline constexpr wchar_t sidLookupError[] = L" < ERROR FETCHING SID >";
 // its lowest byte.
 [[nodiscard]] std::optional<Sid> stringSidToSid(std::wstring_view text);
 
+// Whether text is a SID in its strict form, S-1-<authority>(-<subauthority>)*, that the
+// lookups can build: what a rule may store as an account's SID.
+[[nodiscard]] bool isSidText(std::wstring_view text);
+
 // The SID's storage form: revision, count, authority, little-endian sub-authorities.
 [[nodiscard]] std::vector<std::uint8_t> sidBytes(const Sid& sid);
 

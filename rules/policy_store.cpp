@@ -3,8 +3,8 @@
 #include <cwctype>
 
 #include "platform/text.h"
-#include "resources/product_guids.h"
 #include "resources/strings.h"
+#include "rules/product_guids.h"
 #include "rules/rule_layout.h"
 
 namespace ostrel::store {

@@ -5,20 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "accounts/account_entry.h"
 #include "platform/guid.h"
 #include "platform/registry.h"
 
 namespace ostrel {
 
 enum class RuleType : std::int32_t { None = 0, Hash = 1, Path = 2 };
-
-struct AccountEntry {
-  std::wstring username;
-  std::wstring domain;
-  std::wstring sid;  // S-1-... text
-  bool isDomain = false;
-  friend bool operator==(const AccountEntry&, const AccountEntry&) = default;
-};
 
 // Which of a Rule's three account lists; the order is the order of the store layout.
 enum class AccountList { PrivilegedGroups = 0, AuthorizedUsers = 1, SidsToDelete = 2 };

@@ -112,6 +112,11 @@ while IFS= read -r line; do
   new=${rest#*@@}
   new=${new# }
   n=$((n + 1))
+  # A file moved to another folder is found by its name.
+  if [ ! -f "$src/$file" ]; then
+    moved=$(git -C "$src" ls-files "*/${file##*/}")
+    [ "$(printf '%s\n' "$moved" | grep -c .)" = 1 ] && file=$moved
+  fi
   if ! apply "$file" "$old" "$new"; then
     echo "$n not applicable (text not found once): $file: $old"
     unused=$((unused + 1))

@@ -2,7 +2,7 @@
 // Group Policy editor's IGPEInformation, and of our own class ids as GUIDs.
 #include "snapin/com_guids_win.h"
 
-#include "resources/product_guids.h"
+#include "rules/product_guids.h"
 
 extern "C" {
 const IID IID_IComponentData = {0x955AB28A, 0x5218, 0x11D0, {0xA9, 0x85, 0x00, 0xC0, 0x4F, 0xD8, 0xD5, 0x65}};

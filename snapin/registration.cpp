@@ -1,7 +1,7 @@
 #include "snapin/registration.h"
 
-#include "resources/product_guids.h"
 #include "resources/strings.h"
+#include "rules/product_guids.h"
 
 namespace ostrel::snapin {
 namespace {

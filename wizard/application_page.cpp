@@ -2,7 +2,7 @@
 
 #include "platform/text.h"
 #include "resources/string_ids.h"
-#include "wizard/path_validation.h"
+#include "rules/path_validation.h"
 
 namespace ostrel::wizard {
 namespace {
@@ -115,7 +115,7 @@ bool ApplicationPage::onNext() {
   }
   if (rule().type() == RuleType::Path) {
     DialogPrompter prompter(dialog());
-    if (!validatePathRule(text_, ownershipCheck_, dialog().window(), prompter)) return false;
+    if (!rules::validatePathRule(text_, ownershipCheck_, dialog().window(), prompter)) return false;
     dialog().setChecked(IDC_OWNERSHIP_CHECK, ownershipCheck_);
   }
   store();

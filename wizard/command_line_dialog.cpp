@@ -2,6 +2,7 @@
 
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
+#include "rules/rule_checks.h"
 
 namespace ostrel::wizard {
 namespace {
@@ -25,7 +26,7 @@ void CommandLineDialog::putLine(std::wstring line) {
     const FlagScope quiet(puttingLine_);
     set = dialog_->setText(IDC_COMMAND_LINE, line_);
   }
-  if (!set || line_.size() > maxCommandLineChars) {
+  if (!set || line_.size() > rules::maxCommandLineChars) {
     dialog_->beep();
     dialog_->focus(IDC_COMMAND_LINE);
   }
@@ -36,7 +37,7 @@ void CommandLineDialog::putLine(std::wstring line) {
 void CommandLineDialog::readEdit() {
   if (puttingLine_) return;
   line_ = dialog_->text(IDC_COMMAND_LINE);
-  if (line_.size() > maxCommandLineChars) {
+  if (line_.size() > rules::maxCommandLineChars) {
     dialog_->beep();
     dialog_->focus(IDC_COMMAND_LINE);
   }
@@ -51,7 +52,7 @@ void CommandLineDialog::command(ControlId id, int notification) {
       break;
     case button::ok:
       line_ = dialog_->text(IDC_COMMAND_LINE);
-      if (line_.size() > maxCommandLineChars) {
+      if (line_.size() > rules::maxCommandLineChars) {
         dialog_->beep();
         dialog_->focus(IDC_COMMAND_LINE);
         dialog_->messageBox(std::wstring(res::string(tooLongId)), std::wstring(res::string(captionId)), mb::iconError);
@@ -67,15 +68,15 @@ void CommandLineDialog::command(ControlId id, int notification) {
 
 void CommandLineDialog::message(unsigned message) {
   if (dialog_ == nullptr) return;
-  if (message == catalogs::commandLinePicked) {
+  if (message == commandLinePicked) {
     putLine(memory_.picked);
-  } else if (message == catalogs::commandLineAccepted && !line_.empty() && line_.size() <= maxCommandLineChars) {
+  } else if (message == commandLineAccepted && !line_.empty() && line_.size() <= rules::maxCommandLineChars) {
     result_ = button::ok;
   }
 }
 
 void CommandLineDialog::help() {
-  services_.openHelp(dialog_ != nullptr ? dialog_->window() : 0, helpUrl(catalogs::pickerTabInfo(tab_).helpAnchor));
+  services_.openHelp(dialog_ != nullptr ? dialog_->window() : 0, helpUrl(pickerTabInfo(tab_).helpAnchor));
 }
 
 }  // namespace ostrel::wizard

@@ -6,13 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "catalogs/picker_tabs.h"
 #include "wizard/dialog.h"
 #include "wizard/page.h"
+#include "wizard/picker_tabs.h"
 
 namespace ostrel::wizard {
-
-inline constexpr std::size_t maxCommandLineChars = 512;
 
 // Button ids of the dialog: IDOK, IDCANCEL, IDHELP.
 namespace button {
@@ -23,7 +21,7 @@ inline constexpr ControlId help = 9;
 
 class CommandLineDialog {
  public:
-  CommandLineDialog(PageServices& services, catalogs::PickerMemory& memory, std::wstring line)
+  CommandLineDialog(PageServices& services, PickerMemory& memory, std::wstring line)
       : services_(services), memory_(memory), line_(std::move(line)) {}
 
   void initDialog(Dialog& dialog);
@@ -42,7 +40,7 @@ class CommandLineDialog {
   void putLine(std::wstring line);
 
   PageServices& services_;
-  catalogs::PickerMemory& memory_;
+  PickerMemory& memory_;
   std::wstring line_;
   std::size_t tab_ = 0;
   Dialog* dialog_ = nullptr;

@@ -1,6 +1,6 @@
 #include "wizard/command_lines_page.h"
 
-#include "wizard/applet_command_lines.h"
+#include "rules/applet_command_lines.h"
 
 namespace ostrel::wizard {
 namespace {
@@ -52,7 +52,7 @@ void CommandLinesPage::add() {
   dialog().listBoxAdd(IDC_COMMAND_LINES, *line);
   // Applets that older systems start differently bring their other spellings along, and
   // the warnings about them.
-  for (const AppletStep& step : appletSteps(*line)) {
+  for (const rules::AppletStep& step : rules::appletSteps(*line)) {
     if (step.notice != 0) {
       services().notice(dialog().window(), step.notice);
     } else {

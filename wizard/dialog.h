@@ -1,7 +1,7 @@
 #pragma once
 // What a page or dialog asks of its window, control by control: the control ids are the
 // dialog template's, so page logic reads like what a user does with the dialog. The
-// Windows build adapts a dialog window (wizard/win/win32_dialog.h); tests use a fake that
+// Windows build adapts a dialog window (wizard/win/dialog_win.h); tests use a fake that
 // models each control kind.
 #include <cstdint>
 #include <span>

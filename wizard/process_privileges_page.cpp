@@ -1,6 +1,7 @@
 #include "wizard/process_privileges_page.h"
 
 #include "resources/strings.h"
+#include "rules/privilege_catalog.h"
 
 namespace ostrel::wizard {
 namespace {
@@ -22,8 +23,8 @@ constexpr Side granted{IDC_GRANTED_PRIVILEGES, IDC_REMOVE_PRIVILEGE, 29};
 const Side& sideOf(ControlId list) { return list == available.list ? available : granted; }
 const Side& other(const Side& side) { return side.list == available.list ? granted : available; }
 
-const PrivilegeEntry* findPrivilege(const std::wstring& name) {
-  for (const PrivilegeEntry& entry : privilegeCatalog)
+const rules::PrivilegeEntry* findPrivilege(const std::wstring& name) {
+  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog)
     if (name == entry.name) return &entry;
   return nullptr;
 }
@@ -46,7 +47,7 @@ void ProcessPrivilegesPage::onInit() {
   d.setText(IDC_SHORT_DESCRIPTION, L"");
   d.setText(IDC_LONG_DESCRIPTION, L"");
   if (mode() == Mode::wizard) {
-    for (const PrivilegeEntry& entry : privilegeCatalog)
+    for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog)
       d.listViewInsert(IDC_AVAILABLE_PRIVILEGES, d.listViewCount(IDC_AVAILABLE_PRIVILEGES), entry.name);
     d.setChecked(IDC_OVERRIDE_PRIVILEGES, false);
     enableLists(false);
@@ -54,7 +55,7 @@ void ProcessPrivilegesPage::onInit() {
   }
   // An existing rule: its privileges, each put first, and the rest of the catalog.
   for (std::size_t i = 0; i < rule().privilegeCount(); ++i) d.listViewInsert(IDC_GRANTED_PRIVILEGES, 0, rule().privilege(i));
-  for (const PrivilegeEntry& entry : privilegeCatalog) {
+  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog) {
     bool isGranted = false;
     for (std::size_t i = 0; i < rule().privilegeCount() && !isGranted; ++i) isGranted = rule().privilege(i) == entry.name;
     if (!isGranted) d.listViewInsert(IDC_AVAILABLE_PRIVILEGES, d.listViewCount(IDC_AVAILABLE_PRIVILEGES), entry.name);
@@ -62,7 +63,7 @@ void ProcessPrivilegesPage::onInit() {
   d.setChecked(IDC_OVERRIDE_PRIVILEGES, rule().overridePrivileges());
   enableLists(rule().overridePrivileges());
   if (!rule().overridePrivileges()) return;
-  if (d.listViewCount(IDC_GRANTED_PRIVILEGES) == static_cast<int>(privilegeCatalog.size())) {
+  if (d.listViewCount(IDC_GRANTED_PRIVILEGES) == static_cast<int>(rules::privilegeCatalog.size())) {
     d.enable(IDC_AVAILABLE_PRIVILEGES, false);
     focusFirst(IDC_GRANTED_PRIVILEGES);
   } else {
@@ -123,7 +124,7 @@ void ProcessPrivilegesPage::move(ControlId fromList) {
 void ProcessPrivilegesPage::describeSelection(ControlId list) {
   const int row = dialog().listViewSelection(list);
   if (row < 0) return;
-  const PrivilegeEntry* entry = findPrivilege(dialog().listViewText(list, row, 0));
+  const rules::PrivilegeEntry* entry = findPrivilege(dialog().listViewText(list, row, 0));
   if (entry == nullptr) return;
   dialog().setText(IDC_SHORT_DESCRIPTION, entry->shortDescription);
   dialog().setText(IDC_LONG_DESCRIPTION, entry->longDescription);

@@ -1,17 +1,8 @@
 #pragma once
 // Page 5: whether the rule replaces the default process privileges, and with which.
-#include <array>
-
 #include "wizard/page.h"
 
 namespace ostrel::wizard {
-
-struct PrivilegeEntry {
-  const wchar_t* shortDescription;
-  const wchar_t* longDescription;
-  const wchar_t* name;  // what the lists show and the Rule stores
-};
-extern const std::array<PrivilegeEntry, 28> privilegeCatalog;
 
 class ProcessPrivilegesPage final : public Page {
  public:

@@ -1,6 +1,6 @@
 #include "wizard/rule_sheet.h"
 
-#include "accounts/account_page.h"
+#include "wizard/account_page.h"
 #include "wizard/application_page.h"
 #include "wizard/command_lines_page.h"
 #include "wizard/finish_page.h"
@@ -16,12 +16,12 @@ std::unique_ptr<Page> makePage(PageKind kind, const std::shared_ptr<Sheet>& shee
     case PageKind::application: return std::make_unique<ApplicationPage>(sheet);
     case PageKind::commandLines: return std::make_unique<CommandLinesPage>(sheet);
     case PageKind::privilegedGroups:
-      return std::make_unique<accounts::AccountListPage>(accounts::privilegedGroupsFamily(), sheet, picker);
+      return std::make_unique<AccountListPage>(privilegedGroupsFamily(), sheet, picker);
     case PageKind::processPrivileges: return std::make_unique<ProcessPrivilegesPage>(sheet);
     case PageKind::sidsToDelete:
-      return std::make_unique<accounts::AccountListPage>(accounts::sidsToDeleteFamily(), sheet, picker);
+      return std::make_unique<AccountListPage>(sidsToDeleteFamily(), sheet, picker);
     case PageKind::authorizedUsers:
-      return std::make_unique<accounts::AccountListPage>(accounts::authorizedUsersFamily(), sheet, picker);
+      return std::make_unique<AccountListPage>(authorizedUsersFamily(), sheet, picker);
     case PageKind::finish: return std::make_unique<FinishPage>(sheet);
   }
   return nullptr;

@@ -1,4 +1,4 @@
-#include "catalogs/win/processes.h"
+#include "catalogs/win/processes_win.h"
 
 #include <tlhelp32.h>
 

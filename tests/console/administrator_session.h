@@ -13,7 +13,7 @@
 #include <fstream>
 #include "platform/group_policy_host.h"
 #include "platform/win/handles.h"
-#include "resources/product_guids.h"
+#include "rules/product_guids.h"
 #include "resources/resource_ids.h"
 #include "rules/policy_store.h"
 #include "wizard/page_notice.h"

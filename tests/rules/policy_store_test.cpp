@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/faulty_registry.h"
-#include "resources/product_guids.h"
+#include "rules/product_guids.h"
 #include "tests/rules/store_doubles.h"
 #include "tests/rules/store_test_support.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/win/handles.h"
-#include "resources/product_guids.h"
+#include "rules/product_guids.h"
 #include "snapin/registration.h"
 
 namespace ostrel::snapin::testing {

@@ -8,9 +8,6 @@
 namespace ostrel::wizard::testing {
 namespace {
 
-using catalogs::commandLineAccepted;
-using catalogs::commandLinePicked;
-
 struct FakeProcesses final : catalogs::ProcessSource {
   bool enableDebugPrivilege() override { return privilege; }
   std::vector<std::wstring> commandLines() override { return {L"svchost.exe -k", L"C:\\app.exe", L"svchost.exe -k"}; }
@@ -18,14 +15,14 @@ struct FakeProcesses final : catalogs::ProcessSource {
 };
 
 // The dialog with its three tabs, each tab's dialog made when the dialog opens.
-struct CommandLineSession final : catalogs::PickerHost {
-  explicit CommandLineSession(catalogs::PickerMemory& memory, std::wstring line = {}, bool privilege = true)
+struct CommandLineSession final : PickerHost {
+  explicit CommandLineSession(PickerMemory& memory, std::wstring line = {}, bool privilege = true)
       : dialog(services, memory, std::move(line)) {
     processes.privilege = privilege;
     window.commandPage = [this](ControlId id, int n) { dialog.command(id, n); };
     dialog.initDialog(window);
-    for (std::size_t i = 0; i < catalogs::pickerTabCount; ++i) {
-      tabs.push_back(catalogs::makePickerTab(i, memory, *this, services, processes));
+    for (std::size_t i = 0; i < pickerTabCount; ++i) {
+      tabs.push_back(makePickerTab(i, memory, *this, services, processes));
       tabs.back()->initDialog(tabWindows[i]);
     }
   }
@@ -57,14 +54,14 @@ struct CommandLineSession final : catalogs::PickerHost {
   FakeServices services;
   FakeProcesses processes;
   FakeDialog window;
-  std::array<FakeDialog, catalogs::pickerTabCount> tabWindows;
+  std::array<FakeDialog, pickerTabCount> tabWindows;
   CommandLineDialog dialog;
-  std::vector<std::unique_ptr<catalogs::PickerTab>> tabs;
+  std::vector<std::unique_ptr<PickerTab>> tabs;
   std::vector<unsigned> posted;
 };
 
 TEST(PickerTabs, CatalogTabsShowTheirRowsAndHandOverTheLine) {
-  catalogs::PickerMemory memory;
+  PickerMemory memory;
   CommandLineSession s(memory);
   const FakeDialog& panel = s.tabWindows[1];
   EXPECT_EQ((std::vector<std::wstring>{L"Name:150", L"Comments:300"}), panel.at(1006).columns);
@@ -105,7 +102,7 @@ TEST(PickerTabs, CatalogTabsShowTheirRowsAndHandOverTheLine) {
 }
 
 TEST(PickerTabs, RunningProcessesListedSortedAndPicked) {
-  catalogs::PickerMemory memory;
+  PickerMemory memory;
   for (const bool privilege : {true, false}) {
     CommandLineSession s(memory, L"", privilege);
     EXPECT_EQ(privilege ? std::vector<int>{} : std::vector<int>{8}, s.services.shownNotices);
@@ -125,7 +122,7 @@ TEST(CommandLineDialog, TheLineMayHoldAtMost512Characters) {
   const std::wstring tooLong(res::string(62409));
   for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{512}, std::size_t{513}}) {
     const bool fits = size <= 512;
-    catalogs::PickerMemory memory;
+    PickerMemory memory;
     {  // typed, then OK
       CommandLineSession s(memory);
       s.type(std::wstring(size, L'x'));
@@ -153,7 +150,7 @@ TEST(CommandLineDialog, TheLineMayHoldAtMost512Characters) {
 }
 
 TEST(CommandLineDialog, APickedLineTheEditRefusesIsStillTheLine) {
-  catalogs::PickerMemory memory;
+  PickerMemory memory;
   CommandLineSession s(memory, L"old");
   s.window.refuseText.insert(IDC_COMMAND_LINE);
   memory.picked = L"picked.exe";
@@ -166,7 +163,7 @@ TEST(CommandLineDialog, APickedLineTheEditRefusesIsStillTheLine) {
 }
 
 TEST(CommandLineDialog, EditOpensOnTheLineAndHelpFollowsTheTab) {
-  catalogs::PickerMemory memory;
+  PickerMemory memory;
   CommandLineSession s(memory, L"app.exe /x");
   EXPECT_EQ(L"app.exe /x", s.window.text(IDC_COMMAND_LINE));
   EXPECT_TRUE(s.window.enabled(button::ok));

@@ -4,7 +4,7 @@
 
 #include "catalogs/catalog.h"
 #include "tests/wizard/fake_dialog.h"
-#include "wizard/applet_command_lines.h"
+#include "rules/applet_command_lines.h"
 
 namespace ostrel::wizard::testing {
 namespace {
@@ -18,7 +18,7 @@ std::wstring withFullShell32(std::wstring line) {
   return line;
 }
 Lines sorted(Lines lines) {
-  std::sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return compareListBoxText(a, b) < 0; });
+  std::sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return rules::compareListBoxText(a, b) < 0; });
   return lines;
 }
 

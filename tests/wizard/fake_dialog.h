@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/list_box_order.h"
+#include "rules/list_box_order.h"
 #include "wizard/page.h"
 #include "wizard/rule_sheet.h"
 
@@ -62,7 +62,7 @@ class FakeDialog final : public Dialog {
   // Sorted as the system list box sorts.
   int listBoxAdd(ControlId id, std::wstring_view t) override {
     auto& lines = c(id).lines;
-    const auto at = lines.begin() + static_cast<std::ptrdiff_t>(listBoxInsertPosition(lines, t));
+    const auto at = lines.begin() + static_cast<std::ptrdiff_t>(rules::listBoxInsertPosition(lines, t));
     return static_cast<int>(lines.insert(at, std::wstring(t)) - lines.begin());
   }
   void listBoxDelete(ControlId id, int i) override { c(id).lines.erase(c(id).lines.begin() + i); }

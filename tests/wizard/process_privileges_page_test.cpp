@@ -2,6 +2,7 @@
 // Add and Remove buttons, in a new rule's wizard and in an existing rule's sheet.
 #include "resources/strings.h"
 #include "tests/wizard/fake_dialog.h"
+#include "rules/privilege_catalog.h"
 #include "wizard/process_privileges_page.h"
 
 namespace ostrel::wizard::testing {
@@ -61,7 +62,7 @@ TEST(ProcessPrivilegesPage, NewRuleGrantsWhatTheOverrideBoxAllows) {
 TEST(ProcessPrivilegesPage, EverythingGrantedLeavesOnlyGrantedFocusable) {
   Rule rule;
   rule.setOverridePrivileges(true);
-  for (const PrivilegeEntry& entry : privilegeCatalog) rule.addPrivilege(entry.name);
+  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog) rule.addPrivilege(entry.name);
   rule.addPrivilege(L"SeNotInTheCatalog");
   PrivilegesSheet sheet(rule, Mode::properties);
   EXPECT_EQ(L"SeNotInTheCatalog", sheet.names(granted).front());

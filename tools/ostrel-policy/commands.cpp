@@ -10,19 +10,20 @@
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "resources/strings.h"
+#include "rules/applet_command_lines.h"
+#include "rules/list_box_order.h"
+#include "rules/path_validation.h"
 #include "rules/policy_store.h"
+#include "rules/rule_checks.h"
 #include "rules/rule_columns.h"
 #include "rules/rule_layout.h"
+#include "tools/ostrel-policy/account_text.h"
 #include "tools/ostrel-policy/console_prompter.h"
 #include "tools/ostrel-policy/gpo_session.h"
 #include "tools/ostrel-policy/import_plan.h"
 #include "tools/ostrel-policy/refused.h"
-#include "tools/ostrel-policy/rule_checks.h"
 #include "tools/ostrel-policy/rules_json.h"
 #include "tools/ostrel-policy/terminal_text.h"
-#include "wizard/applet_command_lines.h"
-#include "wizard/list_box_order.h"
-#include "wizard/path_validation.h"
 
 namespace ostrel::tool {
 namespace {
@@ -59,17 +60,18 @@ std::optional<std::vector<AccountEntry>> accountList(const std::vector<std::stri
 void fillCommon(Rule& rule, const Options& o) {
   rule.newId();
   for (const auto& c : o.commandLines) rule.addCommandLine(fromUtf8(c));
-  const auto add = [&](AccountList list, const std::vector<std::string>& given, const AccountEntry* fallback) {
-    auto accounts = accountList(given);
-    if (!accounts && fallback) accounts = std::vector<AccountEntry>{*fallback};
-    for (const auto& a : accounts.value_or(std::vector<AccountEntry>{}))
-      rule.addAccount(list, a.username, a.domain, a.sid, a.isDomain);
+  const auto add = [&](AccountList list, const std::vector<std::string>& given) {
+    std::vector<AccountEntry> accounts;
+    if (auto listed = accountList(given)) {
+      accounts = std::move(*listed);
+    } else if (auto fallback = rules::defaultAccount(list)) {
+      accounts.push_back(*fallback);
+    }
+    for (const auto& a : accounts) rule.addAccount(list, a.username, a.domain, a.sid, a.isDomain);
   };
-  const AccountEntry administrators{L"Administrators", L"BUILTIN", L"S-1-5-32-544", false};
-  const AccountEntry everyone{L"Everyone", L"BUILTIN", L"S-1-1-0", false};
-  add(AccountList::PrivilegedGroups, o.groups, &administrators);
-  add(AccountList::AuthorizedUsers, o.users, &everyone);
-  add(AccountList::SidsToDelete, o.sidsToDelete, nullptr);
+  add(AccountList::PrivilegedGroups, o.groups);
+  add(AccountList::AuthorizedUsers, o.users);
+  add(AccountList::SidsToDelete, o.sidsToDelete);
   rule.setOverridePrivileges(!o.privileges.empty());
   for (const auto& p : o.privileges) rule.addPrivilege(fromUtf8(p));
 }
@@ -79,14 +81,14 @@ void fillCommon(Rule& rule, const Options& o) {
 std::vector<std::wstring> pageCommandLines(const std::vector<std::string>& given, std::ostream& err) {
   std::vector<std::wstring> lines;
   const auto add = [&](const std::wstring& line) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(wizard::listBoxInsertPosition(lines, line)), line);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(rules::listBoxInsertPosition(lines, line)), line);
   };
   for (const auto& text : given) {
     const std::wstring typed = fromUtf8(text);
     add(typed);
-    for (const wizard::AppletStep& step : wizard::appletSteps(typed)) {
+    for (const rules::AppletStep& step : rules::appletSteps(typed)) {
       if (step.notice != 0) {
-        err << consoleLine(res::string(static_cast<unsigned>(step.notice))) << '\n';
+        err << rules::consoleLine(res::string(static_cast<unsigned>(step.notice))) << '\n';
       } else {
         add(step.line);
       }
@@ -100,7 +102,7 @@ std::vector<std::wstring> pageCommandLines(const std::vector<std::string>& given
 std::unique_ptr<Rule> newRule(const Options& o, std::ostream& err) {
   auto rule = std::make_unique<Rule>();
   fillCommon(*rule, o);
-  if (Refusal r = checkRuleParts(*rule)) throw Refused(r.text, r.messageId == 0);
+  if (rules::Refusal r = rules::checkRuleParts(*rule)) throw Refused(r.text, r.messageId == 0);
   rule->clearCommandLines();
   for (auto& line : pageCommandLines(o.commandLines, err)) rule->addCommandLine(std::move(line));
   return rule;
@@ -155,7 +157,7 @@ void addHashRules(const Options& o, std::ostream& out, std::ostream& err) {
     std::error_code ec;
     fs::path full = fs::absolute(pathOf(file), ec).lexically_normal();
     if (!ec) {
-      if (std::string e = overLimit("the file's full path", widen(full), layout::typeNameValueChars); !e.empty())
+      if (std::string e = rules::overLimit("the file's full path", widen(full), layout::typeNameValueChars); !e.empty())
         throw Refused(e);
     }
     auto rule = std::make_unique<Rule>();
@@ -180,13 +182,13 @@ void addPathRule(const Options& o, std::ostream& out, std::ostream& err) {
   ConsolePrompter prompter(err, o.yes);
   std::wstring pattern = fromUtf8(o.pattern);
   bool ownership = o.ownershipCheck;
-  if (!wizard::validatePathRule(pattern, ownership, 0, prompter)) throw Refused("", false);  // the check said why
+  if (!rules::validatePathRule(pattern, ownership, 0, prompter)) throw Refused("", false);  // the check said why
   rule->setType(RuleType::Path);
   rule->setPathPattern(pattern);
   rule->setOwnershipCheck(ownership);
   rule->setRecursive(o.recursive);
   (void)rule->encodePath();  // the pattern is not empty after validation
-  if (std::string e = fixStoredPath(*rule); !e.empty()) throw Refused(e);
+  if (std::string e = rules::fixStoredPath(*rule); !e.empty()) throw Refused(e);
   const std::wstring summary = rule->idText() + L"\t" + rule->pathPattern() + L"\t" + rule->storedPath();
   std::vector<std::unique_ptr<Rule>> added;
   added.push_back(std::move(rule));

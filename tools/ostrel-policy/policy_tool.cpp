@@ -7,9 +7,10 @@
 #include <functional>
 
 #include "platform/text.h"
+#include "rules/rule_checks.h"
+#include "tools/ostrel-policy/account_text.h"
 #include "tools/ostrel-policy/commands.h"
 #include "tools/ostrel-policy/refused.h"
-#include "tools/ostrel-policy/rule_checks.h"
 
 namespace ostrel::tool {
 namespace {
@@ -57,7 +58,7 @@ void addRuleOptions(CLI::App& command, Options& o) {
       ->check(account);
   repeated("--privilege", o.privileges, "a granted privilege (e.g. SeDebugPrivilege), replacing the default ones")
       ->type_name("NAME")
-      ->check(check("NAME", privilegeError));
+      ->check(check("NAME", rules::privilegeError));
   command.footer(accountHelp);
 }
 

@@ -7,11 +7,12 @@
 
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "rules/path_validation.h"
 #include "rules/policy_store.h"
+#include "rules/rule_checks.h"
 #include "rules/rule_layout.h"
+#include "tools/ostrel-policy/account_text.h"
 #include "tools/ostrel-policy/refused.h"
-#include "tools/ostrel-policy/rule_checks.h"
-#include "wizard/path_validation.h"
 
 namespace ostrel::tool {
 namespace {
@@ -187,7 +188,7 @@ void readPath(RuleReader& in, Rule& rule, Prompter& prompter) {
   if (!pattern) in.fail("has no \"pathPattern\"");
   std::wstring checked = *pattern;
   bool checkedOwnership = ownership.value_or(false);
-  if (!wizard::validatePathRule(checked, checkedOwnership, 0, prompter)) in.fail("has a path pattern that is refused");
+  if (!rules::validatePathRule(checked, checkedOwnership, 0, prompter)) in.fail("has a path pattern that is refused");
   rule.setPathPattern(checked);
   rule.setOwnershipCheck(checkedOwnership);
   rule.setRecursive(recursive.value_or(false));
@@ -196,14 +197,14 @@ void readPath(RuleReader& in, Rule& rule, Prompter& prompter) {
   } else {
     (void)rule.encodePath();  // the pattern is not empty after validation
   }
-  if (std::string e = fixStoredPath(rule); !e.empty()) in.fail("cannot be stored as written: " + e);
+  if (std::string e = rules::fixStoredPath(rule); !e.empty()) in.fail("cannot be stored as written: " + e);
 }
 
 void readHash(RuleReader& in, Rule& rule) {
   for (const char* key : {"pathPattern", "storedPath", "ownershipCheck", "recursive"}) in.absent(key);
   const std::wstring name = in.required("applicationName");
   if (name.empty()) in.fail("has an empty \"applicationName\"");
-  if (auto e = overLimit("its applicationName", name, layout::typeNameValueChars); !e.empty()) in.fail(e);
+  if (auto e = rules::overLimit("its applicationName", name, layout::typeNameValueChars); !e.empty()) in.fail(e);
   const std::string hash = toUtf8(in.required("hash"));
   rule.setHashFromText(hash);
   if (!rule.hashValid() || !namesEqual(fromUtf8(rule.hashText()), fromUtf8(hash)))
@@ -239,7 +240,7 @@ std::unique_ptr<Rule> readRule(const Json& object, std::size_t number, Prompter&
   for (auto& p : in.texts("privileges")) rule->addPrivilege(std::move(p));
   rule->setOverridePrivileges(in.flag("overridePrivileges").value_or(rule->privilegeCount() != 0));
   // A policy made with the wizard may hold its failure texts as SIDs; importing it back keeps them.
-  if (Refusal r = checkRuleParts(*rule, SidTexts::asTheWizardStores)) in.fail("is refused: " + r.text);
+  if (rules::Refusal r = rules::checkRuleParts(*rule, rules::SidTexts::asTheWizardStores)) in.fail("is refused: " + r.text);
   return rule;
 }
 

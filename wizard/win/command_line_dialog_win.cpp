@@ -12,7 +12,7 @@
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
 #include "wizard/command_line_dialog.h"
-#include "wizard/win/win32_dialog.h"
+#include "wizard/win/dialog_win.h"
 
 namespace ostrel::wizard::win {
 namespace {
@@ -39,7 +39,7 @@ struct TabStart;
 
 // A tab's window and its logic; its dialog procedure is ostrel::win::dialogProcedure<Tab>.
 struct Tab {
-  std::unique_ptr<catalogs::PickerTab> logic;
+  std::unique_ptr<PickerTab> logic;
   std::unique_ptr<Win32Dialog> dialog;
   HWND window = nullptr;
 
@@ -49,9 +49,9 @@ struct Tab {
   INT_PTR failed(HWND, UINT message, WPARAM, LPARAM) noexcept { return ostrel::win::unhandledAnswer(message); }
 };
 
-struct Session final : catalogs::PickerHost {
+struct Session final : PickerHost {
   Session(HINSTANCE m, const std::wstring& line, PageServices& s, catalogs::ProcessSource& p,
-          catalogs::PickerMemory& memory)
+          PickerMemory& memory)
       : module(m), services(s), processes(p), memory(memory), logic(s, memory, line) {}
 
   static Session* attach(LPARAM init) { return reinterpret_cast<Session*>(init); }
@@ -68,11 +68,11 @@ struct Session final : catalogs::PickerHost {
   HINSTANCE module;
   PageServices& services;
   catalogs::ProcessSource& processes;
-  catalogs::PickerMemory& memory;
+  PickerMemory& memory;
   CommandLineDialog logic;
   std::unique_ptr<Win32Dialog> dialog;
   HWND window = nullptr, tabControl = nullptr;
-  std::array<Tab, catalogs::pickerTabCount> tabs;
+  std::array<Tab, pickerTabCount> tabs;
 };
 
 struct TabStart {
@@ -100,9 +100,9 @@ INT_PTR Tab::handle(HWND self, UINT message, WPARAM wParam, LPARAM lParam) {
     window = self;
     dialog = std::make_unique<Win32Dialog>(self);
     const auto& info = logic->info();
-    if (info.kind != catalogs::PickerTabKind::runningProcesses)
+    if (info.kind != PickerTabKind::runningProcesses)
       attachCatalogImages(start->session->module, GetDlgItem(self, info.listId),
-                          info.kind == catalogs::PickerTabKind::controlPanel ? catalogs::appletCatalog()
+                          info.kind == PickerTabKind::controlPanel ? catalogs::appletCatalog()
                                                                              : catalogs::snapinCatalog());
     logic->initDialog(*dialog);
     attachTooltips(start->session->module, self, {info.listId});
@@ -141,19 +141,19 @@ void Session::makeTabs() {
   for (std::size_t i = 0; i < tabs.size(); ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(catalogs::pickerTabInfo(i).title);
+    item.pszText = const_cast<wchar_t*>(pickerTabInfo(i).title);
     SendMessageW(tabControl, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
   RECT page = area;
   SendMessageW(tabControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
   for (std::size_t i = 0; i < tabs.size(); ++i) {
-    tabs[i].logic = catalogs::makePickerTab(i, memory, *this, services, processes);
+    tabs[i].logic = makePickerTab(i, memory, *this, services, processes);
     TabStart start{this, &tabs[i]};
-    HWND child = CreateDialogParamW(module, MAKEINTRESOURCEW(catalogs::pickerTabInfo(i).dialogId), window,
+    HWND child = CreateDialogParamW(module, MAKEINTRESOURCEW(pickerTabInfo(i).dialogId), window,
                                     ostrel::win::dialogProcedure<Tab>, reinterpret_cast<LPARAM>(&start));
     if (child == nullptr) continue;
     SetWindowPos(child, HWND_TOP, page.left, page.top, page.right - page.left, page.bottom - page.top, 0);
-    const int list = catalogs::pickerTabInfo(i).listId;
+    const int list = pickerTabInfo(i).listId;
     SetWindowPos(GetDlgItem(child, list), nullptr, 0, 0, page.right - page.left, page.bottom - page.top,
                  SWP_NOZORDER);
   }
@@ -188,8 +188,8 @@ INT_PTR Session::handle(HWND self, UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_HELP: logic.help(); return TRUE;
-    case catalogs::commandLinePicked:
-    case catalogs::commandLineAccepted:
+    case commandLinePicked:
+    case commandLineAccepted:
       logic.message(message);
       closeIfDone();
       return TRUE;
@@ -208,7 +208,7 @@ INT_PTR Session::failed(HWND self, UINT message, WPARAM, LPARAM) noexcept {
 
 std::optional<std::wstring> runCommandLineDialog(HINSTANCE module, HWND owner, const std::wstring& line,
                                                  PageServices& services, catalogs::ProcessSource& processes,
-                                                 catalogs::PickerMemory& memory) {
+                                                 PickerMemory& memory) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
   Session session(module, line, services, processes, memory);

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "catalogs/picker_tabs.h"
+#include "wizard/picker_tabs.h"
 #include "wizard/page.h"
 
 namespace ostrel::wizard::win {
@@ -14,6 +14,6 @@ namespace ostrel::wizard::win {
 // OK, or nothing after Cancel. The tabs remember their lines in memory.
 std::optional<std::wstring> runCommandLineDialog(HINSTANCE module, HWND owner, const std::wstring& line,
                                                  PageServices& services, catalogs::ProcessSource& processes,
-                                                 catalogs::PickerMemory& memory = catalogs::modulePickerMemory());
+                                                 PickerMemory& memory = modulePickerMemory());
 
 }  // namespace ostrel::wizard::win

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "catalogs/win/notice_dialog_win.h"
-#include "catalogs/win/processes.h"
+#include "catalogs/win/processes_win.h"
 #include "wizard/win/command_line_dialog_win.h"
 
 namespace ostrel::wizard::win {

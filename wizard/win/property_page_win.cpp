@@ -8,7 +8,7 @@
 #include "platform/win/dialog_procedure.h"
 #include "platform/win/handles.h"
 #include "resources/strings.h"
-#include "wizard/win/win32_dialog.h"
+#include "wizard/win/dialog_win.h"
 
 namespace ostrel::wizard::win {
 namespace {

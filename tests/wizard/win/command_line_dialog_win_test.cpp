@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "catalogs/catalog.h"
-#include "catalogs/win/processes.h"
+#include "catalogs/win/processes_win.h"
 #include "platform/win/handles.h"
 #include "tests/wizard/fake_dialog.h"
-#include "wizard/list_box_order.h"
+#include "rules/list_box_order.h"
 #include "wizard/win/command_line_dialog_win.h"
 
 namespace ostrel::wizard::testing {
@@ -61,7 +61,7 @@ TEST(ListBoxOrder, TheSystemListBoxSortsAsThePortableOrder) {
   std::vector<std::wstring> portable;
   for (const auto& line : added) {
     SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    portable.insert(portable.begin() + static_cast<std::ptrdiff_t>(listBoxInsertPosition(portable, line)), line);
+    portable.insert(portable.begin() + static_cast<std::ptrdiff_t>(rules::listBoxInsertPosition(portable, line)), line);
   }
   std::vector<std::wstring> shown;
   for (int i = 0; i < static_cast<int>(SendMessageW(box, LB_GETCOUNT, 0, 0)); ++i) {
@@ -101,7 +101,7 @@ TEST(GetCommandLineDialog, TypedOrPickedFromTheRealTemplates) {
   hook = installed.get();
   FakeServices services;
   FixedProcesses processes;
-  catalogs::PickerMemory memory;
+  PickerMemory memory;
 
   onShown = [](HWND dialog) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK))) << "empty line";

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "catalogs/processes.h"
 #include "wizard/dialog.h"
 #include "wizard/page.h"
 
-namespace ostrel::catalogs {
+namespace ostrel::wizard {
 
 // Messages posted to the Get Command Line dialog (WM_USER + 2812 and + 2813).
 inline constexpr unsigned commandLinePicked = 0x0EFC;
@@ -48,46 +49,37 @@ class PickerHost {
   virtual void post(unsigned message) = 0;
 };
 
-// The running processes' command lines, as the running-processes tab lists them.
-class ProcessSource {
- public:
-  virtual ~ProcessSource() = default;
-  // Enables the debug privilege in the module's process; false when the token lacks it.
-  virtual bool enableDebugPrivilege() = 0;
-  virtual std::vector<std::wstring> commandLines() = 0;
-};
-
 class PickerTab {
  public:
-  PickerTab(std::size_t index, PickerMemory& memory, PickerHost& host, wizard::PageServices& services)
+  PickerTab(std::size_t index, PickerMemory& memory, PickerHost& host, PageServices& services)
       : info_(pickerTabInfo(index)), index_(index), memory_(memory), host_(host), services_(services) {}
   PickerTab(const PickerTab&) = delete;
   PickerTab& operator=(const PickerTab&) = delete;
   virtual ~PickerTab() = default;
 
   [[nodiscard]] const PickerTabInfo& info() const { return info_; }
-  virtual void initDialog(wizard::Dialog& dialog) = 0;
+  virtual void initDialog(Dialog& dialog) = 0;
   // WM_COMMAND and WM_NOTIFY from the tab's list.
-  virtual void command(wizard::ControlId, int) {}
-  virtual void notify(wizard::ControlId, int) {}
+  virtual void command(ControlId, int) {}
+  virtual void notify(ControlId, int) {}
 
  protected:
   // The row's line becomes the tab's and the dialog's.
   void pick(const std::wstring& line);
   void accept() { host_.post(commandLineAccepted); }
   [[nodiscard]] const std::wstring& current() const { return memory_.current[index_]; }
-  [[nodiscard]] wizard::PageServices& services() const { return services_; }
+  [[nodiscard]] PageServices& services() const { return services_; }
 
  private:
   const PickerTabInfo& info_;
   const std::size_t index_;
   PickerMemory& memory_;
   PickerHost& host_;
-  wizard::PageServices& services_;
+  PageServices& services_;
 };
 
 // The tab of each kind; the running-processes tab lists what source gives it.
 std::unique_ptr<PickerTab> makePickerTab(std::size_t index, PickerMemory& memory, PickerHost& host,
-                                         wizard::PageServices& services, ProcessSource& source);
+                                         PageServices& services, catalogs::ProcessSource& source);
 
-}  // namespace ostrel::catalogs
+}  // namespace ostrel::wizard

@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "resources/strings.h"
+#include "rules/path_validation.h"
 #include "tests/rules/store_doubles.h"
-#include "wizard/path_validation.h"
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 namespace {
 
 constexpr WindowHandle page = 0x4711;
@@ -110,4 +110,4 @@ TEST(ValidatePathRule, MessageTexts) {
 }
 
 }  // namespace
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

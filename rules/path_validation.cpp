@@ -1,4 +1,4 @@
-#include "wizard/path_validation.h"
+#include "rules/path_validation.h"
 
 #include <array>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include "platform/registry.h"  // namesEqual, the one case-insensitive comparison
 #include "resources/strings.h"
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 namespace {
 
 constexpr std::array<std::wstring_view, 23> reservedNames = {
@@ -69,4 +69,4 @@ bool validatePathRule(std::wstring& path, bool& ownershipCheck, WindowHandle own
   return true;
 }
 
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

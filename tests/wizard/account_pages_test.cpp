@@ -2,15 +2,15 @@
 // and scripted lookups standing in for the directory.
 #include <map>
 
-#include "accounts/account_page.h"
+#include "wizard/account_page.h"
 #include "platform/text.h"
 #include "resources/strings.h"
 #include "tests/wizard/fake_dialog.h"
 
-namespace ostrel::accounts {
+namespace ostrel::wizard::testing {
 namespace {
 
-using wizard::Mode;
+using namespace accounts;
 using Rows = std::vector<std::vector<std::wstring>>;
 
 // SIDs are told apart by their last sub-authority; any SID not listed is unmapped.
@@ -40,15 +40,15 @@ std::wstring domainPath(unsigned rid) {
   return formatWide(80, L"LDAP://<SID=010300000000000515000000" L"07000000" L"%02X%02X0000>", rid & 0xFF, rid >> 8);
 }
 
-struct Page {
-  Page(const AccountFamily& family, Mode mode, Rule& rule)
-      : page(family, std::make_shared<wizard::Sheet>(rule, mode, &owner, 77, services), &directory) {
+struct ShownPage {
+  ShownPage(const AccountFamily& family, Mode mode, Rule& rule)
+      : page(family, std::make_shared<Sheet>(rule, mode, &owner, 77, services), &directory) {
     page.initDialog(dialog);
   }
-  wizard::testing::Owner owner;
-  wizard::testing::FakeServices services;
+  Owner owner;
+  FakeServices services;
   Directory directory;
-  wizard::testing::FakeDialog dialog;
+  FakeDialog dialog;
   AccountListPage page;
 };
 
@@ -56,14 +56,14 @@ TEST(AccountPages, AddResolvesEveryKindOfPickedObject) {
   for (Mode mode : {Mode::wizard, Mode::properties}) {
     Rule rule;
     rule.addGroup(L"Administrators", L"BUILTIN", L"s-1-5-32-544", false);  // a duplicate in any case
-    Page p(privilegedGroupsFamily(), mode, rule);
+    ShownPage p(privilegedGroupsFamily(), mode, rule);
     p.directory.picked = {{L"Users", L"winnt://PC1/Users"}, {L"Bob", L"WinNT://PC1/Bob"},
                           {L"Admins", L"LDAP://<SID=01020000000000052000000020020000>"},
                           {L"Ops", domainPath(512)}, {L"Here", domainPath(513)}, {L"Sales", domainPath(1104)},
                           {L"Sales", domainPath(1104)}, {L"Odd", domainPath(9)}, {L"Short", L"LDAP://<SID=>"},
                           {L"Nope", domainPath(77)}};
     p.dialog.answers = {answer::ok, answer::yes, answer::yes, answer::ok, answer::yes, answer::yes, answer::no};
-    p.page.command(IDC_ADD_PRIVILEGED_GROUP, wizard::code::clicked);
+    p.page.command(IDC_ADD_PRIVILEGED_GROUP, code::clicked);
     EXPECT_EQ((Rows{{L"BUILTIN", L"Administrators", mode == Mode::wizard ? L"S-1-5-32-544" : L"s-1-5-32-544"},
                     {L"BUILTIN", L"Users", L"S-1-5-32-545"}, {L"BUILTIN", L"Bob", L" < ERROR FETCHING SID >"},
                     {L"CORP", L"Ops", L"S-1-5-21-7-512"}, {L"pc1", L"Here", L"S-1-5-21-7-513"},
@@ -88,10 +88,10 @@ TEST(AccountPages, CancelledPickerLeavesATraceOnTheGroupPagesOnly) {
                                     {&sidsToDeleteFamily(), IDC_ADD_SID_TO_DELETE, true},
                                     {&authorizedUsersFamily(), IDC_ADD_AUTHORIZED_USER, false}}) {
     Rule rule;
-    Page p(*family, Mode::properties, rule);
+    ShownPage p(*family, Mode::properties, rule);
     p.directory.result = PickResult::cancelled;
     ::testing::internal::CaptureStdout();
-    p.page.command(add, wizard::code::clicked);
+    p.page.command(add, code::clicked);
     EXPECT_EQ(trace ? "User canceled object picker dialog\n" : "", ::testing::internal::GetCapturedStdout());
     EXPECT_EQ(trace ? PickerKind::groups : PickerKind::usersAndGroups, p.directory.kinds.at(0));
     EXPECT_EQ(0, p.dialog.listViewCount(family->listView));
@@ -102,8 +102,8 @@ TEST(AccountPages, DeleteAsksFirstAndAuthorizedUsersNeedsOne) {
   for (Mode mode : {Mode::wizard, Mode::properties}) {
     Rule rule;
     rule.addUser(L"Everyone", L"BUILTIN", L"S-1-1-0", false);
-    Page p(authorizedUsersFamily(), mode, rule);
-    auto pressDelete = [&] { p.page.command(IDC_DELETE_AUTHORIZED_USER, wizard::code::clicked); };
+    ShownPage p(authorizedUsersFamily(), mode, rule);
+    auto pressDelete = [&] { p.page.command(IDC_DELETE_AUTHORIZED_USER, code::clicked); };
     pressDelete();
     p.dialog.listViewSelect(IDC_AUTHORIZED_USERS, 0);
     p.dialog.answers = {answer::no, answer::yes};
@@ -121,4 +121,4 @@ TEST(AccountPages, DeleteAsksFirstAndAuthorizedUsersNeedsOne) {
 }
 
 }  // namespace
-}  // namespace ostrel::accounts
+}  // namespace ostrel::wizard::testing

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogs/picker_tabs.h"
+#include "catalogs/processes.h"
 
 namespace ostrel::catalogs::win {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 
 // One step after the line itself is added: a warning to show, or else a line to add.
 struct AppletStep {
@@ -20,4 +20,4 @@ inline constexpr int noticeAppletPrivileges = 17;
 
 [[nodiscard]] std::vector<AppletStep> appletSteps(std::wstring_view line);
 
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

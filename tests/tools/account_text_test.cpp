@@ -1,5 +1,5 @@
 // The tool's account syntax.
-#include "tools/ostrel-policy/rule_checks.h"
+#include "tools/ostrel-policy/account_text.h"
 
 #include <gtest/gtest.h>
 

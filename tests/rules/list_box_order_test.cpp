@@ -1,10 +1,10 @@
 // The command lines' list-box order against an order written out by hand (the Windows suite
 // checks the same lines against the system's sorted list box).
-#include "wizard/list_box_order.h"
+#include "rules/list_box_order.h"
 
 #include <gtest/gtest.h>
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 namespace {
 
 TEST(ListBoxOrder, InsertingKeepsTheSystemsOrder) {
@@ -24,4 +24,4 @@ TEST(ListBoxOrder, InsertingKeepsTheSystemsOrder) {
 }
 
 }  // namespace
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

@@ -1,4 +1,4 @@
-#include "wizard/win/win32_dialog.h"
+#include "wizard/win/dialog_win.h"
 
 #include <commctrl.h>
 #include <prsht.h>

@@ -1,4 +1,4 @@
-#include "tools/ostrel-policy/rule_checks.h"
+#include "rules/rule_checks.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -9,10 +9,10 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "resources/strings.h"
+#include "rules/privilege_catalog.h"
 #include "rules/rule_layout.h"
-#include "wizard/process_privileges_page.h"
 
-namespace ostrel::tool {
+namespace ostrel::rules {
 namespace {
 
 // Edit distance without regard to case, to suggest the names a mistyped one was meant to be.
@@ -41,57 +41,9 @@ std::string consoleLine(std::wstring_view text) {
   return toUtf8(text);
 }
 
-bool isSidText(const std::wstring& text) {
-  if (text.size() < 5 || (text[0] != L'S' && text[0] != L's') || text[1] != L'-') return false;
-  if (!accounts::stringSidToSid(text)) return false;
-  bool digit = false;
-  for (std::size_t i = 2; i < text.size(); ++i) {
-    if (text[i] == L'-') {
-      if (!digit) return false;
-      digit = false;
-    } else if (text[i] >= L'0' && text[i] <= L'9') {
-      digit = true;
-    } else {
-      return false;
-    }
-  }
-  return digit;
-}
-
-std::optional<AccountEntry> parseAccount(const std::wstring& text) {
-  auto eq = text.find(L'=');
-  if (eq == std::wstring::npos) {
-    if (const auto* known = accounts::findWellKnownName(text)) return AccountEntry{known->name, known->domain, known->sid, false};
-    // A SID alone: named as the well-known table names it, else by itself.
-    if (!isSidText(text)) return std::nullopt;
-    if (const auto* known = accounts::findWellKnownSid(text)) return AccountEntry{known->name, known->domain, known->sid, false};
-    return AccountEntry{text, L"< UNKNOWN >", text, false};
-  }
-  std::wstring who = text.substr(0, eq);
-  std::wstring rest = text.substr(eq + 1);
-  AccountEntry a;
-  if (auto comma = rest.find(L','); comma != std::wstring::npos) {
-    std::wstring kind = rest.substr(comma + 1);
-    if (namesEqual(kind, L"domain")) {
-      a.isDomain = true;
-    } else if (!namesEqual(kind, L"local")) {
-      return std::nullopt;
-    }
-    rest.resize(comma);
-  }
-  if (auto slash = who.find(L'\\'); slash != std::wstring::npos) {
-    a.domain = who.substr(0, slash);
-    who = who.substr(slash + 1);
-  }
-  if (who.empty() || !isSidText(rest)) return std::nullopt;
-  a.username = who;
-  a.sid = rest;
-  return a;
-}
-
 std::string privilegeError(const std::wstring& name) {
   std::vector<std::pair<std::size_t, std::wstring>> close;
-  for (const auto& entry : wizard::privilegeCatalog) {
+  for (const auto& entry : privilegeCatalog) {
     if (name == entry.name) return {};
     const std::size_t d = distance(name, entry.name);
     if (d <= 3 || (name.size() >= 4 && namesEqual(std::wstring_view(entry.name).substr(0, name.size()), name)))
@@ -99,7 +51,7 @@ std::string privilegeError(const std::wstring& name) {
   }
   std::sort(close.begin(), close.end());
   std::string message = "unknown privilege " + toUtf8(name) + "; ";
-  if (close.empty()) return message + "none of the catalog's 28 names is close to it";
+  if (close.empty()) return message + "none of the catalog's " + std::to_string(privilegeCatalog.size()) + " names is close to it";
   message += "did you mean";
   for (std::size_t i = 0; i < close.size() && i < 5; ++i) message += (i == 0 ? " " : ", ") + toUtf8(close[i].second);
   return message + "?";
@@ -123,18 +75,33 @@ std::string fixStoredPath(Rule& rule) {
   return {};
 }
 
+std::optional<AccountEntry> defaultAccount(AccountList list) {
+  const wchar_t* sid = list == AccountList::PrivilegedGroups  ? L"S-1-5-32-544"
+                       : list == AccountList::AuthorizedUsers ? L"S-1-1-0"
+                                                              : nullptr;
+  if (sid == nullptr) return std::nullopt;
+  const accounts::WellKnownAccount* known = accounts::findWellKnownSid(sid);
+  return AccountEntry{known->name, known->domain, known->sid, false};
+}
+
+bool needsOneAccount(AccountList list) { return list == AccountList::AuthorizedUsers; }
+
+bool holdsSid(std::span<const AccountEntry> entries, std::wstring_view sid) {
+  return std::any_of(entries.begin(), entries.end(), [&](const AccountEntry& e) { return namesEqual(e.sid, sid); });
+}
+
 Refusal checkRuleParts(const Rule& rule, SidTexts sids) {
   const auto acceptedSid = [sids](const std::wstring& sid) {
-    return isSidText(sid) || (sids == SidTexts::asTheWizardStores &&
-                              (sid == accounts::sidLookupError || sid == accounts::sidPathError));
+    return accounts::isSidText(sid) || (sids == SidTexts::asTheWizardStores &&
+                                        (sid == accounts::sidLookupError || sid == accounts::sidPathError));
   };
   for (const auto& names : layout::accountLists) {
-    const auto& list = rule.accounts(names.list);
-    for (std::size_t i = 0; i < list.size(); ++i)
-      for (std::size_t j = 0; j < i; ++j)
-        if (namesEqual(list[i].sid, list[j].sid)) return pageMessage(IDS_DUPLICATE_SID);
+    const std::span<const AccountEntry> list = rule.accounts(names.list);
+    for (std::size_t i = 1; i < list.size(); ++i)
+      if (holdsSid(list.first(i), list[i].sid)) return pageMessage(IDS_DUPLICATE_SID);
   }
-  if (rule.userCount() == 0) return pageMessage(IDS_NO_AUTHORIZED_USERS);
+  for (const auto& names : layout::accountLists)
+    if (needsOneAccount(names.list) && rule.accountCount(names.list) == 0) return pageMessage(IDS_NO_AUTHORIZED_USERS);
   for (std::size_t i = 0; i < rule.commandLineCount(); ++i)
     if (rule.commandLine(i).size() > maxCommandLineChars) return pageMessage(IDS_COMMAND_LINE_TOO_LONG);
   for (const auto& names : layout::accountLists) {
@@ -154,4 +121,4 @@ Refusal checkRuleParts(const Rule& rule, SidTexts sids) {
   return {};
 }
 
-}  // namespace ostrel::tool
+}  // namespace ostrel::rules

@@ -1,52 +1,46 @@
-#include "accounts/account_page.h"
+#include "wizard/account_page.h"
 
 #include <cstdio>
 
-#include "platform/registry.h"
 #include "resources/strings.h"
+#include "rules/rule_checks.h"
 
-namespace ostrel::accounts {
+namespace ostrel::wizard {
 namespace {
-
-using wizard::ListColumn;
-using wizard::PageKind;
 
 // The middle column reads "Group" on every page, the Authorized users page included.
 constexpr ListColumn columns[] = {{L"Domain", 70}, {L"Group", 110}, {L"SID", 280}};
-
-const AccountEntry administrators{L"Administrators", L"BUILTIN", L"S-1-5-32-544", false};
-const AccountEntry everyone{L"Everyone", L"BUILTIN", L"S-1-1-0", false};
 
 }  // namespace
 
 const AccountFamily& privilegedGroupsFamily() {
   static const AccountFamily family{PageKind::privilegedGroups, AccountList::PrivilegedGroups, IDC_PRIVILEGED_GROUPS,
-                                    IDC_ADD_PRIVILEGED_GROUP, IDC_DELETE_PRIVILEGED_GROUP, &administrators, false,
-                                    PickerKind::groups, true};
+                                    IDC_ADD_PRIVILEGED_GROUP, IDC_DELETE_PRIVILEGED_GROUP,
+                                    accounts::PickerKind::groups, true};
   return family;
 }
 const AccountFamily& sidsToDeleteFamily() {
   static const AccountFamily family{PageKind::sidsToDelete, AccountList::SidsToDelete, IDC_SIDS_TO_DELETE,
-                                    IDC_ADD_SID_TO_DELETE, IDC_DELETE_SID_TO_DELETE, nullptr, false,
-                                    PickerKind::groups, true};
+                                    IDC_ADD_SID_TO_DELETE, IDC_DELETE_SID_TO_DELETE,
+                                    accounts::PickerKind::groups, true};
   return family;
 }
 const AccountFamily& authorizedUsersFamily() {
   static const AccountFamily family{PageKind::authorizedUsers, AccountList::AuthorizedUsers, IDC_AUTHORIZED_USERS,
-                                    IDC_ADD_AUTHORIZED_USER, IDC_DELETE_AUTHORIZED_USER, &everyone, true,
-                                    PickerKind::usersAndGroups, false};
+                                    IDC_ADD_AUTHORIZED_USER, IDC_DELETE_AUTHORIZED_USER,
+                                    accounts::PickerKind::usersAndGroups, false};
   return family;
 }
 
 void AccountListPage::onInit() {
   dialog().listViewInit(family_.listView, columns);
-  if (mode() == wizard::Mode::properties) entries_ = rule().accounts(family_.list);
-  else if (family_.defaultEntry != nullptr) entries_.assign(1, *family_.defaultEntry);
+  if (mode() == Mode::properties) entries_ = rule().accounts(family_.list);
+  else if (auto entry = rules::defaultAccount(family_.list)) entries_.assign(1, *entry);
   refresh();
 }
 
 void AccountListPage::refresh() {
-  wizard::Dialog& d = dialog();
+  Dialog& d = dialog();
   d.listViewClear(family_.listView);
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const int row = d.listViewInsert(family_.listView, static_cast<int>(i), entries_[i].domain);
@@ -55,33 +49,31 @@ void AccountListPage::refresh() {
   }
 }
 
-void AccountListPage::onCommand(wizard::ControlId id, int notification) {
-  if (notification != wizard::code::clicked) return;
+void AccountListPage::onCommand(ControlId id, int notification) {
+  if (notification != code::clicked) return;
   if (id == family_.addButton) add();
   else if (id == family_.deleteButton) deleteSelected();
 }
 
 void AccountListPage::add() {
   if (picker_ == nullptr) return;
-  std::vector<PickedObject> picked;
-  const PickResult result = picker_->pick(dialog().window(), family_.picker, picked);
-  if (result == PickResult::picked) {
+  std::vector<accounts::PickedObject> picked;
+  const accounts::PickResult result = picker_->pick(dialog().window(), family_.picker, picked);
+  if (result == accounts::PickResult::picked) {
     if (addPickedAccounts(picked)) changed();
-  } else if (result == PickResult::cancelled && family_.traceCancel) {
+  } else if (result == accounts::PickResult::cancelled && family_.traceCancel) {
     std::fputs("User canceled object picker dialog\n", stdout);
     std::fflush(stdout);
   }
 }
 
-bool AccountListPage::addPickedAccounts(std::span<const PickedObject> picked) {
+bool AccountListPage::addPickedAccounts(std::span<const accounts::PickedObject> picked) {
   bool added = false;
   auto useAnyway = [this](const std::wstring& question) { return message(question, mb::yesNo) == answer::yes; };
-  for (const PickedObject& object : picked) {
-    std::optional<AccountEntry> entry = resolvePickedObject(object, picker_->lookup(), useAnyway);
+  for (const accounts::PickedObject& object : picked) {
+    std::optional<AccountEntry> entry = accounts::resolvePickedObject(object, picker_->lookup(), useAnyway);
     if (!entry) continue;
-    bool present = false;
-    for (const AccountEntry& e : entries_) present = present || namesEqual(e.sid, entry->sid);
-    if (present) {
+    if (rules::holdsSid(entries_, entry->sid)) {
       message(std::wstring(res::string(27)), mb::ok);
       continue;
     }
@@ -106,7 +98,7 @@ void AccountListPage::deleteSelected() {
 }
 
 bool AccountListPage::onNext() {
-  if (family_.needsOne && entries_.empty()) {
+  if (rules::needsOneAccount(family_.list) && entries_.empty()) {
     message(std::wstring(res::string(IDS_NO_AUTHORIZED_USERS)), mb::ok);
     return false;
   }
@@ -115,4 +107,4 @@ bool AccountListPage::onNext() {
   return true;
 }
 
-}  // namespace ostrel::accounts
+}  // namespace ostrel::wizard

@@ -1,6 +1,6 @@
-#include "wizard/process_privileges_page.h"
+#include "rules/privilege_catalog.h"
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 
 // Short description, long description, constant name; in the order the page lists them.
 const std::array<PrivilegeEntry, 28> privilegeCatalog{{
@@ -90,4 +90,4 @@ const std::array<PrivilegeEntry, 28> privilegeCatalog{{
      L"SeCreateGlobalPrivilege"},
 }};
 
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

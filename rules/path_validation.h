@@ -4,7 +4,7 @@
 
 #include "platform/prompt.h"
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 
 inline constexpr std::size_t maxPathPatternChars = 256;
 
@@ -15,4 +15,4 @@ inline constexpr std::size_t maxPathPatternChars = 256;
 [[nodiscard]] bool validatePathRule(std::wstring& path, bool& ownershipCheck, WindowHandle owner,
                                     Prompter& prompter);
 
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

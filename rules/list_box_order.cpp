@@ -1,9 +1,9 @@
-#include "wizard/list_box_order.h"
+#include "rules/list_box_order.h"
 
 #include <algorithm>
 #include <cwctype>
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 namespace {
 
 // The system's word sort for ASCII: punctuation in this order, then digits, then letters
@@ -59,4 +59,4 @@ std::size_t listBoxInsertPosition(const std::vector<std::wstring>& lines, std::w
   return static_cast<std::size_t>(at - lines.begin());
 }
 
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

@@ -8,15 +8,13 @@
 #include "rules/rule.h"
 #include "wizard/page.h"
 
-namespace ostrel::accounts {
+namespace ostrel::wizard {
 
 struct AccountFamily {
-  wizard::PageKind kind;
+  PageKind kind;
   AccountList list;  // the Rule's list the page writes
-  wizard::ControlId listView, addButton, deleteButton;
-  const AccountEntry* defaultEntry;  // the one row of a new rule, or none
-  bool needsOne;                     // Next and Apply refuse an empty list
-  PickerKind picker;
+  ControlId listView, addButton, deleteButton;
+  accounts::PickerKind picker;
   bool traceCancel;  // a cancelled picker leaves a line on the standard output
 };
 
@@ -24,29 +22,29 @@ const AccountFamily& privilegedGroupsFamily();
 const AccountFamily& sidsToDeleteFamily();
 const AccountFamily& authorizedUsersFamily();
 
-class AccountListPage final : public wizard::Page {
+class AccountListPage final : public Page {
  public:
   // Without a picker, Add does nothing.
-  AccountListPage(const AccountFamily& family, std::shared_ptr<wizard::Sheet> sheet, AccountPicker* picker = nullptr)
+  AccountListPage(const AccountFamily& family, std::shared_ptr<Sheet> sheet, accounts::AccountPicker* picker = nullptr)
       : Page(family.kind, std::move(sheet)), family_(family), picker_(picker) {}
 
   [[nodiscard]] const std::vector<AccountEntry>& entries() const { return entries_; }
 
   // Resolves the picked objects in order and appends every accepted one whose SID the page
   // does not list yet; true when any was appended.
-  bool addPickedAccounts(std::span<const PickedObject> picked);
+  bool addPickedAccounts(std::span<const accounts::PickedObject> picked);
 
  private:
   void onInit() override;
   bool onNext() override;
-  void onCommand(wizard::ControlId id, int notification) override;
+  void onCommand(ControlId id, int notification) override;
   void refresh();
   void add();
   void deleteSelected();
 
   const AccountFamily& family_;
-  AccountPicker* const picker_;
+  accounts::AccountPicker* const picker_;
   std::vector<AccountEntry> entries_;
 };
 
-}  // namespace ostrel::accounts
+}  // namespace ostrel::wizard

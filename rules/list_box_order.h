@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 
 // CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE) as the list box calls it: below,
 // equal or above zero.
@@ -17,4 +17,4 @@ namespace ostrel::wizard {
 // Wine).
 [[nodiscard]] std::size_t listBoxInsertPosition(const std::vector<std::wstring>& lines, std::wstring_view text);
 
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

@@ -1,9 +1,9 @@
-#include "catalogs/picker_tabs.h"
+#include "wizard/picker_tabs.h"
 
 #include "catalogs/catalog.h"
 #include "resources/resource_ids.h"
 
-namespace ostrel::catalogs {
+namespace ostrel::wizard {
 namespace {
 
 constexpr int runningProcessesList = IDC_RUNNING_PROCESSES_LIST;
@@ -22,13 +22,13 @@ constexpr std::array<PickerTabInfo, pickerTabCount> tabs{{
 // A report list view of a catalog: name and comment per row, in catalog order.
 class CatalogTab final : public PickerTab {
  public:
-  CatalogTab(std::size_t index, PickerMemory& memory, PickerHost& host, wizard::PageServices& services)
+  CatalogTab(std::size_t index, PickerMemory& memory, PickerHost& host, PageServices& services)
       : PickerTab(index, memory, host, services),
-        rows_(info().kind == PickerTabKind::controlPanel ? appletCatalog() : snapinCatalog()) {}
+        rows_(info().kind == PickerTabKind::controlPanel ? catalogs::appletCatalog() : catalogs::snapinCatalog()) {}
 
-  void initDialog(wizard::Dialog& dialog) override {
+  void initDialog(Dialog& dialog) override {
     dialog_ = &dialog;
-    static constexpr wizard::ListColumn columns[] = {{L"Name", 150}, {L"Comments", 300}};
+    static constexpr ListColumn columns[] = {{L"Name", 150}, {L"Comments", 300}};
     dialog.listViewInit(info().listId, columns);
     for (std::size_t i = 0; i < rows_.size(); ++i) {
       const int row = dialog.listViewInsert(info().listId, static_cast<int>(i), rows_[i].name);
@@ -36,50 +36,50 @@ class CatalogTab final : public PickerTab {
     }
   }
 
-  void notify(wizard::ControlId id, int code) override {
+  void notify(ControlId id, int code) override {
     if (dialog_ == nullptr || id != info().listId) return;
-    if (code == wizard::code::itemChanged) {
+    if (code == code::itemChanged) {
       const int row = dialog_->listViewSelection(id);
       if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
       pick(rows_[static_cast<std::size_t>(row)].commandLine);
       // Older targets want mmc.exe without quotes; the administrator edits that by hand.
       if (info().kind == PickerTabKind::consoles) services().notice(dialog_->window(), noticeQuotedConsole);
-    } else if (code == wizard::code::listDoubleClick && !current().empty()) {
+    } else if (code == code::listDoubleClick && !current().empty()) {
       accept();
     }
   }
 
  private:
-  std::span<const CatalogRow> rows_;
-  wizard::Dialog* dialog_ = nullptr;
+  std::span<const catalogs::CatalogRow> rows_;
+  Dialog* dialog_ = nullptr;
 };
 
 // A sorted list box of the command lines of the processes running when the tab opened.
 class RunningProcessesTab final : public PickerTab {
  public:
-  RunningProcessesTab(std::size_t index, PickerMemory& memory, PickerHost& host, wizard::PageServices& services,
-                      ProcessSource& source)
+  RunningProcessesTab(std::size_t index, PickerMemory& memory, PickerHost& host, PageServices& services,
+                      catalogs::ProcessSource& source)
       : PickerTab(index, memory, host, services), source_(source) {}
 
-  void initDialog(wizard::Dialog& dialog) override {
+  void initDialog(Dialog& dialog) override {
     dialog_ = &dialog;
     // Without the debug privilege, other users' processes and services stay hidden.
     if (!source_.enableDebugPrivilege()) services().notice(dialog.window(), noticeNoDebugPrivilege);
     for (const std::wstring& line : source_.commandLines()) dialog.listBoxAdd(info().listId, line);
   }
 
-  void command(wizard::ControlId id, int code) override {
+  void command(ControlId id, int code) override {
     if (dialog_ == nullptr || id != info().listId) return;
-    if (code != wizard::code::selectionChange && code != wizard::code::doubleClick) return;
+    if (code != code::selectionChange && code != code::doubleClick) return;
     const int selected = dialog_->listBoxSelection(id);
     if (selected < 0) return;
     pick(dialog_->listBoxText(id, selected));
-    if (code == wizard::code::doubleClick) accept();
+    if (code == code::doubleClick) accept();
   }
 
  private:
-  ProcessSource& source_;
-  wizard::Dialog* dialog_ = nullptr;
+  catalogs::ProcessSource& source_;
+  Dialog* dialog_ = nullptr;
 };
 
 }  // namespace
@@ -98,10 +98,10 @@ void PickerTab::pick(const std::wstring& line) {
 }
 
 std::unique_ptr<PickerTab> makePickerTab(std::size_t index, PickerMemory& memory, PickerHost& host,
-                                         wizard::PageServices& services, ProcessSource& source) {
+                                         PageServices& services, catalogs::ProcessSource& source) {
   if (pickerTabInfo(index).kind == PickerTabKind::runningProcesses)
     return std::make_unique<RunningProcessesTab>(index, memory, host, services, source);
   return std::make_unique<CatalogTab>(index, memory, host, services);
 }
 
-}  // namespace ostrel::catalogs
+}  // namespace ostrel::wizard

@@ -1,6 +1,6 @@
-#include "wizard/applet_command_lines.h"
+#include "rules/applet_command_lines.h"
 
-namespace ostrel::wizard {
+namespace ostrel::rules {
 namespace {
 
 constexpr std::wstring_view shortShell32 = L" shell32.dll,";
@@ -36,4 +36,4 @@ std::vector<AppletStep> appletSteps(std::wstring_view line) {
   return steps;
 }
 
-}  // namespace ostrel::wizard
+}  // namespace ostrel::rules

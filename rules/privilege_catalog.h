@@ -1,0 +1,15 @@
+#pragma once
+// The privileges a rule may grant, in the order the Process Privileges page lists them. A
+// rule's privileges are checked against it wherever a rule is made.
+#include <array>
+
+namespace ostrel::rules {
+
+struct PrivilegeEntry {
+  const wchar_t* shortDescription;
+  const wchar_t* longDescription;
+  const wchar_t* name;  // what the lists show and the Rule stores
+};
+extern const std::array<PrivilegeEntry, 28> privilegeCatalog;
+
+}  // namespace ostrel::rules
