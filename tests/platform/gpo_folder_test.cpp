@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -13,25 +12,15 @@
 #include "tests/rules/store_doubles.h"
 #include "tests/rules/store_test_support.h"
 #include "preg_test_util.h"
+#include "tests/platform/temp_folder.h"
 
 namespace ostrel::gpo {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh temporary folder for one test, removed afterwards.
-struct TempDir {
-  TempDir() { fs::remove_all(path); }
-  ~TempDir() { fs::remove_all(path); }
-  const fs::path path = fs::temp_directory_path() /
-                        ("ostrel-gpo-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-};
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using ostrel::testing::slurp;
+using TempDir = ostrel::testing::TempFolder;
 
 const std::string regExt = "{35378EAC-683F-11D2-A89A-00C04FBBCFA2}";
 const std::string toolA = "{0F6B957E-509E-11D1-A7CC-0000F87571E3}";
