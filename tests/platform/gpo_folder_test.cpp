@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using ostrel::testing::slurp;
-using TempDir = ostrel::testing::TempFolder;
+using ostrel::testing::TempFolder;
 
 const std::string regExt = "{35378EAC-683F-11D2-A89A-00C04FBBCFA2}";
 const std::string toolA = "{0F6B957E-509E-11D1-A7CC-0000F87571E3}";
@@ -75,7 +75,7 @@ struct FaultyFolderHost final : GroupPolicyHost {
 // the old policy or the new one, never a mix, and the change says which; after the old one the
 // same change without faults makes the new one; no temporary file outlives a change.
 TEST(GpoFolder, CountdownFaultSweeps) {
-  TempDir dir;
+  TempFolder dir;
   // Whether the change was saved, and whether it reached the fault.
   auto change = [&](platform::FileSystem& files, int registryFault, std::size_t ruleCount) {
     GpoFolder folder(dir.path, files);
@@ -138,7 +138,7 @@ TEST(GpoFolder, CountdownFaultSweeps) {
 
 TEST(GpoFolder, NamesInAnyCaseAreKeptAndRestorePutsBothFilesBack) {
   // A folder as a domain controller makes it: GPT.INI and MACHINE in capitals.
-  TempDir dir;
+  TempFolder dir;
   fs::create_directories(dir.path / "MACHINE");
   std::ofstream(dir.path / "GPT.INI", std::ios::binary) << "[General]\r\nVersion=7\r\n";
   std::string error;
@@ -160,7 +160,7 @@ TEST(GpoFolder, NamesInAnyCaseAreKeptAndRestorePutsBothFilesBack) {
 }
 
 TEST(GpoFolder, TheLockIsExclusiveUntilItsHolderIsGone) {
-  TempDir dir;
+  TempFolder dir;
   std::string error;
   auto first = std::make_unique<GpoFolder>(dir.path);
   ASSERT_TRUE(first->lock(std::chrono::milliseconds(0), error)) << error;
