@@ -136,17 +136,6 @@ TEST_F(RuleKeyTest, PathNoneAndInvalidHashRulesWriteTheirHeadValuesAndZeroCounts
   }
 }
 
-TEST_F(RuleKeyTest, WriterAndReaderCheckTheRecordedKeyFirst) {
-  Rule r;
-  EXPECT_EQ(std::pair(-1, -1), std::pair(r.write(), r.read()));
-  r.setStoreKey(hive_, key_.get(), nullptr);
-  EXPECT_EQ(std::pair(-2, -2), std::pair(r.write(), r.read()));
-  const std::wstring empty;
-  r.setStoreKey(hive_, key_.get(), &empty);
-  EXPECT_EQ(std::pair(-3, -3), std::pair(r.write(), r.read()));
-  EXPECT_TRUE(dumpValues(hive_, key_.get()).empty());
-}
-
 TEST_F(RuleKeyTest, WriterAttemptsEveryValueWhenSomeWritesFail) {
   FaultyRegistry faulty(hive_);
   faulty.failCall(FaultyRegistry::Op::setValue, 2, status::accessDenied);
