@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -13,25 +12,15 @@
 #include "tests/rules/store_doubles.h"
 #include "tests/rules/store_test_support.h"
 #include "preg_test_util.h"
+#include "tests/platform/temp_folder.h"
 
 namespace ostrel::gpo {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh temporary folder for one test, removed afterwards.
-struct TempDir {
-  TempDir() { fs::remove_all(path); }
-  ~TempDir() { fs::remove_all(path); }
-  const fs::path path = fs::temp_directory_path() /
-                        ("ostrel-gpo-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-};
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using ostrel::testing::slurp;
+using ostrel::testing::TempFolder;
 
 const std::string regExt = "{35378EAC-683F-11D2-A89A-00C04FBBCFA2}";
 const std::string toolA = "{0F6B957E-509E-11D1-A7CC-0000F87571E3}";
@@ -86,7 +75,7 @@ struct FaultyFolderHost final : GroupPolicyHost {
 // the old policy or the new one, never a mix, and the change says which; after the old one the
 // same change without faults makes the new one; no temporary file outlives a change.
 TEST(GpoFolder, CountdownFaultSweeps) {
-  TempDir dir;
+  TempFolder dir;
   // Whether the change was saved, and whether it reached the fault.
   auto change = [&](platform::FileSystem& files, int registryFault, std::size_t ruleCount) {
     GpoFolder folder(dir.path, files);
@@ -149,7 +138,7 @@ TEST(GpoFolder, CountdownFaultSweeps) {
 
 TEST(GpoFolder, NamesInAnyCaseAreKeptAndRestorePutsBothFilesBack) {
   // A folder as a domain controller makes it: GPT.INI and MACHINE in capitals.
-  TempDir dir;
+  TempFolder dir;
   fs::create_directories(dir.path / "MACHINE");
   std::ofstream(dir.path / "GPT.INI", std::ios::binary) << "[General]\r\nVersion=7\r\n";
   std::string error;
@@ -171,7 +160,7 @@ TEST(GpoFolder, NamesInAnyCaseAreKeptAndRestorePutsBothFilesBack) {
 }
 
 TEST(GpoFolder, TheLockIsExclusiveUntilItsHolderIsGone) {
-  TempDir dir;
+  TempFolder dir;
   std::string error;
   auto first = std::make_unique<GpoFolder>(dir.path);
   ASSERT_TRUE(first->lock(std::chrono::milliseconds(0), error)) << error;

@@ -130,18 +130,6 @@ TEST_F(RuleKeyTest, PathNoneAndInvalidHashRulesWriteTheirHeadValuesAndZeroCounts
   }
 }
 
-TEST_F(RuleKeyTest, WriterAndReaderCheckTheRecordedKeyFirst) {
-  Rule r;
-  const auto both = [&](Registry::Key key, const std::wstring* path) {
-    return std::pair(writeRule(hive_, key, path, r), readRule(hive_, key, path, r));
-  };
-  EXPECT_EQ(std::pair(RuleIo::noKey, RuleIo::noKey), both(0, &path_));
-  EXPECT_EQ(std::pair(RuleIo::noKeyPath, RuleIo::noKeyPath), both(key_.get(), nullptr));
-  const std::wstring empty;
-  EXPECT_EQ(std::pair(RuleIo::emptyKeyPath, RuleIo::emptyKeyPath), both(key_.get(), &empty));
-  EXPECT_TRUE(dumpValues(hive_, key_.get()).empty());
-}
-
 TEST_F(RuleKeyTest, WriterAttemptsEveryValueWhenSomeWritesFail) {
   FaultyRegistry faulty(hive_);
   faulty.failCall(FaultyRegistry::Op::setValue, 2, status::accessDenied);

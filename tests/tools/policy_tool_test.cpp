@@ -17,12 +17,10 @@
 #include "platform/gpo_folder.h"
 #include "rules/rule_layout.h"
 
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
+#include "tests/platform/temp_folder.h"
+
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace ostrel {
@@ -36,10 +34,7 @@ struct Result {
   std::string out, err;
 };
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using testing::slurp;
 
 // A path as the tool's arguments carry it (UTF-8).
 std::string arg(const fs::path& p) {
@@ -49,16 +44,6 @@ std::string arg(const fs::path& p) {
 
 class PolicyTool : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // The process id keeps runs from two build trees at the same time apart.
-    dir_ = fs::temp_directory_path() / ("ostrel-tool-" + std::to_string(getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    gpo_ = dir_ / "gpo";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   static Result run(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     Result r;
@@ -77,7 +62,8 @@ class PolicyTool : public ::testing::Test {
     return at == std::string::npos ? std::string() : out.substr(at + 6, 38);
   }
 
-  fs::path dir_, gpo_;
+  testing::TempFolder temp_;
+  const fs::path dir_ = temp_.path, gpo_ = dir_ / "gpo";
 };
 
 TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
@@ -108,6 +94,7 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
       {"--domain-gpo", "G", "list"},
       {"--ldap", "ldaps://h", "list"},
       {"--ldap", "ldaps://h", "--bind-user", "u", "gpos"},
+      {"--ldap", "ldaps://h", "--password-file", "p", "gpos"},
       {"--gpo", "x", "--ldap", "ldaps://h", "gpos"},
   };
   for (const auto& args : cases) {
@@ -341,8 +328,6 @@ TEST_F(PolicyTool, SavesKeepModeLinksAndCleanUpAfterKilledSaves) {
 }
 #endif
 
-// Texts from the file are shown, not obeyed: control characters come out escaped. A question
-// is answered Yes with --yes.
 // A rule under a key name too long for the rule loader (another editor may write one): a
 // listing warns and shows the others; a change refuses, since its rewrite could lose that rule.
 TEST_F(PolicyTool, RulesTheLoaderCannotListAreNeverLostByAChange) {
@@ -373,6 +358,8 @@ TEST_F(PolicyTool, RulesTheLoaderCannotListAreNeverLostByAChange) {
   EXPECT_EQ(pol, slurp(gpo_ / "Machine" / "Registry.pol"));
 }
 
+// Texts from the file are shown, not obeyed: control characters come out escaped. A question
+// is answered Yes with --yes.
 TEST_F(PolicyTool, ListingsEscapeControlCharactersAndYesAnswersQuestions) {
   // The first rule keeps its ownership check; the share's is dropped by the answer.
   ASSERT_EQ(0, runGpo({"add-path", "C:\\\x1b]0;owned\x07\nforged\trow\x1f\xc2\x9b.exe", "--ownership-check"}).code);

@@ -1,11 +1,8 @@
 // The Rule wizard and an existing rule's sheet driven as a user drives them: through the
 // controls of each page's dialog, Next, Back, Cancel, Apply and Help.
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
 #include "platform/text.h"
 #include "resources/strings.h"
+#include "tests/platform/temp_folder.h"
 #include "tests/wizard/fake_dialog.h"
 
 namespace ostrel::wizard::testing {
@@ -60,7 +57,8 @@ TEST(RuleWizard, PathRuleWalkedToFinish) {
 }
 
 TEST(RuleWizard, HashRuleFromABrowsedFile) {
-  const auto file = std::filesystem::temp_directory_path() / "ostrel_wizard_abc.exe";
+  ostrel::testing::TempFolder temp;
+  const auto file = temp.path / "abc.exe";
   std::ofstream(file, std::ios::binary) << "abc";
   Rule rule;
   FakeSheet sheet(rule, Mode::wizard);
@@ -86,7 +84,6 @@ TEST(RuleWizard, HashRuleFromABrowsedFile) {
   ASSERT_EQ(0, sheet.next());
   EXPECT_EQ(abc, fromNarrow(rule.hashText()));
   EXPECT_EQ(file.wstring(), rule.applicationName());
-  std::filesystem::remove(file);
 }
 
 TEST(RuleWizard, ChangingTheTypeAfterNextAsksFirst) {

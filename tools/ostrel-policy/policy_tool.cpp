@@ -81,10 +81,12 @@ void addCommands(CLI::App& app, Options& o, std::ostream& out, std::ostream& err
       app.add_option("--password-file", o.passwordFile, "the bind user's password: the file's first line, or - to type it")
           ->type_name("FILE");
   // Without a bind user, the logged-on user (Kerberos ticket or Windows logon) binds.
-  app.add_option("--bind-user", o.bindUser, "the directory user (user@REALM or DOMAIN\\user) to bind as with a password")
-      ->type_name("NAME")
-      ->needs(ldap)
-      ->needs(passwordFile);
+  CLI::Option* bindUser =
+      app.add_option("--bind-user", o.bindUser, "the directory user (user@REALM or DOMAIN\\user) to bind as with a password")
+          ->type_name("NAME")
+          ->needs(ldap)
+          ->needs(passwordFile);
+  passwordFile->needs(bindUser);  // a password alone would be silently unused
   // A command over a GPO: a folder or a domain GPO.
   const auto onFolder = [&](const char* name, const char* help, void (*command)(const Options&, std::ostream&,
                                                                              std::ostream&)) {

@@ -1,0 +1,26 @@
+#pragma once
+// A fresh temporary folder for one test, removed afterwards (a random number keeps two runs at
+// the same time apart), and a file's bytes as a string.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace ostrel::testing {
+
+struct TempFolder {
+  TempFolder() { std::filesystem::create_directories(path); }
+  ~TempFolder() { std::filesystem::remove_all(path); }
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("ostrel-" + std::to_string(std::random_device{}()) + "-" +
+                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+inline std::string slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace ostrel::testing
