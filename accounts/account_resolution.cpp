@@ -2,6 +2,7 @@
 
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "resources/strings.h"
 
 namespace ostrel::accounts {
 namespace {
@@ -13,13 +14,8 @@ bool isNamePath(std::wstring_view path) {
 }
 
 std::wstring lookupQuestion(std::int32_t error) {
-  if (error == errorNoneMapped)
-    return L"Could not map the security ID to the account name but Ostrel can still make use of the SID. Do you want "
-           L"to use it anyway?";
-  return formatWide(512,
-                    L"An unknown error [%d] has occurred -- PLEASE NOTIFY KELVAST THE ERROR CODE. Ostrel can still make "
-                    L"use of the SID. Do you want to use it anyway?",
-                    static_cast<int>(error));
+  if (error == errorNoneMapped) return std::wstring(res::string(IDS_SID_NOT_MAPPED_QUESTION));
+  return formatWide(512, res::string(IDS_SID_LOOKUP_ERROR_QUESTION).data(), static_cast<int>(error));
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 #pragma once
 // The maker's and the product's names, the maker's site and the version: written once for the
 // store's key paths, the notice records, the About box and the help address.
+#include "resources/product_names.h"
 #include "resources/version.h"
 
 namespace ostrel::product {
-
-#define OSTREL_MAKER "Kelvast"
-#define OSTREL_PRODUCT "Ostrel"
 
 inline constexpr wchar_t maker[] = L"" OSTREL_MAKER;
 inline constexpr wchar_t name[] = L"" OSTREL_PRODUCT;

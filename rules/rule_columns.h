@@ -3,6 +3,7 @@
 // and the command-line tool.
 #include <string>
 
+#include "resources/string_ids.h"
 #include "rules/rule.h"
 
 namespace ostrel {
@@ -10,11 +11,11 @@ namespace ostrel {
 inline constexpr int ruleColumnCount = 4;
 
 struct RuleColumn {
-  const wchar_t* title;
+  unsigned title;  // string id
   int width;
 };
 inline constexpr RuleColumn ruleColumns[ruleColumnCount] = {
-    {L"Application", 150}, {L"Type", 50}, {L"Value", 250}, {L"Command Lines", 100}};
+    {IDS_COLUMN_APPLICATION, 150}, {IDS_COLUMN_TYPE, 50}, {IDS_COLUMN_VALUE, 250}, {IDS_COLUMN_COMMAND_LINES, 100}};
 
 // The cell text of a rule in column 0..3; empty for any other column.
 std::wstring ruleColumnText(const Rule& rule, int column);

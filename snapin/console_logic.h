@@ -9,7 +9,6 @@
 
 namespace ostrel::snapin {
 
-inline constexpr wchar_t nodeDisplayText[] = L"Application Execution Policies";
 inline constexpr int itemImageIndex = IMAGE_POLICIES;  // closed and open, node and rows alike
 inline constexpr std::int32_t viewChangeHint = 1000;  // "show the node again"
 inline constexpr std::uint32_t wizardDataObjectType = 0x8066;
@@ -18,8 +17,7 @@ inline constexpr std::uint32_t wizardDataObjectType = 0x8066;
 inline constexpr std::uint32_t maskColour = 0x00808000;  // COLORREF: 0x00BBGGRR
 
 // The node's context command, in the console's New submenu.
-inline constexpr wchar_t wizardMenuName[] = L"Privileged Application... ";
-inline constexpr wchar_t wizardMenuStatus[] = L"Define privileged application(s) and related privileges.";
+// Its name and status-bar text are IDS_WIZARD_MENU_NAME and IDS_WIZARD_MENU_STATUS.
 inline constexpr std::int32_t wizardCommandId = 2;
 
 // The deletion question's style; its text is IDS_DELETE_QUESTION, its caption IDS_PRODUCT_CAPTION.

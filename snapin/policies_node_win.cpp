@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "resources/resource_ids.h"
+#include "resources/strings.h"
 #include "rules/policy_store.h"
 #include "rules/rule_columns.h"
 #include "snapin/com_guids_win.h"
@@ -22,7 +23,7 @@ namespace ostrel::snapin {
 PoliciesNode::PoliciesNode(SnapinData& data) noexcept : data_(data) {}
 PoliciesNode::~PoliciesNode() = default;
 
-const wchar_t* PoliciesNode::displayText(int) { return nodeDisplayText; }
+const wchar_t* PoliciesNode::displayText(int) { return res::string(IDS_NODE_NAME).data(); }
 const GUID& PoliciesNode::nodeType() { return policiesNodeType(); }
 int PoliciesNode::imageIndex() { return itemImageIndex; }
 
@@ -78,7 +79,7 @@ HRESULT PoliciesNode::show(IConsole* console, bool selecting, HSCOPEITEM) {
   hr = console->QueryInterface(IID_IResultData, reinterpret_cast<void**>(resultData.GetAddressOf()));
   if (FAILED(hr)) return hr;
   for (int i = 0; i < ruleColumnCount; ++i)
-    hr = header->InsertColumn(i, ruleColumns[i].title, LVCFMT_LEFT, ruleColumns[i].width);
+    hr = header->InsertColumn(i, res::string(ruleColumns[i].title).data(), LVCFMT_LEFT, ruleColumns[i].width);
   hr = resultData->DeleteAllRsltItems();
   (void)rules_.dropFirstMarked();
   rules_.forEach([&](RuleItem& item) { hr = insertRuleRow(resultData.Get(), item); });
@@ -90,7 +91,8 @@ HRESULT PoliciesNode::addMenuItems(IContextMenuCallback* callback, long* inserti
     return S_OK;
   // The New group: ended by an item without a name.
   CONTEXTMENUITEM items[] = {
-      {const_cast<LPWSTR>(wizardMenuName), const_cast<LPWSTR>(wizardMenuStatus), wizardCommandId,
+      {const_cast<LPWSTR>(res::string(IDS_WIZARD_MENU_NAME).data()),
+       const_cast<LPWSTR>(res::string(IDS_WIZARD_MENU_STATUS).data()), wizardCommandId,
        static_cast<long>(CCM_INSERTIONPOINTID_PRIMARY_NEW), 0, CCM_SPECIAL_DEFAULT_ITEM},
       {nullptr, nullptr, 0, 0, 0, 0},
   };

@@ -9,7 +9,7 @@ namespace ostrel::wizard {
 namespace {
 
 // The middle column reads "Group" on every page, the Authorized users page included.
-constexpr ListColumn columns[] = {{L"Domain", 70}, {L"Group", 110}, {L"SID", 280}};
+constexpr ListColumn columns[] = {{IDS_COLUMN_DOMAIN, 70}, {IDS_COLUMN_GROUP, 110}, {IDS_COLUMN_SID, 280}};
 
 }  // namespace
 

@@ -33,7 +33,7 @@ inline constexpr int setFocus = -7;       // NM_SETFOCUS
 }  // namespace code
 
 struct ListColumn {
-  const wchar_t* title;
+  unsigned title;  // string id
   int width;
 };
 

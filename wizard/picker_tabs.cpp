@@ -27,7 +27,7 @@ class CatalogTab final : public PickerTab {
 
   void initDialog(Dialog& dialog) override {
     dialog_ = &dialog;
-    static constexpr ListColumn columns[] = {{L"Name", 150}, {L"Comments", 300}};
+    static constexpr ListColumn columns[] = {{IDS_COLUMN_NAME, 150}, {IDS_COLUMN_COMMENTS, 300}};
     dialog.listViewInit(info().listId, columns);
     for (std::size_t i = 0; i < rows_.size(); ++i) {
       const int row = dialog.listViewInsert(info().listId, static_cast<int>(i), rows_[i].name);

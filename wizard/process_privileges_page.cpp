@@ -6,8 +6,8 @@
 namespace ostrel::wizard {
 namespace {
 
-constexpr ListColumn availableColumn[] = {{L"Available Privileges", 175}};
-constexpr ListColumn grantedColumn[] = {{L"Granted Privileges", 175}};
+constexpr ListColumn availableColumn[] = {{IDS_COLUMN_AVAILABLE_PRIVILEGES, 175}};
+constexpr ListColumn grantedColumn[] = {{IDS_COLUMN_GRANTED_PRIVILEGES, 175}};
 constexpr ControlId listsAndButtons[] = {IDC_AVAILABLE_PRIVILEGES, IDC_GRANTED_PRIVILEGES, IDC_ADD_PRIVILEGE,
                                          IDC_REMOVE_PRIVILEGE};
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/strings.h"
 #include "rules/list_box_order.h"
 #include "wizard/page.h"
 #include "wizard/rule_sheet.h"
@@ -73,7 +74,7 @@ class FakeDialog final : public Dialog {
   void listBoxSelect(ControlId id, int i) override { c(id).selection = i; }
 
   void listViewInit(ControlId id, std::span<const ListColumn> cols) override {
-    for (const ListColumn& col : cols) c(id).columns.push_back(col.title + std::wstring(L":") + std::to_wstring(col.width));
+    for (const ListColumn& col : cols) c(id).columns.push_back(std::wstring(res::string(col.title)) + L":" + std::to_wstring(col.width));
   }
   int listViewInsert(ControlId id, int row, std::wstring_view t) override {
     auto& rows = c(id).rows;

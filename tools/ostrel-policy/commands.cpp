@@ -141,7 +141,7 @@ void listRules(const Options& o, std::ostream& out, std::ostream& err) {
     return;
   }
   std::string text;
-  for (const auto& c : ruleColumns) text += toUtf8(c.title) + '\t';
+  for (const auto& c : ruleColumns) text += toUtf8(std::wstring(res::string(c.title))) + '\t';
   text += "Id\n";
   for (const auto& r : s.rules()) {
     for (int c = 0; c < ruleColumnCount; ++c) text += cellText(ruleColumnText(*r, c)) + '\t';

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include "resources/strings.h"
+
 namespace ostrel::wizard::win {
 
 LRESULT Win32Dialog::send(ControlId id, UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -57,7 +59,7 @@ void Win32Dialog::listViewInit(ControlId id, std::span<const ListColumn> columns
     c.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     c.fmt = LVCFMT_LEFT;
     c.cx = column.width;
-    c.pszText = const_cast<LPWSTR>(column.title);
+    c.pszText = const_cast<LPWSTR>(res::string(column.title).data());
     c.iSubItem = index;
     send(id, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&c));
   }

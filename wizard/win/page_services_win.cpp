@@ -5,6 +5,7 @@
 
 #include "catalogs/win/notice_dialog_win.h"
 #include "catalogs/win/processes_win.h"
+#include "resources/strings.h"
 #include "wizard/win/command_line_dialog_win.h"
 
 namespace ostrel::wizard::win {
@@ -36,7 +37,9 @@ std::optional<std::wstring> Win32PageServices::pickExecutable(WindowHandle) {
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = GetActiveWindow();
-  dialog.lpstrFilter = L"Executable files (*.exe)\0*.exe\0";
+  // The filter is the name, then the pattern, each ended by a zero; c_str() adds the list's end.
+  const std::wstring filter = std::wstring(res::string(IDS_EXECUTABLE_FILES_FILTER)) + L'\0' + L"*.exe" + L'\0';
+  dialog.lpstrFilter = filter.c_str();
   dialog.lpstrFile = file;
   dialog.nMaxFile = 260;
   dialog.lpstrFileTitle = title;
