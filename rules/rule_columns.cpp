@@ -1,6 +1,7 @@
 #include "rules/rule_columns.h"
 
 #include "platform/text.h"
+#include "resources/strings.h"
 #include "rules/rule_layout.h"
 
 namespace ostrel {
@@ -16,7 +17,7 @@ std::wstring ruleColumnText(const Rule& rule, int column) {
     case 2:
       return hash ? fromNarrow(rule.hashText()) : path ? rule.pathPattern() : layout::typeError;
     case 3:
-      return std::to_wstring(rule.commandLineCount()) + L" command lines";
+      return formatWide(32, res::string(IDS_COMMAND_LINE_COUNT).data(), static_cast<int>(rule.commandLineCount()));
     default:
       return {};
   }

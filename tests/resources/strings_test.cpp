@@ -13,7 +13,7 @@ using ostrel::res::string;
 
 // Texts an administrator reads, with their odd spacing and punctuation kept as they are (the
 // message boxes' texts and captions are checked as shown, in the console scenarios and the
-// path validation tests). Ids 2 and 62429 are the table's first and last entries.
+// path validation tests). Ids 2 and 62430 are the table's first and last entries.
 TEST(StringTable, LookupsGiveTheExactTextAndAbsentIdsGiveNothing) {
   const std::map<unsigned, std::wstring_view> cases = {
       {2, L"Ostrel for Active Directory"},
@@ -27,11 +27,10 @@ TEST(StringTable, LookupsGiveTheExactTextAndAbsentIdsGiveNothing) {
            L"%SystemRoot%\\system32\\mmc.exe and leave the rest of the command line as is."},
       {62412, L"File name cannot contain the following characters: < > : \" / \\ |\n\n"},
       {62414, L"Privileged Application... "},
-      {62429, L"An unknown error [%d] has occurred -- PLEASE NOTIFY KELVAST THE ERROR CODE. Ostrel can still make "
-               L"use of the SID. Do you want to use it anyway?"},
+      {62430, L"%d command lines"},
   };
   for (const auto& [id, text] : cases) EXPECT_EQ(string(id), text) << id;
-  for (unsigned id : {0u, 1u, 6u, 2001u, 62402u, 62430u, 65535u, 70000u}) EXPECT_TRUE(string(id).empty()) << id;
+  for (unsigned id : {0u, 1u, 6u, 2001u, 62402u, 62431u, 65535u, 70000u}) EXPECT_TRUE(string(id).empty()) << id;
 }
 
 }  // namespace
