@@ -4,11 +4,12 @@
 #include <array>
 
 #include "platform/text.h"
+#include "resources/product.h"
 
 namespace ostrel::catalogs {
 namespace {
 
-constexpr const wchar_t* recordKeyPath = L"SOFTWARE\\Kelvast\\Ostrel\\Messages";
+constexpr const wchar_t* recordKeyPath = L"SOFTWARE\\" OSTREL_MAKER "\\" OSTREL_PRODUCT "\\Messages";
 
 // The record key is opened for reading plus setting values and creating subkeys.
 Status openRecordKey(Registry& reg, Registry::Key currentUser, RegKey& out) {
@@ -19,8 +20,8 @@ Status openRecordKey(Registry& reg, Registry::Key currentUser, RegKey& out) {
 // are closed as soon as the next one exists.
 void createRecordKeyPath(Registry& reg, Registry::Key currentUser) {
   RegKey parent;
-  if (RegKey::create(reg, currentUser, L"Software\\Kelvast", access::write, parent) != status::success) return;
-  for (const wchar_t* component : {L"Ostrel", L"Messages"}) {
+  if (RegKey::create(reg, currentUser, L"Software\\" OSTREL_MAKER, access::write, parent) != status::success) return;
+  for (const wchar_t* component : {product::name, L"Messages"}) {
     RegKey child;
     if (RegKey::create(reg, parent.get(), component, access::write, child) != status::success) return;
     parent = std::move(child);
@@ -54,15 +55,6 @@ void recordNoticeChoice(Registry& reg, Registry::Key currentUser, int number, bo
                        regDwordBytes(static_cast<std::uint32_t>(number)));
   else
     (void)reg.deleteValue(key.get(), noticeValueName(number));
-}
-
-Point centreRect(const Rect& dialog, const Rect& owner, const Rect& workArea, bool ownerUsable) {
-  const Rect& over = ownerUsable ? owner : workArea;
-  Point p{over.left + (over.width() - dialog.width()) / 2, over.top + (over.height() - dialog.height()) / 2};
-  // Right and bottom first, so that a dialog too large for the work area keeps its top-left inside.
-  p.x = std::max(std::min(p.x, workArea.right - dialog.width()), workArea.left);
-  p.y = std::max(std::min(p.y, workArea.bottom - dialog.height()), workArea.top);
-  return p;
 }
 
 }  // namespace ostrel::catalogs

@@ -24,7 +24,7 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-// "[Name]" gives Name; anything else gives nullopt-like empty with isSection false.
+// Whether line is a section header "[Name]"; if so, name becomes Name.
 bool sectionName(std::string_view line, std::string& name) {
   std::string_view t = trim(line);
   if (t.size() < 2 || t.front() != '[' || t.back() != ']') return false;

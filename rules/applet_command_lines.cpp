@@ -1,5 +1,7 @@
 #include "rules/applet_command_lines.h"
 
+#include "resources/string_ids.h"
+
 namespace ostrel::rules {
 namespace {
 
@@ -25,14 +27,14 @@ std::wstring replaceAll(std::wstring_view line, std::wstring_view from, std::wst
 std::vector<AppletStep> appletSteps(std::wstring_view line) {
   std::vector<AppletStep> steps;
   if (contains(line, shortShell32)) {
-    steps.push_back({noticeTwoSyntaxes, {}});
+    steps.push_back({IDS_NOTICE_SECOND_SYNTAX, {}});
     steps.push_back({0, replaceAll(line, shortShell32, fullShell32)});
   }
   if (contains(line, L"nusrmgr.cpl")) steps.push_back({0, L"rundll32.exe D:\\WINNT\\System32\\netplwiz.dll,UsersRunDll"});
   if (contains(line, L"sticpl.cpl"))
     steps.push_back({0, L"\"%SystemRoot%\\system32\\\\rundll32.exe\" wiashext.dll,AddDeviceWasChosen"});
   if (contains(line, L"timedate.cpl") || contains(line, L"wiashext.dll") || contains(line, L"sticpl.cpl"))
-    steps.push_back({noticeAppletPrivileges, {}});
+    steps.push_back({IDS_NOTICE_APPLET_PRIVILEGES, {}});
   return steps;
 }
 

@@ -11,12 +11,9 @@ namespace ostrel::rules {
 
 // One step after the line itself is added: a warning to show, or else a line to add.
 struct AppletStep {
-  int notice = 0;
+  int notice = 0;  // the notice's number (IDS_NOTICE_...), or 0
   std::wstring line;
 };
-
-inline constexpr int noticeTwoSyntaxes = 15;
-inline constexpr int noticeAppletPrivileges = 17;
 
 [[nodiscard]] std::vector<AppletStep> appletSteps(std::wstring_view line);
 

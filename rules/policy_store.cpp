@@ -47,11 +47,8 @@ bool loadKind(Registry& reg, Registry::Key root, const std::wstring& kindPath, c
     }
     auto rule = std::make_unique<Rule>();
     rule->idFromText(name);
-    rule->setStoreKey(reg, ruleKey.get(), &keyPath);
-    bool complete = true;
-    (void)rule->read(&complete);
-    all = all && complete;  // a value that could not be read would be written back as missing
-    rule->setStoreKey(reg, 0, nullptr);
+    // A value that could not be read would be written back as missing.
+    if (readRule(reg, ruleKey.get(), &keyPath, *rule) == RuleIo::incomplete) all = false;
     addRule(std::move(rule));
   }
   return all;
@@ -132,10 +129,7 @@ bool updateStore(GroupPolicyHost* gpe, Prompter& prompter, bool write, std::span
             done = false;
             continue;
           }
-          rule->setStoreKey(reg, ruleKey.get(), &keyPath);
-          bool written = true;
-          if (rule->write(&written) != 1 || !written) done = false;
-          rule->setStoreKey(reg, 0, nullptr);
+          if (writeRule(reg, ruleKey.get(), &keyPath, *rule) != RuleIo::done) done = false;
         }
       }
     }

@@ -2,8 +2,10 @@
 
 namespace ostrel::rules {
 
+namespace {
+
 // Short description, long description, constant name; in the order the page lists them.
-const std::array<PrivilegeEntry, 28> privilegeCatalog{{
+constexpr PrivilegeEntry catalog[] = {
     {L"Create a token object",
      L"Allows a process to create an access token.",
      L"SeCreateTokenPrivilege"},
@@ -88,6 +90,10 @@ const std::array<PrivilegeEntry, 28> privilegeCatalog{{
     {L"Required to create global objects during Terminal Services sessions",
      L"Required to create global objects during Terminal Services sessions.",
      L"SeCreateGlobalPrivilege"},
-}};
+};
+
+}  // namespace
+
+std::span<const PrivilegeEntry> privilegeCatalog() { return catalog; }
 
 }  // namespace ostrel::rules

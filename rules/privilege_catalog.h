@@ -1,7 +1,7 @@
 #pragma once
 // The privileges a rule may grant, in the order the Process Privileges page lists them. A
 // rule's privileges are checked against it wherever a rule is made.
-#include <array>
+#include <span>
 
 namespace ostrel::rules {
 
@@ -10,6 +10,6 @@ struct PrivilegeEntry {
   const wchar_t* longDescription;
   const wchar_t* name;  // what the lists show and the Rule stores
 };
-extern const std::array<PrivilegeEntry, 28> privilegeCatalog;
+[[nodiscard]] std::span<const PrivilegeEntry> privilegeCatalog();
 
 }  // namespace ostrel::rules

@@ -9,8 +9,6 @@
 
 namespace ostrel {
 
-Rule::~Rule() = default;
-
 bool Rule::encodePath() {
   if (pathPattern_.empty()) return false;
   storedPath_ = keywords::encode(pathPattern_, ownershipCheck_, recursive_);

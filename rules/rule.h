@@ -1,5 +1,7 @@
 #pragma once
-// The in-memory form of one privileged-application rule.
+// The in-memory form of one privileged-application rule: a plain value, copied and compared
+// whole. Its scalar fields are listed once, with their store values and JSON keys, in
+// layout::scalarFields (rules/rule_layout.h).
 #include <array>
 #include <cstdint>
 #include <string>
@@ -20,11 +22,6 @@ class Rule {
  public:
   static constexpr std::size_t digestSize = 20;
   using Digest = std::array<std::uint8_t, digestSize>;
-
-  Rule() = default;
-  Rule(const Rule&) = delete;
-  Rule& operator=(const Rule&) = delete;
-  virtual ~Rule();
 
   [[nodiscard]] RuleType type() const { return type_; }
   void setType(RuleType t) { type_ = t; }
@@ -100,23 +97,10 @@ class Rule {
   // Clears the fields that belong to the other rule type when the administrator switches type.
   void resetForType(RuleType newType);
 
-  // The open Rule key (and the text of its path) that the next read or write works on; borrowed.
-  void setStoreKey(Registry& registry, Registry::Key key, const std::wstring* keyPath) {
-    registry_ = &registry;
-    storeKey_ = key;
-    storeKeyPath_ = keyPath;
-  }
-  // The Rule writer and reader: 1 on success, -1 no key, -2 no key path, -3 empty key path,
-  // -4 (reader) an unknown "Type".
-  // With complete, each also says whether every registry call did its part: the writer,
-  // whether every value was written; the reader, which takes a value it cannot read as
-  // missing, whether every call answered (a value that is absent or too long counts as read).
-  int write(bool* complete = nullptr);
-  int read(bool* complete = nullptr);
+  friend bool operator==(const Rule&, const Rule&) = default;
 
  private:
   std::vector<AccountEntry>& mutableAccounts(AccountList list) { return lists_[static_cast<std::size_t>(list)]; }
-  int checkStoreKey() const;
 
   bool ownershipCheck_ = false;
   bool recursive_ = false;
@@ -132,9 +116,24 @@ class Rule {
   std::vector<std::wstring> commandLines_;
   std::array<std::vector<AccountEntry>, 3> lists_;
   std::vector<std::wstring> privileges_;
-  Registry* registry_ = nullptr;
-  Registry::Key storeKey_ = 0;
-  const std::wstring* storeKeyPath_ = nullptr;
 };
+
+// What the Rule writer and reader report.
+enum class RuleIo {
+  done,
+  // Done, but a registry call failed: the writer could not write every value, or the reader
+  // took a value it could not read (other than an absent or over-long one) as missing.
+  incomplete,
+  noKey,         // no open key
+  noKeyPath,     // the key's path is missing
+  emptyKeyPath,  // the key's path is empty
+  unknownType,   // (reader) "Type" is neither "Hash" nor "Path"
+};
+
+// The Rule writer and reader: one Rule <-> the values of one open Rule key, whose path text
+// the caller has (checked, not used). Every value of the layout is attempted, whatever the
+// ones before it did. The reader adds to what rule already holds.
+[[nodiscard]] RuleIo writeRule(Registry& registry, Registry::Key key, const std::wstring* keyPath, const Rule& rule);
+[[nodiscard]] RuleIo readRule(Registry& registry, Registry::Key key, const std::wstring* keyPath, Rule& rule);
 
 }  // namespace ostrel

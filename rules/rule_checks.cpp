@@ -43,7 +43,7 @@ std::string consoleLine(std::wstring_view text) {
 
 std::string privilegeError(const std::wstring& name) {
   std::vector<std::pair<std::size_t, std::wstring>> close;
-  for (const auto& entry : privilegeCatalog) {
+  for (const auto& entry : privilegeCatalog()) {
     if (name == entry.name) return {};
     const std::size_t d = distance(name, entry.name);
     if (d <= 3 || (name.size() >= 4 && namesEqual(std::wstring_view(entry.name).substr(0, name.size()), name)))
@@ -51,7 +51,7 @@ std::string privilegeError(const std::wstring& name) {
   }
   std::sort(close.begin(), close.end());
   std::string message = "unknown privilege " + toUtf8(name) + "; ";
-  if (close.empty()) return message + "none of the catalog's " + std::to_string(privilegeCatalog.size()) + " names is close to it";
+  if (close.empty()) return message + "none of the catalog's " + std::to_string(privilegeCatalog().size()) + " names is close to it";
   message += "did you mean";
   for (std::size_t i = 0; i < close.size() && i < 5; ++i) message += (i == 0 ? " " : ", ") + toUtf8(close[i].second);
   return message + "?";
@@ -118,6 +118,10 @@ Refusal checkRuleParts(const Rule& rule, SidTexts sids) {
     for (std::size_t j = 0; j < i; ++j)
       if (namesEqual(rule.privilege(j), name)) return reason("privilege " + toUtf8(name) + " given twice");
   }
+  // The scalar texts the reader reads back must fit its buffers.
+  for (const layout::ScalarField& f : layout::scalarFields)
+    if (f.read && f.kind == layout::FieldKind::text && f.json != nullptr && layout::carries(f.types, rule.type()))
+      if (auto e = overLimit(f.json, f.text(rule), f.chars); !e.empty()) return reason(e);
   return {};
 }
 

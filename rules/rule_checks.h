@@ -43,8 +43,9 @@ enum class SidTexts { strict, asTheWizardStores };
 
 // The first thing the wizard's pages or the rule reader would refuse in the rule's accounts,
 // command lines and privileges: the same SID twice in one list, no Authorized user, a command
-// line over maxCommandLineChars, a SID that is no SID, a text over the reader's limits, a
-// privilege outside the catalog or given twice.
+// line over maxCommandLineChars, a SID that is no SID, a text over the reader's limits (the
+// scalar fields' too, as layout::scalarFields gives them), a privilege outside the catalog or
+// given twice.
 [[nodiscard]] Refusal checkRuleParts(const Rule& rule, SidTexts sids = SidTexts::strict);
 
 // Empty when the path rule's stored form reads back as its pattern and flags (keyword case

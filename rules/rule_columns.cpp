@@ -1,11 +1,9 @@
 #include "rules/rule_columns.h"
 
 #include "platform/text.h"
+#include "rules/rule_layout.h"
 
 namespace ostrel {
-namespace {
-constexpr wchar_t errorText[] = L"< ERROR >";
-}
 
 std::wstring ruleColumnText(const Rule& rule, int column) {
   const bool hash = rule.type() == RuleType::Hash;
@@ -14,9 +12,9 @@ std::wstring ruleColumnText(const Rule& rule, int column) {
     case 0:
       return hash ? rule.applicationName() : rule.pathPattern();
     case 1:
-      return hash ? L"Hash" : path ? L"Path" : errorText;
+      return hash ? layout::typeHash : path ? layout::typePath : layout::typeError;
     case 2:
-      return hash ? fromNarrow(rule.hashText()) : path ? rule.pathPattern() : errorText;
+      return hash ? fromNarrow(rule.hashText()) : path ? rule.pathPattern() : layout::typeError;
     case 3:
       return std::to_wstring(rule.commandLineCount()) + L" command lines";
     default:

@@ -1,4 +1,4 @@
-// The Rule writer and the Rule reader: one Rule <-> one Rule key.
+// The Rule writer and the Rule reader: one Rule <-> one Rule key, walking the layout tables.
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
@@ -172,42 +172,50 @@ void readCommandLines(KeyReader& in, std::uint32_t n, Rule& rule) {
   for (auto& [k, line] : found) rule.addCommandLine(std::move(line));
 }
 
-}  // namespace
-
-int Rule::checkStoreKey() const {
-  if (storeKey_ == 0 || registry_ == nullptr) return -1;
-  if (storeKeyPath_ == nullptr) return -2;
-  if (storeKeyPath_->empty()) return -3;
-  return 1;
+RuleIo checkKey(Registry::Key key, const std::wstring* keyPath) {
+  if (key == 0) return RuleIo::noKey;
+  if (keyPath == nullptr) return RuleIo::noKeyPath;
+  if (keyPath->empty()) return RuleIo::emptyKeyPath;
+  return RuleIo::done;
 }
 
-int Rule::write(bool* complete) {
-  if (int s = checkStoreKey(); s != 1) return s;
-  KeyWriter out(*registry_, storeKey_);
-  switch (type_) {
-    case RuleType::Hash: {
-      out.text(layout::type, layout::typeHash);
-      out.text(layout::name, applicationName_);
-      out.text(layout::source, applicationName_);
-      out.text(layout::value, fromNarrow(hashText()));
-      break;
-    }
-    case RuleType::Path:
-      out.text(layout::type, layout::typePath);
-      out.text(layout::name, pathPattern_);
-      out.text(layout::value, storedPath_);
-      break;
-    default:
-      out.text(layout::type, layout::typeError);
-      out.text(layout::name, layout::typeError);
-      out.text(layout::value, layout::typeError);
-      break;
+// The scalar fields of the rule's type that the key holds values for, before or after the lists.
+void writeScalars(KeyWriter& out, const Rule& rule, bool afterLists) {
+  for (const layout::ScalarField& f : layout::scalarFields) {
+    if (f.value == nullptr || f.afterLists != afterLists || !layout::carries(f.types, rule.type())) continue;
+    if (f.kind == layout::FieldKind::text)
+      out.text(f.value, f.text(rule));
+    else
+      out.number(f.value, f.flag(rule) ? 1 : 0);
   }
-  out.number(layout::commandLines, static_cast<std::uint32_t>(commandLines_.size()));
-  for (std::size_t k = 1; k <= commandLines_.size(); ++k)
-    out.commandLine(out.name(layout::commandLine, k), commandLines_[k - 1]);
+}
+
+// The fields read back from their values; false when a text is refused (an unknown "Type").
+// Fields of another type than the one read are not read.
+bool readScalars(KeyReader& in, Rule& rule, bool afterLists) {
+  std::wstring text;
+  for (const layout::ScalarField& f : layout::scalarFields) {
+    if (!f.read || f.afterLists != afterLists || !layout::carries(f.types, rule.type())) continue;
+    if (f.kind == layout::FieldKind::flag) {
+      f.setFlag(rule, in.number(f.value) != 0);
+    } else if (in.text(f.value, f.chars, text) && !f.setText(rule, text)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+RuleIo writeRule(Registry& registry, Registry::Key key, const std::wstring* keyPath, const Rule& rule) {
+  if (RuleIo s = checkKey(key, keyPath); s != RuleIo::done) return s;
+  KeyWriter out(registry, key);
+  writeScalars(out, rule, false);
+  out.number(layout::commandLines, static_cast<std::uint32_t>(rule.commandLineCount()));
+  for (std::size_t k = 1; k <= rule.commandLineCount(); ++k)
+    out.commandLine(out.name(layout::commandLine, k), rule.commandLine(k - 1));
   for (const auto& names : layout::accountLists) {
-    const auto& entries = accounts(names.list);
+    const auto& entries = rule.accounts(names.list);
     out.number(names.count, static_cast<std::uint32_t>(entries.size()));
     for (std::size_t k = 1; k <= entries.size(); ++k) {
       const AccountEntry& e = entries[k - 1];
@@ -217,40 +225,18 @@ int Rule::write(bool* complete) {
       out.number(out.name(names.entryPrefix, k, layout::isDomain), e.isDomain ? 1 : 0);
     }
   }
-  out.number(layout::overridePrivileges, overridePrivileges_ ? 1 : 0);
-  out.number(layout::privileges, static_cast<std::uint32_t>(privileges_.size()));
-  for (std::size_t k = 1; k <= privileges_.size(); ++k)
-    out.text(out.name(layout::privilege, k), privileges_[k - 1]);
-  if (complete != nullptr) *complete = !out.failed();
-  return 1;
+  writeScalars(out, rule, true);
+  out.number(layout::privileges, static_cast<std::uint32_t>(rule.privilegeCount()));
+  for (std::size_t k = 1; k <= rule.privilegeCount(); ++k) out.text(out.name(layout::privilege, k), rule.privilege(k - 1));
+  return out.failed() ? RuleIo::incomplete : RuleIo::done;
 }
 
-int Rule::read(bool* complete) {
-  if (int s = checkStoreKey(); s != 1) return s;
-  KeyReader in(*registry_, storeKey_);
-  auto done = [&](int result) {
-    if (complete != nullptr) *complete = !in.failed();
-    return result;
-  };
+RuleIo readRule(Registry& registry, Registry::Key key, const std::wstring* keyPath, Rule& rule) {
+  if (RuleIo s = checkKey(key, keyPath); s != RuleIo::done) return s;
+  KeyReader in(registry, key);
+  if (!readScalars(in, rule, false)) return RuleIo::unknownType;
 
-  std::wstring text;
-  if (in.text(layout::type, layout::typeNameValueChars, text)) {
-    if (namesEqual(text, layout::typePath))
-      type_ = RuleType::Path;
-    else if (namesEqual(text, layout::typeHash))
-      type_ = RuleType::Hash;
-    else
-      return done(-4);
-    if (type_ == RuleType::Hash) {
-      if (in.text(layout::name, layout::typeNameValueChars, text)) applicationName_ = text;
-      if (in.text(layout::value, layout::typeNameValueChars, text)) setHashFromText(toNarrow(text));
-    } else {
-      if (in.text(layout::value, layout::typeNameValueChars, text)) storedPath_ = text;
-      decodePath();
-    }
-  }
-
-  readCommandLines(in, in.number(layout::commandLines), *this);
+  readCommandLines(in, in.number(layout::commandLines), rule);
 
   for (const auto& names : layout::accountLists) {
     std::uint32_t count = in.number(names.count);
@@ -263,19 +249,19 @@ int Rule::read(bool* complete) {
           !in.text(in.name(names.entryPrefix, k, layout::userDomain), layout::accountFieldChars, e.domain))
         break;
       e.isDomain = in.number(in.name(names.entryPrefix, k, layout::isDomain)) != 0;
-      mutableAccounts(names.list).push_back(std::move(e));
+      rule.addAccount(names.list, std::move(e.username), std::move(e.domain), std::move(e.sid), e.isDomain);
     }
   }
 
-  overridePrivileges_ = in.number(layout::overridePrivileges) != 0;
+  (void)readScalars(in, rule, true);
 
   std::uint32_t m = in.number(layout::privileges);
   for (std::uint32_t k = 1; k <= m && k != 0; ++k) {
     std::wstring name;
     if (!in.text(in.name(layout::privilege, k), layout::privilegeChars, name)) break;
-    privileges_.push_back(std::move(name));
+    rule.addPrivilege(std::move(name));
   }
-  return done(1);
+  return in.failed() ? RuleIo::incomplete : RuleIo::done;
 }
 
 }  // namespace ostrel

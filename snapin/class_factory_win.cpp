@@ -18,7 +18,7 @@ HRESULT SnapinClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** 
   *ppv = nullptr;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
   if (about_) return createAndQuery<SnapinAbout>(riid, ppv);
-  return createAndQuery<SnapinData>(riid, ppv);  // the new one becomes the current component data
+  return createAndQuery<SnapinData>(riid, ppv);
 }
 
 HRESULT SnapinClassFactory::LockServer(BOOL lock) noexcept {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/prompt.h"
 #include "resources/resource_ids.h"
 
 namespace ostrel::snapin {
@@ -21,9 +22,8 @@ inline constexpr wchar_t wizardMenuName[] = L"Privileged Application... ";
 inline constexpr wchar_t wizardMenuStatus[] = L"Define privileged application(s) and related privileges.";
 inline constexpr std::int32_t wizardCommandId = 2;
 
-// The deletion question's style, MB_YESNO | MB_ICONHAND; its text is IDS_DELETE_QUESTION,
-// its caption IDS_PRODUCT_CAPTION.
-inline constexpr std::uint32_t deleteQuestionStyle = 0x14;
+// The deletion question's style; its text is IDS_DELETE_QUESTION, its caption IDS_PRODUCT_CAPTION.
+inline constexpr std::uint32_t deleteQuestionStyle = mb::yesNo | mb::iconHand;
 
 // The console's special data objects (-10 to 0, including none) carry no item.
 constexpr bool isSpecialDataObject(std::intptr_t value) { return value >= -10 && value <= 0; }

@@ -4,16 +4,15 @@
 #include <cwchar>
 #include <string>
 
+#include "resources/product.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
-#include "rules/rule_layout.h"
 #include "snapin/console_logic.h"
 
 namespace ostrel::snapin {
 namespace {
 
 constexpr std::size_t descriptionChars = 259;
-constexpr wchar_t versionText[] = L"1.1";
 
 HBITMAP loadBitmap(unsigned id, int size) {
   return static_cast<HBITMAP>(
@@ -59,8 +58,8 @@ HRESULT SnapinAbout::GetSnapinDescription(LPOLESTR* description) noexcept {
   });
 }
 
-HRESULT SnapinAbout::GetProvider(LPOLESTR* name) noexcept { return answerText(layout::makerName, name); }
-HRESULT SnapinAbout::GetSnapinVersion(LPOLESTR* version) noexcept { return answerText(versionText, version); }
+HRESULT SnapinAbout::GetProvider(LPOLESTR* name) noexcept { return answerText(product::maker, name); }
+HRESULT SnapinAbout::GetSnapinVersion(LPOLESTR* version) noexcept { return answerText(product::version, version); }
 
 HRESULT SnapinAbout::GetSnapinImage(HICON* icon) noexcept {
   if (icon == nullptr) return E_FAIL;

@@ -74,7 +74,7 @@ bool AccountListPage::addPickedAccounts(std::span<const accounts::PickedObject> 
     std::optional<AccountEntry> entry = accounts::resolvePickedObject(object, picker_->lookup(), useAnyway);
     if (!entry) continue;
     if (rules::holdsSid(entries_, entry->sid)) {
-      message(std::wstring(res::string(27)), mb::ok);
+      message(std::wstring(res::string(IDS_DUPLICATE_SID)), mb::ok);
       continue;
     }
     entries_.push_back(std::move(*entry));
@@ -87,11 +87,11 @@ bool AccountListPage::addPickedAccounts(std::span<const accounts::PickedObject> 
 void AccountListPage::deleteSelected() {
   const int row = dialog().listViewSelection(family_.listView);
   if (row < 0 || static_cast<std::size_t>(row) >= entries_.size()) {
-    message(L"Nothing to delete.", mb::ok);
+    message(std::wstring(res::string(IDS_NOTHING_TO_DELETE)), mb::ok);
     return;
   }
   const std::wstring username = dialog().listViewText(family_.listView, row, 1);
-  if (message(L"Do you really want to delete: " + username, mb::yesNo) != answer::yes) return;
+  if (message(std::wstring(res::string(IDS_CONFIRM_DELETE)) + username, mb::yesNo) != answer::yes) return;
   entries_.erase(entries_.begin() + row);
   refresh();
   changed();

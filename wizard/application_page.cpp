@@ -1,18 +1,10 @@
 #include "wizard/application_page.h"
 
 #include "platform/text.h"
-#include "resources/string_ids.h"
+#include "resources/strings.h"
 #include "rules/path_validation.h"
 
 namespace ostrel::wizard {
-namespace {
-
-constexpr wchar_t noApplicationMessage[] = L"Please select an application";
-constexpr wchar_t noSignatureMessage[] = L"Could not calculate file signature..";
-constexpr wchar_t pathLabel[] = L"Path or file name:";
-constexpr wchar_t hashLabel[] = L"Executable file SHA-1 hash:";
-
-}  // namespace
 
 void ApplicationPage::takeFromRule() {
   if (rule().type() == RuleType::Hash) {
@@ -35,7 +27,7 @@ void ApplicationPage::onInit() {
 void ApplicationPage::onShow() {
   sheet().wizardRuleType = rule().type();
   const bool path = rule().type() == RuleType::Path;
-  dialog().setText(IDC_APPLICATION_LABEL, path ? pathLabel : hashLabel);
+  dialog().setText(IDC_APPLICATION_LABEL, res::string(path ? IDS_PATH_LABEL : IDS_HASH_LABEL));
   for (ControlId id : {IDC_OWNERSHIP_CHECK, IDC_RECURSIVE, IDC_APPLICATION}) dialog().enable(id, path);
   ownershipCheck_ = rule().ownershipCheck();
   recursive_ = rule().recursive();
@@ -98,7 +90,7 @@ void ApplicationPage::browse() {
       applicationName_ = *file;
       text_ = fromNarrow(scratch.hashText());
     } else {
-      message(noSignatureMessage, mb::ok);
+      message(std::wstring(res::string(IDS_NO_FILE_SIGNATURE)), mb::ok);
     }
   }
   changed();
@@ -110,7 +102,7 @@ void ApplicationPage::browse() {
 bool ApplicationPage::onNext() {
   (void)readControls();
   if (text_.empty()) {
-    message(noApplicationMessage, mb::ok);
+    message(std::wstring(res::string(IDS_NO_APPLICATION)), mb::ok);
     return false;
   }
   if (rule().type() == RuleType::Path) {

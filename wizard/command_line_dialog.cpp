@@ -5,12 +5,6 @@
 #include "rules/rule_checks.h"
 
 namespace ostrel::wizard {
-namespace {
-
-constexpr unsigned captionId = 13;
-constexpr unsigned tooLongId = 62409;
-
-}  // namespace
 
 void CommandLineDialog::initDialog(Dialog& dialog) {
   dialog_ = &dialog;
@@ -55,7 +49,7 @@ void CommandLineDialog::command(ControlId id, int notification) {
       if (line_.size() > rules::maxCommandLineChars) {
         dialog_->beep();
         dialog_->focus(IDC_COMMAND_LINE);
-        dialog_->messageBox(std::wstring(res::string(tooLongId)), std::wstring(res::string(captionId)), mb::iconError);
+        dialog_->messageBox(std::wstring(res::string(IDS_COMMAND_LINE_TOO_LONG)), std::wstring(res::string(IDS_PRODUCT_CAPTION)), mb::iconError);
         return;
       }
       result_ = button::ok;

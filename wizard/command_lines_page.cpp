@@ -1,15 +1,9 @@
 #include "wizard/command_lines_page.h"
 
+#include "resources/strings.h"
 #include "rules/applet_command_lines.h"
 
 namespace ostrel::wizard {
-namespace {
-
-constexpr wchar_t nothingToDelete[] = L"Nothing to delete.";
-constexpr wchar_t nothingToEdit[] = L"Nothing to edit.";
-constexpr wchar_t confirmDelete[] = L"Do you really want to delete: ";
-
-}  // namespace
 
 void CommandLinesPage::onInit() {
   // A new rule starts without command lines; an existing one shows its own.
@@ -65,11 +59,11 @@ void CommandLinesPage::add() {
 void CommandLinesPage::remove() {
   const int selected = dialog().listBoxSelection(IDC_COMMAND_LINES);
   if (selected < 0) {
-    message(nothingToDelete, mb::ok);
+    message(std::wstring(res::string(IDS_NOTHING_TO_DELETE)), mb::ok);
     return;
   }
   const std::wstring line = dialog().listBoxText(IDC_COMMAND_LINES, selected);
-  if (message(confirmDelete + line, mb::yesNo) != answer::yes) return;
+  if (message(std::wstring(res::string(IDS_CONFIRM_DELETE)) + line, mb::yesNo) != answer::yes) return;
   dialog().listBoxDelete(IDC_COMMAND_LINES, selected);
   changed();
 }
@@ -77,7 +71,7 @@ void CommandLinesPage::remove() {
 void CommandLinesPage::edit(bool quietWithoutSelection) {
   const int selected = dialog().listBoxSelection(IDC_COMMAND_LINES);
   if (selected < 0) {
-    if (!quietWithoutSelection) message(nothingToEdit, mb::ok);
+    if (!quietWithoutSelection) message(std::wstring(res::string(IDS_NOTHING_TO_EDIT)), mb::ok);
     return;
   }
   const auto line = services().editCommandLine(dialog().window(), dialog().listBoxText(IDC_COMMAND_LINES, selected));

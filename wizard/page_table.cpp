@@ -1,5 +1,7 @@
 #include "wizard/page_table.h"
 
+#include "resources/product.h"
+
 namespace ostrel::wizard {
 
 std::optional<PageKind> pageOfId(int pageId) {
@@ -9,7 +11,7 @@ std::optional<PageKind> pageOfId(int pageId) {
 }
 
 std::wstring helpUrl(const wchar_t* anchor) {
-  return std::wstring(helpBaseUrl) + L"/docs/os_ad_v11_adminguide.htm#" + anchor;
+  return std::wstring(product::guideUrl) + L"#" + anchor;
 }
 
 }  // namespace ostrel::wizard

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#include "resources/string_ids.h"
 #include "wizard/dialog.h"
 
 namespace ostrel::wizard {
@@ -26,8 +27,8 @@ enum class PageKind {
 struct PageInfo {
   PageKind kind;
   int dialogId;
-  const wchar_t* title;
-  const wchar_t* subtitle;
+  unsigned title;     // string ids
+  unsigned subtitle;
   const wchar_t* helpAnchor;
   std::uint32_t buttons;
 };
@@ -36,20 +37,20 @@ inline constexpr std::size_t wizardPageCount = 8;
 inline constexpr std::size_t propertyPageCount = 7;  // every page but the finish page
 
 inline constexpr std::array<PageInfo, wizardPageCount> pageTable{{
-    {PageKind::ruleType, IDD_RULE_TYPE, L"Rule type", L"Select Rule type", L"Selecting_a_Rule_type", wizb::next},
-    {PageKind::application, IDD_APPLICATION, L"Privileged Application(s)", L"Select Privileged Application(s)",
+    {PageKind::ruleType, IDD_RULE_TYPE, IDS_PAGE_RULE_TYPE, IDS_PAGE_RULE_TYPE_SUBTITLE, L"Selecting_a_Rule_type", wizb::next},
+    {PageKind::application, IDD_APPLICATION, IDS_PAGE_APPLICATION, IDS_PAGE_APPLICATION_SUBTITLE,
      L"Privileged_Applications", wizb::back | wizb::next},
-    {PageKind::commandLines, IDD_COMMAND_LINES, L"Command line(s)", L"Add command line(s)", L"Command_Lines",
+    {PageKind::commandLines, IDD_COMMAND_LINES, IDS_PAGE_COMMAND_LINES, IDS_PAGE_COMMAND_LINES_SUBTITLE, L"Command_Lines",
      wizb::back | wizb::next},
-    {PageKind::privilegedGroups, IDD_PRIVILEGED_GROUPS, L"Privileged Groups", L"Select Privileged Group",
+    {PageKind::privilegedGroups, IDD_PRIVILEGED_GROUPS, IDS_PAGE_PRIVILEGED_GROUPS, IDS_PAGE_PRIVILEGED_GROUPS_SUBTITLE,
      L"Privileged_Groups", wizb::back | wizb::next},
-    {PageKind::processPrivileges, IDD_PROCESS_PRIVILEGES, L"Process Privileges", L"Set process privileges",
+    {PageKind::processPrivileges, IDD_PROCESS_PRIVILEGES, IDS_PAGE_PROCESS_PRIVILEGES, IDS_PAGE_PROCESS_PRIVILEGES_SUBTITLE,
      L"process_privileges", wizb::back | wizb::next},
-    {PageKind::sidsToDelete, IDD_SIDS_TO_DELETE, L"SIDs to delete", L"Select SIDs to delete", L"groups_to_delete",
+    {PageKind::sidsToDelete, IDD_SIDS_TO_DELETE, IDS_PAGE_SIDS_TO_DELETE, IDS_PAGE_SIDS_TO_DELETE_SUBTITLE, L"groups_to_delete",
      wizb::back | wizb::next},
-    {PageKind::authorizedUsers, IDD_AUTHORIZED_USERS, L"Authorized Users", L"Select Authorized Users",
+    {PageKind::authorizedUsers, IDD_AUTHORIZED_USERS, IDS_PAGE_AUTHORIZED_USERS, IDS_PAGE_AUTHORIZED_USERS_SUBTITLE,
      L"authorized_users", wizb::back | wizb::next},
-    {PageKind::finish, IDD_FINISH, L"Rule has been created!", L"Rule has been created!", L"Saving_the_new_rule",
+    {PageKind::finish, IDD_FINISH, IDS_PAGE_FINISH, IDS_PAGE_FINISH, L"Saving_the_new_rule",
      wizb::back | wizb::finish},
 }};
 
@@ -58,9 +59,7 @@ inline constexpr std::array<PageInfo, wizardPageCount> pageTable{{
 // The page of a page id, if it is one of the wizard's.
 [[nodiscard]] std::optional<PageKind> pageOfId(int pageId);
 
-// Help: the maker's documentation site. One constant, so that moving the guide changes one
-// line; https, so that no browser warns before showing it.
-inline constexpr wchar_t helpBaseUrl[] = L"https://www.kelvast.com";
+// Help: the guide on the maker's site (product::guideUrl) at the anchor.
 [[nodiscard]] std::wstring helpUrl(const wchar_t* anchor);
 
 }  // namespace ostrel::wizard

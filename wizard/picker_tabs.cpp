@@ -2,6 +2,7 @@
 
 #include "catalogs/catalog.h"
 #include "resources/resource_ids.h"
+#include "resources/string_ids.h"
 
 namespace ostrel::wizard {
 namespace {
@@ -9,14 +10,12 @@ namespace {
 constexpr int runningProcessesList = IDC_RUNNING_PROCESSES_LIST;
 constexpr int controlPanelList = IDC_CONTROL_PANEL_LIST;
 constexpr int consolesList = IDC_MMC_LIST;
-constexpr int noticeNoDebugPrivilege = 8;
-constexpr int noticeQuotedConsole = 30;
 
 constexpr std::array<PickerTabInfo, pickerTabCount> tabs{{
-    {PickerTabKind::runningProcesses, IDD_RUNNING_PROCESSES, L"Running Processes", runningProcessesList,
+    {PickerTabKind::runningProcesses, IDD_RUNNING_PROCESSES, IDS_TAB_RUNNING_PROCESSES, runningProcessesList,
      L"Running_Processes"},
-    {PickerTabKind::controlPanel, IDD_CONTROL_PANEL, L"Control Panel", controlPanelList, L"Control_Panel_applets"},
-    {PickerTabKind::consoles, IDD_MMC, L"MMC", consolesList, L"MMC_snap-ins"},
+    {PickerTabKind::controlPanel, IDD_CONTROL_PANEL, IDS_TAB_CONTROL_PANEL, controlPanelList, L"Control_Panel_applets"},
+    {PickerTabKind::consoles, IDD_MMC, IDS_TAB_MMC, consolesList, L"MMC_snap-ins"},
 }};
 
 // A report list view of a catalog: name and comment per row, in catalog order.
@@ -43,7 +42,7 @@ class CatalogTab final : public PickerTab {
       if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
       pick(rows_[static_cast<std::size_t>(row)].commandLine);
       // Older targets want mmc.exe without quotes; the administrator edits that by hand.
-      if (info().kind == PickerTabKind::consoles) services().notice(dialog_->window(), noticeQuotedConsole);
+      if (info().kind == PickerTabKind::consoles) services().notice(dialog_->window(), IDS_NOTICE_QUOTED_MMC);
     } else if (code == code::listDoubleClick && !current().empty()) {
       accept();
     }
@@ -64,7 +63,7 @@ class RunningProcessesTab final : public PickerTab {
   void initDialog(Dialog& dialog) override {
     dialog_ = &dialog;
     // Without the debug privilege, other users' processes and services stay hidden.
-    if (!source_.enableDebugPrivilege()) services().notice(dialog.window(), noticeNoDebugPrivilege);
+    if (!source_.enableDebugPrivilege()) services().notice(dialog.window(), IDS_NOTICE_DEBUG_PRIVILEGE);
     for (const std::wstring& line : source_.commandLines()) dialog.listBoxAdd(info().listId, line);
   }
 

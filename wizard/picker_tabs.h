@@ -23,7 +23,7 @@ inline constexpr std::size_t pickerTabCount = 3;
 struct PickerTabInfo {
   PickerTabKind kind;
   int dialogId;
-  const wchar_t* title;
+  unsigned title;  // string id
   int listId;
   const wchar_t* helpAnchor;
 };

@@ -17,14 +17,14 @@ struct Side {
   ControlId list, button;
   unsigned nothingSelected;
 };
-constexpr Side available{IDC_AVAILABLE_PRIVILEGES, IDC_ADD_PRIVILEGE, 28};
-constexpr Side granted{IDC_GRANTED_PRIVILEGES, IDC_REMOVE_PRIVILEGE, 29};
+constexpr Side available{IDC_AVAILABLE_PRIVILEGES, IDC_ADD_PRIVILEGE, IDS_SELECT_AVAILABLE_PRIVILEGE};
+constexpr Side granted{IDC_GRANTED_PRIVILEGES, IDC_REMOVE_PRIVILEGE, IDS_SELECT_GRANTED_PRIVILEGE};
 
 const Side& sideOf(ControlId list) { return list == available.list ? available : granted; }
 const Side& other(const Side& side) { return side.list == available.list ? granted : available; }
 
 const rules::PrivilegeEntry* findPrivilege(const std::wstring& name) {
-  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog)
+  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog())
     if (name == entry.name) return &entry;
   return nullptr;
 }
@@ -47,7 +47,7 @@ void ProcessPrivilegesPage::onInit() {
   d.setText(IDC_SHORT_DESCRIPTION, L"");
   d.setText(IDC_LONG_DESCRIPTION, L"");
   if (mode() == Mode::wizard) {
-    for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog)
+    for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog())
       d.listViewInsert(IDC_AVAILABLE_PRIVILEGES, d.listViewCount(IDC_AVAILABLE_PRIVILEGES), entry.name);
     d.setChecked(IDC_OVERRIDE_PRIVILEGES, false);
     enableLists(false);
@@ -55,7 +55,7 @@ void ProcessPrivilegesPage::onInit() {
   }
   // An existing rule: its privileges, each put first, and the rest of the catalog.
   for (std::size_t i = 0; i < rule().privilegeCount(); ++i) d.listViewInsert(IDC_GRANTED_PRIVILEGES, 0, rule().privilege(i));
-  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog) {
+  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog()) {
     bool isGranted = false;
     for (std::size_t i = 0; i < rule().privilegeCount() && !isGranted; ++i) isGranted = rule().privilege(i) == entry.name;
     if (!isGranted) d.listViewInsert(IDC_AVAILABLE_PRIVILEGES, d.listViewCount(IDC_AVAILABLE_PRIVILEGES), entry.name);
@@ -63,7 +63,7 @@ void ProcessPrivilegesPage::onInit() {
   d.setChecked(IDC_OVERRIDE_PRIVILEGES, rule().overridePrivileges());
   enableLists(rule().overridePrivileges());
   if (!rule().overridePrivileges()) return;
-  if (d.listViewCount(IDC_GRANTED_PRIVILEGES) == static_cast<int>(rules::privilegeCatalog.size())) {
+  if (d.listViewCount(IDC_GRANTED_PRIVILEGES) == static_cast<int>(rules::privilegeCatalog().size())) {
     d.enable(IDC_AVAILABLE_PRIVILEGES, false);
     focusFirst(IDC_GRANTED_PRIVILEGES);
   } else {

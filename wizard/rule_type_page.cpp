@@ -5,8 +5,6 @@
 namespace ostrel::wizard {
 namespace {
 
-constexpr wchar_t noTypeMessage[] = L"You must first select a rule type.";
-
 ControlId buttonOf(RuleType type) { return type == RuleType::Hash ? IDC_HASH_RULE : IDC_PATH_RULE; }
 
 }  // namespace
@@ -55,7 +53,7 @@ void RuleTypePage::choose(RuleType type) {
 
 bool RuleTypePage::onNext() {
   if (sheet().wizardRuleType == RuleType::None) {
-    message(noTypeMessage, mb::ok);
+    message(std::wstring(res::string(IDS_NO_RULE_TYPE)), mb::ok);
     return false;
   }
   rule().setType(sheet().wizardRuleType);

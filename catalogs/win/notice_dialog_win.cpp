@@ -1,5 +1,6 @@
 #include "catalogs/win/notice_dialog_win.h"
 
+#include "catalogs/notice_placement.h"
 #include "catalogs/notices.h"
 #include "platform/win/dialog_procedure.h"
 #include "platform/win/handles.h"

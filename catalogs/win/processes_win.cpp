@@ -11,8 +11,7 @@ namespace {
 
 using ostrel::win::Handle;
 
-constexpr DWORD tokenAllAccess = 0xF01FF;
-constexpr DWORD queryReadOperate = 0x418;  // PROCESS_QUERY_INFORMATION | VM_READ | VM_OPERATION
+constexpr DWORD queryReadOperate = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_VM_OPERATION;
 constexpr DWORD listedLineBytes = 260;
 constexpr std::size_t listedLineChars = 260;
 
@@ -58,7 +57,7 @@ BOOL addCommandLine(DWORD processId, WORD, const wchar_t*, LPARAM value) {
 
 bool EnableNamedPrivilege(const wchar_t* name) {
   Handle token;
-  if (!OpenProcessToken(GetCurrentProcess(), tokenAllAccess, token.put())) return false;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, token.put())) return false;
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;

@@ -1,5 +1,5 @@
 // Notices over the in-memory hive: when one shows, what its check box records, registry
-// failures, and where the dialog goes.
+// failures.
 #include <gtest/gtest.h>
 
 #include "catalogs/notices.h"
@@ -63,18 +63,6 @@ TEST(Notices, AKeyThatCannotBeOpenedNorCreatedShowsEveryTimeAndRecordsNothing) {
   }
   EXPECT_EQ(regtype::none, h.value(8).first);
   EXPECT_EQ(1u, h.reg.openHandles());  // only the user's root
-}
-
-TEST(Notices, DialogIsCentredOverAUsableOwnerOrTheWorkAreaAndKeptInside) {
-  const Rect work{0, 40, 1024, 768}, dialog{500, 500, 800, 700};  // 300 x 200
-  const struct { Rect dialog, owner; bool usable; Point expected; } cases[] = {
-      {dialog, {100, 100, 600, 500}, true, {200, 200}},
-      {dialog, {100, 100, 600, 500}, false, {362, 304}},  // hidden or minimised owner
-      {dialog, {900, 700, 1100, 900}, true, {724, 568}},  // past the right and bottom
-      {dialog, {-500, -300, -100, 0}, true, {0, 40}},     // past the left and top
-      {{0, 0, 1200, 900}, {0, 0, 100, 100}, true, {0, 40}}};  // larger than the work area
-  for (const auto& c : cases)
-    EXPECT_EQ(c.expected, centreRect(c.dialog, c.owner, work, c.usable)) << c.expected.x << "," << c.expected.y;
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ std::vector<MemoryRegistry::Value> through(Rule& rule, bool read, const std::vec
   RegKey root(hive, hive.openRoot()), key;
   if (RegKey::create(hive, root.get(), L"K", access::all, key) != status::success) std::abort();
   for (const auto& v : values) (void)hive.setValue(key.get(), v.name, v.type, v.data);
-  rule.setStoreKey(hive, key.get(), &keyPath);
-  if ((read ? rule.read() : rule.write()) != 1) std::abort();
+  if ((read ? readRule(hive, key.get(), &keyPath, rule) : writeRule(hive, key.get(), &keyPath, rule)) != RuleIo::done)
+    std::abort();
   return hive.rootNode().subkeys.begin()->second->values;
 }
 
@@ -32,11 +32,10 @@ void walk(MemoryRegistry& hive, const MemoryRegistry::Node& node, const std::wst
     if (RegKey::open(hive, root.get(), childPath, access::read, key) != status::success) std::abort();
     FaultyRegistry counting(hive);
     Rule first, second;
-    first.setStoreKey(counting, key.get(), &keyPath);
-    const int status = first.read();
+    const RuleIo status = readRule(counting, key.get(), &keyPath, first);
     if (counting.calls() > 100 + 16 * static_cast<long>(child->values.size())) std::abort();
     // A rule without a known Type is written as "< ERROR >", which reads back as nothing more.
-    if (status == -4 || first.type() == RuleType::None) continue;
+    if (status == RuleIo::unknownType || first.type() == RuleType::None) continue;
     const auto once = through(first, false, {});
     (void)through(second, true, once);
     const auto twice = through(second, false, {});

@@ -19,14 +19,8 @@ class RuleKeyTest : public ::testing::Test {
   RuleKeyTest() : root_(hive_, hive_.openRoot()) {
     EXPECT_EQ(status::success, RegKey::create(hive_, root_.get(), L"RuleKey", access::all, key_));
   }
-  int write(Rule& r) {
-    r.setStoreKey(hive_, key_.get(), &path_);
-    return r.write();
-  }
-  int read(Rule& r) {
-    r.setStoreKey(hive_, key_.get(), &path_);
-    return r.read();
-  }
+  RuleIo write(const Rule& r) { return writeRule(hive_, key_.get(), &path_, r); }
+  RuleIo read(Rule& r) { return readRule(hive_, key_.get(), &path_, r); }
   void setText(const std::wstring& name, const std::wstring& text) {
     (void)hive_.setValue(key_.get(), name, SZ, regSzBytes(text));
   }
@@ -57,7 +51,7 @@ TEST_F(RuleKeyTest, HashRuleWritesEveryValueInLayoutOrderAndReadsBack) {
   r.setOverridePrivileges(true);
   r.addPrivilege(L"SeDebugPrivilege");
   r.addPrivilege(L"SeBackupPrivilege");
-  EXPECT_EQ(1, write(r));
+  EXPECT_EQ(RuleIo::done, write(r));
   std::vector<DumpedValue> expected = {
       {L"Type", SZ, L"Hash"},
       {L"Name", SZ, L"C:\\Tools\\app.exe"},
@@ -93,7 +87,7 @@ TEST_F(RuleKeyTest, HashRuleWritesEveryValueInLayoutOrderAndReadsBack) {
   EXPECT_EQ(expected, dumpValues(hive_, key_.get()));
   EXPECT_EQ(L"%SYSTEMROOT%\\app.exe /a", r.commandLine(0)) << "the rule keeps its own text";
   Rule back;
-  ASSERT_EQ(1, read(back));
+  ASSERT_EQ(RuleIo::done, read(back));
   auto fields = ruleFields(r);
   std::get<8>(fields)[0] = L"%SystemRoot%\\app.exe /a";
   EXPECT_EQ(fields, ruleFields(back));
@@ -120,7 +114,7 @@ TEST_F(RuleKeyTest, PathNoneAndInvalidHashRulesWriteTheirHeadValuesAndZeroCounts
     r.setRecursive(true);
     r.encodePath();
     if (c.type != RuleType::Path) r.setPathPattern(L"");
-    ASSERT_EQ(1, write(r));
+    ASSERT_EQ(RuleIo::done, write(r));
     std::vector<DumpedValue> expected = c.head;
     for (const wchar_t* count : {L"CommandLines", L"PrivilegedGroups", L"PrivilegedUsers", L"SidsToDelete"})
       expected.push_back({count, DW, L"0"});
@@ -128,7 +122,7 @@ TEST_F(RuleKeyTest, PathNoneAndInvalidHashRulesWriteTheirHeadValuesAndZeroCounts
     expected.push_back({L"Privileges", DW, L"0"});
     EXPECT_EQ(expected, dumpValues(hive_, key_.get())) << static_cast<int>(c.type);
     Rule back;
-    EXPECT_EQ(c.type == RuleType::None ? -4 : 1, read(back));
+    EXPECT_EQ(c.type == RuleType::None ? RuleIo::unknownType : RuleIo::done, read(back));
     if (c.type == RuleType::Path) {
       EXPECT_EQ(ruleFields(r), ruleFields(back));
     }
@@ -143,9 +137,7 @@ TEST_F(RuleKeyTest, WriterAttemptsEveryValueWhenSomeWritesFail) {
   r.setType(RuleType::Path);
   r.setPathPattern(L"C:\\a.exe");
   r.setStoredPath(L"C:\\a.exe");
-  r.setStoreKey(faulty, key_.get(), &path_);
-  bool complete = true;
-  EXPECT_EQ(std::pair(1, false), std::pair(r.write(&complete), complete));
+  EXPECT_EQ(RuleIo::incomplete, writeRule(faulty, key_.get(), &path_, r));
   auto values = dumpValues(hive_, key_.get());
   ASSERT_EQ(8u, values.size());  // "Name" failed, the rest is there
   EXPECT_EQ(L"Value", values[1].name);
@@ -160,17 +152,17 @@ TEST_F(RuleKeyTest, TypeIsMatchedWithoutCaseAndUnknownTypesStopTheReader) {
   const struct {
     std::uint32_t kind;
     std::vector<std::uint8_t> type;
-    int result;
+    RuleIo result;
     RuleType read;
     std::wstring pattern;
     std::size_t lines;
-  } cases[] = {{SZ, regSzBytes(L"pATH"), 1, RuleType::Path, L"%SystemDrive%\\a.exe", 1},
-               {DW, regDwordBytes(2), 1, RuleType::None, L"", 1},
-               {SZ, regSzBytes(L"Executable"), -4, RuleType::None, L"", 0}};
+  } cases[] = {{SZ, regSzBytes(L"pATH"), RuleIo::done, RuleType::Path, L"%SystemDrive%\\a.exe", 1},
+               {DW, regDwordBytes(2), RuleIo::done, RuleType::None, L"", 1},
+               {SZ, regSzBytes(L"Executable"), RuleIo::unknownType, RuleType::None, L"", 0}};
   for (const auto& c : cases) {
     setRaw(L"Type", c.kind, c.type);
     Rule r;
-    const int result = read(r);
+    const RuleIo result = read(r);
     EXPECT_EQ(std::tuple(c.result, c.read, c.pattern, c.lines),
               std::tuple(result, r.type(), r.pathPattern(), r.commandLineCount()));
   }
@@ -195,7 +187,7 @@ TEST_F(RuleKeyTest, MissingCommandLinesAreSkippedButMissingAccountFieldsEndTheLi
   setText(L"Privilege3", L"SeC");
   setNumber(L"OverridePrivileges", 2);
   Rule r;
-  EXPECT_EQ(1, read(r));
+  EXPECT_EQ(RuleIo::done, read(r));
   ASSERT_EQ(2u, r.commandLineCount());
   EXPECT_EQ(L"first", r.commandLine(0));
   EXPECT_EQ(L"third", r.commandLine(1));
@@ -234,7 +226,7 @@ TEST_F(RuleKeyTest, StringsReadAsTheRegistryHandsThemOutWithinTheirBuffers) {
   for (const wchar_t* field : {L"PrivilegedUser1_username", L"PrivilegedUser1_userSID", L"PrivilegedUser1_userdomain"})
     setText(field, L"u");
   Rule r;
-  EXPECT_EQ(1, read(r));
+  EXPECT_EQ(RuleIo::done, read(r));
   std::vector<std::wstring> lines;
   for (std::size_t i = 0; i < r.commandLineCount(); ++i) lines.push_back(r.commandLine(i));
   EXPECT_EQ((std::vector<std::wstring>{L"ab", L"a", std::wstring(1023, L'x'), std::wstring(1023, L'u'), L"",
@@ -260,8 +252,7 @@ TEST_F(RuleKeyTest, HugeCountsAreBoundedByTheValuesTheKeyHolds) {
   setText(L"Privilege1", L"SeA");
   FaultyRegistry counting(hive_);
   Rule r;
-  r.setStoreKey(counting, key_.get(), &path_);
-  EXPECT_EQ(1, r.read());
+  EXPECT_EQ(RuleIo::done, readRule(counting, key_.get(), &path_, r));
   ASSERT_EQ(3u, r.commandLineCount());
   EXPECT_EQ(L"second", r.commandLine(0));
   EXPECT_EQ(L"seventh", r.commandLine(1));

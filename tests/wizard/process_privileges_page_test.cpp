@@ -62,7 +62,7 @@ TEST(ProcessPrivilegesPage, NewRuleGrantsWhatTheOverrideBoxAllows) {
 TEST(ProcessPrivilegesPage, EverythingGrantedLeavesOnlyGrantedFocusable) {
   Rule rule;
   rule.setOverridePrivileges(true);
-  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog) rule.addPrivilege(entry.name);
+  for (const rules::PrivilegeEntry& entry : rules::privilegeCatalog()) rule.addPrivilege(entry.name);
   rule.addPrivilege(L"SeNotInTheCatalog");
   PrivilegesSheet sheet(rule, Mode::properties);
   EXPECT_EQ(L"SeNotInTheCatalog", sheet.names(granted).front());

@@ -19,16 +19,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const char* typeName(RuleType t) { return t == RuleType::Hash ? "Hash" : t == RuleType::Path ? "Path" : "None"; }
-
-// The account lists under their document names, in the store's order.
-struct ListField {
-  AccountList list;
-  const char* name;
-};
-constexpr ListField listFields[] = {{AccountList::PrivilegedGroups, "privilegedGroups"},
-                                    {AccountList::AuthorizedUsers, "authorizedUsers"},
-                                    {AccountList::SidsToDelete, "sidsToDelete"}};
+std::string typeName(RuleType t) {
+  return toUtf8(t == RuleType::Hash ? layout::typeHash : t == RuleType::Path ? layout::typePath : layout::typeError);
+}
 
 class RuleWriter {
  public:
@@ -37,31 +30,30 @@ class RuleWriter {
   Json object() {
     const Rule& r = rule_;
     Json o;
-    o["id"] = text(r.idText(), "id");
-    o["type"] = typeName(r.type());
-    o["applicationName"] = text(r.applicationName(), "applicationName");
-    o["pathPattern"] = text(r.type() == RuleType::Hash ? std::wstring() : r.pathPattern(), "pathPattern");
-    o["storedPath"] = text(r.storedPath(), "storedPath");
-    o["hash"] = r.hashText();
-    o["hashValid"] = r.hashValid();
-    o["ownershipCheck"] = r.ownershipCheck();
-    o["recursive"] = r.recursive();
-    o["overridePrivileges"] = r.overridePrivileges();
+    for (const layout::ScalarField& f : layout::scalarFields) {
+      if (f.json == nullptr) continue;
+      if (f.kind == layout::FieldKind::text)
+        o[f.json] = text(f.text(r), f.json);
+      else
+        o[f.json] = f.flag(r);
+    }
     Json lines = Json::array();
-    for (std::size_t i = 0; i < r.commandLineCount(); ++i) lines.push_back(text(r.commandLine(i), "commandLines"));
-    o["commandLines"] = std::move(lines);
-    for (const auto& field : listFields) {
+    for (std::size_t i = 0; i < r.commandLineCount(); ++i)
+      lines.push_back(text(r.commandLine(i), layout::commandLinesJson));
+    o[layout::commandLinesJson] = std::move(lines);
+    for (const auto& field : layout::accountLists) {
       Json list = Json::array();
       for (const auto& a : r.accounts(field.list))
-        list.push_back({{"username", text(a.username, field.name)},
-                        {"domain", text(a.domain, field.name)},
-                        {"sid", text(a.sid, field.name)},
+        list.push_back({{"username", text(a.username, field.json)},
+                        {"domain", text(a.domain, field.json)},
+                        {"sid", text(a.sid, field.json)},
                         {"isDomain", a.isDomain}});
-      o[field.name] = std::move(list);
+      o[field.json] = std::move(list);
     }
     Json privileges = Json::array();
-    for (std::size_t i = 0; i < r.privilegeCount(); ++i) privileges.push_back(text(r.privilege(i), "privileges"));
-    o["privileges"] = std::move(privileges);
+    for (std::size_t i = 0; i < r.privilegeCount(); ++i)
+      privileges.push_back(text(r.privilege(i), layout::privilegesJson));
+    o[layout::privilegesJson] = std::move(privileges);
     return o;
   }
 
@@ -90,10 +82,13 @@ class RuleReader {
  public:
   RuleReader(const Json& object, std::size_t number) : object_(object), where_("rule " + std::to_string(number)) {
     if (!object.is_object()) fail("is not an object");
-    static const std::set<std::string> known{
-        "id",        "type",           "applicationName", "pathPattern",        "storedPath",
-        "hash",      "hashValid",      "ownershipCheck",  "recursive",          "overridePrivileges",
-        "commandLines", "privilegedGroups", "authorizedUsers", "sidsToDelete", "privileges"};
+    static const std::set<std::string> known = [] {
+      std::set<std::string> keys{layout::commandLinesJson, layout::privilegesJson};
+      for (const auto& f : layout::scalarFields)
+        if (f.json != nullptr) keys.insert(f.json);
+      for (const auto& f : layout::accountLists) keys.insert(f.json);
+      return keys;
+    }();
     for (const auto& item : object.items())
       if (!known.count(item.key())) fail("has an unknown field \"" + item.key() + "\"");
   }
@@ -139,7 +134,7 @@ class RuleReader {
     if (!has(key)) return;
     const Json& v = object_.at(key);
     if ((v.is_string() && v.get<std::string>().empty()) || (v.is_boolean() && !v.get<bool>())) return;
-    fail("is a " + std::string(typeName(type_)) + " rule and cannot have \"" + key + "\"");
+    fail("is a " + typeName(type_) + " rule and cannot have \"" + key + "\"");
   }
   AccountEntry account(const Json& v, const char* key) const {
     if (v.is_string()) {
@@ -169,7 +164,6 @@ class RuleReader {
 // as it is unless it disagrees with the readable fields (refused) or the checks change the
 // pattern (then it is made again from the pattern).
 void readPath(RuleReader& in, Rule& rule, Prompter& prompter) {
-  for (const char* key : {"applicationName", "hash", "hashValid"}) in.absent(key);
   std::optional<std::wstring> pattern = in.text("pathPattern");
   std::optional<bool> ownership = in.flag("ownershipCheck"), recursive = in.flag("recursive");
   const std::wstring stored = in.text("storedPath").value_or(L"");
@@ -201,7 +195,6 @@ void readPath(RuleReader& in, Rule& rule, Prompter& prompter) {
 }
 
 void readHash(RuleReader& in, Rule& rule) {
-  for (const char* key : {"pathPattern", "storedPath", "ownershipCheck", "recursive"}) in.absent(key);
   const std::wstring name = in.required("applicationName");
   if (name.empty()) in.fail("has an empty \"applicationName\"");
   if (auto e = rules::overLimit("its applicationName", name, layout::typeNameValueChars); !e.empty()) in.fail(e);
@@ -223,21 +216,33 @@ std::unique_ptr<Rule> readRule(const Json& object, std::size_t number, Prompter&
   rule->idFromText(id);
   in.named(id);
   const std::wstring type = in.required("type");
-  in.type_ = type == L"Hash" ? RuleType::Hash : type == L"Path" ? RuleType::Path : RuleType::None;
-  if (in.type_ == RuleType::None) in.fail("has a \"type\" other than \"Hash\" or \"Path\"");
+  in.type_ = type == layout::typeHash ? RuleType::Hash : type == layout::typePath ? RuleType::Path : RuleType::None;
+  if (in.type_ == RuleType::None)
+    in.fail("has a \"type\" other than \"" + typeName(RuleType::Hash) + "\" or \"" + typeName(RuleType::Path) + "\"");
   rule->setType(in.type_);
+  for (const layout::ScalarField& f : layout::scalarFields)
+    if (f.json != nullptr && !layout::carries(f.types, in.type_)) in.absent(f.json);
   if (in.type_ == RuleType::Hash) {
     readHash(in, *rule);
   } else {
     readPath(in, *rule, prompter);
   }
-  for (auto& line : in.texts("commandLines")) rule->addCommandLine(std::move(line));
-  for (const auto& field : listFields)
-    for (const Json& v : in.array(field.name)) {
-      AccountEntry a = in.account(v, field.name);
+  // Fields without checks of their own are taken as they are.
+  for (const layout::ScalarField& f : layout::scalarFields) {
+    if (!f.plain || f.json == nullptr || !layout::carries(f.types, in.type_)) continue;
+    if (f.kind == layout::FieldKind::flag) {
+      if (auto v = in.flag(f.json)) f.setFlag(*rule, *v);
+    } else if (auto v = in.text(f.json); v && !f.setText(*rule, *v)) {
+      in.fail("has a \"" + std::string(f.json) + "\" that a rule cannot hold");
+    }
+  }
+  for (auto& line : in.texts(layout::commandLinesJson)) rule->addCommandLine(std::move(line));
+  for (const auto& field : layout::accountLists)
+    for (const Json& v : in.array(field.json)) {
+      AccountEntry a = in.account(v, field.json);
       rule->addAccount(field.list, a.username, a.domain, a.sid, a.isDomain);
     }
-  for (auto& p : in.texts("privileges")) rule->addPrivilege(std::move(p));
+  for (auto& p : in.texts(layout::privilegesJson)) rule->addPrivilege(std::move(p));
   rule->setOverridePrivileges(in.flag("overridePrivileges").value_or(rule->privilegeCount() != 0));
   // A policy made with the wizard may hold its failure texts as SIDs; importing it back keeps them.
   if (rules::Refusal r = rules::checkRuleParts(*rule, rules::SidTexts::asTheWizardStores)) in.fail("is refused: " + r.text);

@@ -141,7 +141,7 @@ void Session::makeTabs() {
   for (std::size_t i = 0; i < tabs.size(); ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(pickerTabInfo(i).title);
+    item.pszText = const_cast<wchar_t*>(res::string(pickerTabInfo(i).title).data());
     SendMessageW(tabControl, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
   RECT page = area;

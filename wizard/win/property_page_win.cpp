@@ -138,11 +138,11 @@ HPROPSHEETPAGE createPropertyPage(std::unique_ptr<Page> page, HINSTANCE module) 
   sheetPage.hInstance = module;
   sheetPage.pszTemplate = MAKEINTRESOURCEW(info.dialogId);
   sheetPage.pfnDlgProc = ostrel::win::dialogProcedure<PageSite>;
-  sheetPage.pszTitle = info.title;
+  sheetPage.pszTitle = res::string(info.title).data();
   // The header title is the product caption; the table's texts are static.
   static const std::wstring headerTitle(res::string(IDS_PRODUCT_CAPTION));
   sheetPage.pszHeaderTitle = headerTitle.c_str();
-  sheetPage.pszHeaderSubTitle = info.subtitle;
+  sheetPage.pszHeaderSubTitle = res::string(info.subtitle).data();
   sheetPage.pfnCallback = pageCallback;
   sheetPage.lParam = reinterpret_cast<LPARAM>(site.get());
   HPROPSHEETPAGE handle = CreatePropertySheetPageW(&sheetPage);
