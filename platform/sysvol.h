@@ -11,6 +11,7 @@
 namespace ostrel::platform {
 
 struct SysvolLogin {
+  std::string host;  // the domain controller whose SYSVOL share is used
   std::string user;  // empty: the logged-on user (Kerberos ticket cache, Windows logon)
   std::string password;
 };
@@ -22,7 +23,8 @@ struct SysvolLogin {
 [[nodiscard]] bool sysvolFolder(const std::string& host, const std::string& fileSysPath,
                                 std::filesystem::path& folder, std::string& error);
 
-// Files on SYSVOL folders made by sysvolFolder.
+// Files on SYSVOL folders made by sysvolFolder, with the login's credentials. On Windows a
+// user's credentials connect to \\host\SYSVOL for as long as the result lives.
 std::unique_ptr<FileSystem> sysvolFileSystem(const SysvolLogin& login, std::string& error);
 
 }  // namespace ostrel::platform

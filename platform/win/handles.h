@@ -1,9 +1,11 @@
 #pragma once
 // Owners for Win32 handles: one move-only template and one alias per handle kind. Every
 // RegCloseKey, CloseHandle, FreeLibrary, DeleteObject, DestroyIcon, GlobalFree,
-// UnhookWindowsHookEx, FreeSid, LocalFree and ReleaseStgMedium of the module happens here.
+// UnhookWindowsHookEx, FreeSid, LocalFree, ReleaseStgMedium, CertCloseStore,
+// CertFreeCertificateContext and CertFreeCertificateChain of the module happens here.
 #include <windows.h>
 #include <ole2.h>
+#include <wincrypt.h>
 
 #include <utility>
 
@@ -111,6 +113,24 @@ struct StgMedium {
     return true;
   }
 };
+struct CertStore {
+  static HCERTSTORE empty() noexcept { return nullptr; }
+  static bool isSet(HCERTSTORE s) noexcept { return s != nullptr; }
+  static BOOL close(HCERTSTORE s) noexcept { return CertCloseStore(s, 0); }
+};
+struct CertContext {
+  static PCCERT_CONTEXT empty() noexcept { return nullptr; }
+  static bool isSet(PCCERT_CONTEXT c) noexcept { return c != nullptr; }
+  static BOOL close(PCCERT_CONTEXT c) noexcept { return CertFreeCertificateContext(c); }
+};
+struct CertChain {
+  static PCCERT_CHAIN_CONTEXT empty() noexcept { return nullptr; }
+  static bool isSet(PCCERT_CHAIN_CONTEXT c) noexcept { return c != nullptr; }
+  static bool close(PCCERT_CHAIN_CONTEXT c) noexcept {
+    CertFreeCertificateChain(c);
+    return true;
+  }
+};
 }  // namespace traits
 
 // An opened or created registry key (not a predefined root such as HKEY_CURRENT_USER).
@@ -135,5 +155,9 @@ using AllocatedSid = UniqueHandle<PSID, traits::Sid>;
 using LocalMemory = UniqueHandle<HLOCAL, traits::Local>;
 // A storage medium filled by IDataObject::GetData.
 using StgMedium = UniqueHandle<STGMEDIUM, traits::StgMedium>;
+// A certificate store (CertOpenStore) and a certificate or chain the crypto API handed out.
+using CertStore = UniqueHandle<HCERTSTORE, traits::CertStore>;
+using CertContext = UniqueHandle<PCCERT_CONTEXT, traits::CertContext>;
+using CertChain = UniqueHandle<PCCERT_CHAIN_CONTEXT, traits::CertChain>;
 
 }  // namespace ostrel::win

@@ -1,12 +1,46 @@
 // Connecting and binding with wldap32: TLS checked by the system (its certificate store and
-// the host name), Negotiate for the logged-on user.
+// the host name) or, with a CA file, by a server-certificate callback that trusts that file's
+// CAs only; Negotiate for the logged-on user.
+#include <map>
+#include <mutex>
+
 #include "platform/ldap_directory.h"
 #include "platform/ldap_shim.h"
+#include "platform/win/server_trust.h"
 
 namespace ostrel::platform::ldap {
+namespace {
+
+// What the callback checks a session's server certificate against, and why it refused one.
+struct Trust {
+  win::CertStore anchors;
+  std::wstring host;
+  std::string refusal;
+  bool checked = false;
+};
+
+// The callback receives only the session, so each session's trust is found here.
+std::mutex trustLock;
+std::map<LDAP*, Trust> trusts;
+
+// Declared as taking a PCCERT_CONTEXT, called with a pointer to one that the callback frees.
+BOOLEAN __cdecl checkServerCertificate(LDAP* session, PCCERT_CONTEXT* presented) {
+  win::CertContext server(presented ? *presented : nullptr);
+  std::lock_guard guard(trustLock);
+  auto found = trusts.find(session);
+  if (found == trusts.end() || !server) return FALSE;
+  Trust& trust = found->second;
+  trust.checked = true;
+  return verifyServerCertificate(server.get(), trust.anchors.get(), trust.host, trust.refusal) ? TRUE : FALSE;
+}
+
+}  // namespace
 
 Connection::Handle::~Handle() {
-  if (session) ldap_unbind(session);
+  if (!session) return;
+  ldap_unbind(session);
+  std::lock_guard guard(trustLock);
+  trusts.erase(session);
 }
 
 namespace shim {
@@ -29,13 +63,8 @@ std::string failure(Session* session, unsigned long code) {
 
 std::unique_ptr<Connection> Connection::open(const Url& url, const std::string& caFile, std::string& error) {
   const std::string address = (url.tls ? "ldaps://" : "ldap://") + url.host + ":" + std::to_string(url.port);
-  // wldap32 checks the server's certificate against the system's store only; a private CA
-  // is trusted by adding it there.
-  if (!caFile.empty()) {
-    error = "--ca-file is for Linux; on Windows the certificate is checked against the system's store "
-            "(add the CA there: certutil -addstore Root FILE)";
-    return nullptr;
-  }
+  win::CertStore anchors;
+  if (!caFile.empty() && !loadCaFile(caFile, anchors, error)) return nullptr;
   auto handle = std::make_unique<Handle>();
   handle->url = url;
   std::wstring host = fromUtf8(url.host.front() == '[' ? url.host.substr(1, url.host.size() - 2) : url.host);
@@ -48,6 +77,20 @@ std::unique_ptr<Connection> Connection::open(const Url& url, const std::string& 
   ULONG version = LDAP_VERSION3;
   ldap_set_optionW(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
   ldap_set_optionW(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+  if (anchors) {
+    // Registered before the TLS handshake; a library that does not take the callback would
+    // check against the system's store instead, so that is refused rather than used.
+    {
+      std::lock_guard guard(trustLock);
+      trusts[ld] = Trust{std::move(anchors), host, {}};
+    }
+    auto routine = reinterpret_cast<VERIFYSERVERCERT*>(&checkServerCertificate);
+    if (ldap_set_optionW(ld, LDAP_OPT_SERVER_CERTIFICATE, &routine) != LDAP_SUCCESS) {
+      error = "this system's LDAP library cannot check the server's certificate against a CA file; "
+              "add the CA to the system's store (certutil -addstore Root FILE) and leave out --ca-file";
+      return nullptr;
+    }
+  }
   l_timeval timeout{10, 0};
   ULONG rc = ldap_connect(ld, &timeout);
   if (rc == LDAP_SUCCESS && !url.tls) {
@@ -57,9 +100,23 @@ std::unique_ptr<Connection> Connection::open(const Url& url, const std::string& 
     if (result) ldap_msgfree(result);
   }
   if (rc != LDAP_SUCCESS) {
+    std::string refusal;
+    {
+      std::lock_guard guard(trustLock);
+      if (auto found = trusts.find(ld); found != trusts.end()) refusal = found->second.refusal;
+    }
     error = std::string(url.tls ? "TLS connection to " : "StartTLS with ") + address + " failed: " +
-            shim::failure(ld, rc);
+            (refusal.empty() ? shim::failure(ld, rc) : refusal);
     return nullptr;
+  }
+  if (!caFile.empty()) {
+    // A library that took the callback but never called it has checked nothing.
+    std::lock_guard guard(trustLock);
+    if (!trusts[ld].checked) {
+      error = "the TLS connection to " + address + " was made without the server's certificate being shown for "
+              "checking against the CA file; refused (this system's LDAP library does not support --ca-file)";
+      return nullptr;
+    }
   }
   return std::make_unique<Connection>(std::move(handle));
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The Windows ostrel-policy under Wine against a private Samba domain controller: the
 directory half over wldap32 (LDAPS and StartTLS binds, the GPO found by {GUID} and by name, a
-wrong password). Wine reaches no SMB share, so a change stops at SYSVOL and changes nothing;
-Wine accepts any server certificate, so certificate checks are not tested here; and Wine 8's
+wrong password). Wine reaches no SMB share, so a change stops at connecting to SYSVOL with the
+bind user's credentials and changes nothing; Wine accepts any server certificate and its
+wldap32 takes no server-certificate callback, so --ca-file is refused here (the check itself is
+tested in tests/platform/win/server_trust_test.cpp); and Wine 8's
 wldap32 fails on search results of several entries with several attributes (a decoding error,
 or a hang on larger ones), so the domain-wide listing (gpos) is not run here.
 Usage: check_domain_windows.py SAMBA_DC_SCRIPT WINE_RUN OSTREL_POLICY_EXE WORK_DIR"""
@@ -75,17 +77,25 @@ try:
         with open(os.path.join(work, name), "w") as f:
             f.write(text + "\n")
 
-    def tool(url, password, *args):
+    def tool(url, password, *args, ca=None):
         r = subprocess.run([wine_run, exe, "--ldap", url, "--bind-user", "Administrator@SAMDOM.TEST",
-                            "--password-file", "Z:" + os.path.join(work, password), *args],
+                            "--password-file", "Z:" + os.path.join(work, password),
+                            *(["--ca-file", "Z:" + ca] if ca else []), *args],
                            capture_output=True, text=True, timeout=120)
         return r.returncode, r.stdout, r.stderr
 
     # Found by {GUID} (over LDAPS, then StartTLS) and by name; the change then stops at SYSVOL.
     for url, gpo in (("ldaps://127.0.0.1", guid), ("ldap://127.0.0.1", guid), ("ldaps://127.0.0.1", "test gpo")):
         code, out, err = tool(url, "password", "--domain-gpo", gpo, "add-path", "C:\\x.exe")
-        check(code == 1 and "reaching the GPO's folder on SYSVOL" in err and guid in err,
+        check(code == 1 and "reaching the GPO's folder on SYSVOL" in err and guid in err and
+              "connecting to \\\\127.0.0.1\\SYSVOL as Administrator@SAMDOM.TEST failed" in err,
               f"{url} finds {gpo} and stops at SYSVOL, which Wine cannot reach ({code}: {err})")
+    # A CA file: Wine's wldap32 takes no server-certificate callback, so the tool refuses
+    # rather than connect with the system's check (or none) in its place.
+    for url in ("ldaps://127.0.0.1", "ldap://127.0.0.1"):
+        code, out, err = tool(url, "password", "--domain-gpo", guid, "list", ca=f"{d}/tls/cert.pem")
+        check(code == 1 and "cannot check the server's certificate against a CA file" in err,
+              f"{url} with --ca-file is refused where the callback is missing ({code}: {err})")
     code, out, err = tool("ldaps://127.0.0.1", "wrong", "--domain-gpo", guid, "list")
     check(code == 1 and "binding to the directory" in err, f"a wrong password is refused ({code}: {err})")
     version = subprocess.run(["ldbsearch", "-H", f"{d}/private/sam.ldb", "-s", "base", "-b",

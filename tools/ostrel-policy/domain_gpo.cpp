@@ -73,11 +73,7 @@ std::unique_ptr<Domain> Domain::connect(const DomainOptions& options, std::strin
     return nullptr;
   }
   d->policiesDn_ = "CN=Policies,CN=System," + root.front().first("defaultNamingContext");
-  d->files_ = platform::sysvolFileSystem({options.bindUser, options.password}, why);
-  if (!d->files_) {
-    error = "preparing to reach SYSVOL: " + why;
-    return nullptr;
-  }
+  d->login_ = {d->url_.host, options.bindUser, options.password};
   return d;
 }
 
@@ -163,8 +159,18 @@ bool Domain::updateContainer(const GpoEntry& gpo, std::uint32_t expected, std::u
   return true;
 }
 
-bool Domain::sysvolFolder(const GpoEntry& gpo, std::filesystem::path& folder, std::string& error) const {
-  return platform::sysvolFolder(url_.host, gpo.fileSysPath, folder, error);
+bool Domain::sysvolFolder(const GpoEntry& gpo, std::filesystem::path& folder, std::string& error) {
+  if (!platform::sysvolFolder(url_.host, gpo.fileSysPath, folder, error)) return false;
+  // Connected once the GPO is known, so that a failure names the GPO it was wanted for.
+  if (!files_) {
+    std::string why;
+    files_ = platform::sysvolFileSystem(login_, why);
+    if (!files_) {
+      error = "reaching the GPO's folder on SYSVOL (" + gpo.fileSysPath + "): " + why;
+      return false;
+    }
+  }
+  return true;
 }
 
 DomainGpo::DomainGpo(Domain& domain, GpoEntry gpo, std::filesystem::path folder)

@@ -46,8 +46,10 @@ class Domain {
   [[nodiscard]] bool updateContainer(const GpoEntry& gpo, std::uint32_t expected, std::uint32_t version,
                                      const std::string& extensions, std::string& error);
 
-  // The GPO's SYSVOL folder, on the server the directory was reached on.
-  [[nodiscard]] bool sysvolFolder(const GpoEntry& gpo, std::filesystem::path& folder, std::string& error) const;
+  // The GPO's SYSVOL folder, on the server the directory was reached on; the first call
+  // connects to the share.
+  [[nodiscard]] bool sysvolFolder(const GpoEntry& gpo, std::filesystem::path& folder, std::string& error);
+  // The SYSVOL files, once sysvolFolder succeeded.
   [[nodiscard]] platform::FileSystem& files() { return *files_; }
 
  private:
@@ -55,6 +57,7 @@ class Domain {
   std::unique_ptr<platform::ldap::Connection> ldap_;
   platform::ldap::Url url_;
   std::string policiesDn_;
+  platform::SysvolLogin login_;
   std::unique_ptr<platform::FileSystem> files_;
 };
 
