@@ -6,6 +6,8 @@
 
 #include "platform/ldap_directory.h"
 #include "platform/ldap_shim.h"
+
+#include <dsgetdc.h>
 #include "platform/win/server_trust.h"
 
 namespace ostrel::platform::ldap {
@@ -60,6 +62,23 @@ std::string failure(Session* session, unsigned long code) {
   return more.empty() ? text : text + " (" + more + ")";
 }
 }  // namespace shim
+
+bool findDomainController(std::string& url, std::string& error) {
+  PDOMAIN_CONTROLLER_INFOW info = nullptr;
+  const DWORD code = DsGetDcNameW(nullptr, nullptr, nullptr, nullptr,
+                                  DS_DIRECTORY_SERVICE_REQUIRED | DS_RETURN_DNS_NAME, &info);
+  win::NetApiBuffer owner(info);
+  if (code != NO_ERROR || !info || !info->DomainControllerName) {
+    error = "finding a domain controller of this computer's domain failed (error " + std::to_string(code) +
+            "); name one with --ldap";
+    return false;
+  }
+  // The name comes as \\host; ldaps:// so that the certificate is checked from the first byte.
+  std::wstring host = info->DomainControllerName;
+  while (!host.empty() && host.front() == L'\\') host.erase(0, 1);
+  url = "ldaps://" + toUtf8(host);
+  return true;
+}
 
 std::unique_ptr<Connection> Connection::open(const Url& url, const std::string& caFile, std::string& error) {
   const std::string address = (url.tls ? "ldaps://" : "ldap://") + url.host + ":" + std::to_string(url.port);
