@@ -103,8 +103,11 @@ std::unique_ptr<Connection> Connection::open(const Url& url, const std::string& 
       std::lock_guard guard(trustLock);
       trusts[ld] = Trust{std::move(anchors), host, {}};
     }
+    // The option's value is the routine itself, not the address of a variable holding it.
+    // The header declares the routine's second parameter as a certificate, but the library
+    // passes the address of one (the routine frees it), hence the cast.
     auto routine = reinterpret_cast<VERIFYSERVERCERT*>(&checkServerCertificate);
-    if (ldap_set_optionW(ld, LDAP_OPT_SERVER_CERTIFICATE, &routine) != LDAP_SUCCESS) {
+    if (ldap_set_optionW(ld, LDAP_OPT_SERVER_CERTIFICATE, reinterpret_cast<void*>(routine)) != LDAP_SUCCESS) {
       error = "this system's LDAP library cannot check the server's certificate against a CA file; "
               "add the CA to the system's store (certutil -addstore Root FILE) and leave out --ca-file";
       return nullptr;
