@@ -35,6 +35,10 @@ struct Modification {
   std::vector<std::string> values;
 };
 
+// An ldaps:// URL of a domain controller of this computer's domain, found by the system
+// (Windows); false with the reason where there is none or the system cannot look (Linux).
+[[nodiscard]] bool findDomainController(std::string& url, std::string& error);
+
 // Escapes a value for use inside a search filter (RFC 4515).
 std::string filterValue(std::string_view value);
 

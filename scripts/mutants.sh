@@ -61,7 +61,7 @@ wizard/applet_command_lines.cpp @@ if (contains(line, L"timedate.cpl") || contai
 tools/ostrel-policy/rule_checks.cpp @@ if (d <= 3 || @@ if (d <= 2 ||
 tools/ostrel-policy/rule_checks.cpp @@ if (toUtf16(text).size() < bufferChars) return {}; @@ if (toUtf16(text).size() <= bufferChars) return {};
 tools/ostrel-policy/rule_checks.cpp @@ if (rule.commandLine(i).size() > maxCommandLineChars) @@ if (rule.commandLine(i).size() >= maxCommandLineChars)
-tools/ostrel-policy/rule_checks.cpp @@ if (rule.userCount() == 0) return pageMessage(IDS_NO_AUTHORIZED_USERS); @@
+rules/rule_checks.cpp @@ if (needsOneAccount(names.list) && rule.accountCount(names.list) == 0) return pageMessage(IDS_NO_AUTHORIZED_USERS); @@
 tools/ostrel-policy/rule_checks.cpp @@ std::sort(close.begin(), close.end()); @@
 tools/ostrel-policy/rules_json.cpp @@ toUtf16(id).size() >= store::ruleKeyNameBufferChars) @@ toUtf16(id).size() > store::ruleKeyNameBufferChars)
 tools/ostrel-policy/rules_json.cpp @@ if (in.flag("hashValid") == false) in.fail("is a Hash rule with \"hashValid\": false"); @@

@@ -39,6 +39,11 @@ bool setOption(LDAP* ld, int option, const T* value, const char* what, std::stri
 }
 }  // namespace
 
+bool findDomainController(std::string&, std::string& error) {
+  error = "name the domain controller with --ldap";
+  return false;
+}
+
 std::unique_ptr<Connection> Connection::open(const Url& url, const std::string& caFile, std::string& error) {
   auto handle = std::make_unique<Handle>();
   handle->url = url;

@@ -2,10 +2,13 @@
 // Owners for Win32 handles: one move-only template and one alias per handle kind. Every
 // RegCloseKey, CloseHandle, FreeLibrary, DeleteObject, DestroyIcon, GlobalFree,
 // UnhookWindowsHookEx, FreeSid, LocalFree, ReleaseStgMedium, CertCloseStore,
-// CertFreeCertificateContext and CertFreeCertificateChain of the module happens here.
+// CertFreeCertificateContext, CertFreeCertificateChain and NetApiBufferFree of the module
+// happens here.
 #include <windows.h>
 #include <ole2.h>
 #include <wincrypt.h>
+#include <lmcons.h>
+#include <lmapibuf.h>
 
 #include <utility>
 
@@ -131,6 +134,11 @@ struct CertChain {
     return true;
   }
 };
+struct NetApiBuffer {
+  static void* empty() noexcept { return nullptr; }
+  static bool isSet(void* b) noexcept { return b != nullptr; }
+  static bool close(void* b) noexcept { return NetApiBufferFree(b) == 0; }
+};
 }  // namespace traits
 
 // An opened or created registry key (not a predefined root such as HKEY_CURRENT_USER).
@@ -159,5 +167,7 @@ using StgMedium = UniqueHandle<STGMEDIUM, traits::StgMedium>;
 using CertStore = UniqueHandle<HCERTSTORE, traits::CertStore>;
 using CertContext = UniqueHandle<PCCERT_CONTEXT, traits::CertContext>;
 using CertChain = UniqueHandle<PCCERT_CHAIN_CONTEXT, traits::CertChain>;
+// A buffer a network-management function (DsGetDcNameW) allocated for the caller.
+using NetApiBuffer = UniqueHandle<void*, traits::NetApiBuffer>;
 
 }  // namespace ostrel::win

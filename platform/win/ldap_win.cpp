@@ -6,6 +6,8 @@
 
 #include "platform/ldap_directory.h"
 #include "platform/ldap_shim.h"
+
+#include <dsgetdc.h>
 #include "platform/win/server_trust.h"
 
 namespace ostrel::platform::ldap {
@@ -61,6 +63,23 @@ std::string failure(Session* session, unsigned long code) {
 }
 }  // namespace shim
 
+bool findDomainController(std::string& url, std::string& error) {
+  PDOMAIN_CONTROLLER_INFOW info = nullptr;
+  const DWORD code = DsGetDcNameW(nullptr, nullptr, nullptr, nullptr,
+                                  DS_DIRECTORY_SERVICE_REQUIRED | DS_RETURN_DNS_NAME, &info);
+  win::NetApiBuffer owner(info);
+  if (code != NO_ERROR || !info || !info->DomainControllerName) {
+    error = "finding a domain controller of this computer's domain failed (error " + std::to_string(code) +
+            "); name one with --ldap";
+    return false;
+  }
+  // The name comes as \\host; ldaps:// so that the certificate is checked from the first byte.
+  std::wstring host = info->DomainControllerName;
+  while (!host.empty() && host.front() == L'\\') host.erase(0, 1);
+  url = "ldaps://" + toUtf8(host);
+  return true;
+}
+
 std::unique_ptr<Connection> Connection::open(const Url& url, const std::string& caFile, std::string& error) {
   const std::string address = (url.tls ? "ldaps://" : "ldap://") + url.host + ":" + std::to_string(url.port);
   win::CertStore anchors;
@@ -84,8 +103,11 @@ std::unique_ptr<Connection> Connection::open(const Url& url, const std::string& 
       std::lock_guard guard(trustLock);
       trusts[ld] = Trust{std::move(anchors), host, {}};
     }
+    // The option's value is the routine itself, not the address of a variable holding it.
+    // The header declares the routine's second parameter as a certificate, but the library
+    // passes the address of one (the routine frees it), hence the cast.
     auto routine = reinterpret_cast<VERIFYSERVERCERT*>(&checkServerCertificate);
-    if (ldap_set_optionW(ld, LDAP_OPT_SERVER_CERTIFICATE, &routine) != LDAP_SUCCESS) {
+    if (ldap_set_optionW(ld, LDAP_OPT_SERVER_CERTIFICATE, reinterpret_cast<void*>(routine)) != LDAP_SUCCESS) {
       error = "this system's LDAP library cannot check the server's certificate against a CA file; "
               "add the CA to the system's store (certutil -addstore Root FILE) and leave out --ca-file";
       return nullptr;

@@ -91,7 +91,10 @@ TEST_F(PolicyTool, HelpExitsZeroAndUsageErrorsExitTwoAndWriteNothing) {
       {"--gpo", "x", "export"},
       {"--gpo", "x", "catalog", "applets"},
       {"--gpo", "x", "--ldap", "ldaps://h", "--domain-gpo", "G", "list"},
+#ifndef _WIN32  // Windows looks for a domain controller instead (below)
       {"--domain-gpo", "G", "list"},
+      {"--ca-file", "c.pem", "--gpo", "x", "list"},
+#endif
       {"--ldap", "ldaps://h", "list"},
       {"--ldap", "ldaps://h", "--bind-user", "u", "gpos"},
       {"--ldap", "ldaps://h", "--password-file", "p", "gpos"},
@@ -143,6 +146,19 @@ TEST_F(PolicyTool, RefusalsExitOneWithTheMessageAndLeaveTheFolderAlone) {
   // At the limits the same requests pass: a command line of 512 characters, a name of 1023.
   EXPECT_EQ(0, runGpo({"add-path", "a.exe", "--command-line", std::string(512, 'c'), "--user",
                        std::string(1023, 'u') + "=S-1-1-0"}).code);
+}
+
+TEST(PolicyToolDomain, WithoutLdapTheDomainControllerIsFoundOnWindowsOnly) {
+  // No domain here (Linux, or Wine's computer outside any): the lookup's failure is the refusal.
+  std::ostringstream out, err;
+  const int code = tool::runUtf8({"--domain-gpo", "G", "list"}, out, err);
+#ifdef _WIN32
+  EXPECT_EQ(1, code);
+  EXPECT_NE(std::string::npos, err.str().find("finding a domain controller of this computer's domain failed")) << err.str();
+  EXPECT_NE(std::string::npos, err.str().find("name one with --ldap")) << err.str();
+#else
+  EXPECT_EQ(2, code) << err.str();
+#endif
 }
 
 TEST_F(PolicyTool, AddListAndDeleteEndToEnd) {

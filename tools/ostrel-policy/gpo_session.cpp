@@ -19,6 +19,8 @@ std::filesystem::path GpoSession::pathOf(const std::string& utf8) {
 std::unique_ptr<Domain> connectDomain(const Options& o) {
   DomainOptions options{o.ldap, o.caFile, o.bindUser, {}};
   std::string error;
+  if (options.url.empty() && !platform::ldap::findDomainController(options.url, error))
+    throw Refused(error + "; nothing was changed");
   if (!o.bindUser.empty() && !readPassword(o.passwordFile, options.password, error))
     throw Refused(error + "; nothing was changed");
   auto domain = Domain::connect(options, error);

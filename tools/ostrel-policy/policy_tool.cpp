@@ -68,15 +68,20 @@ void addCommands(CLI::App& app, Options& o, std::ostream& out, std::ostream& err
   CLI::Option* ldap =
       app.add_option("--ldap", o.ldap, "a domain controller: ldaps://HOST[:PORT], or ldap://HOST[:PORT] with StartTLS")
           ->type_name("URL");
+  // On Windows the system finds a domain controller of the computer's domain when --ldap is
+  // left out; elsewhere the domain options need it.
+#ifdef _WIN32
+  const auto needsLdap = [](CLI::Option* option) { return option; };
+#else
+  const auto needsLdap = [ldap](CLI::Option* option) { return option->needs(ldap); };
+#endif
   CLI::Option* domainGpo =
-      app.add_option("--domain-gpo", o.domainGpo, "a GPO of the domain of --ldap, by display name or {GUID}")
-          ->type_name("NAME")
-          ->needs(ldap)
+      needsLdap(app.add_option("--domain-gpo", o.domainGpo, "a GPO of the domain of --ldap, by display name or {GUID}")
+                    ->type_name("NAME"))
           ->excludes(gpo);
-  app.add_option("--ca-file", o.caFile, "the CA certificates (PEM) the server's certificate must chain to "
-                                        "(default: the system's store)")
-      ->type_name("PEM")
-      ->needs(ldap);
+  needsLdap(app.add_option("--ca-file", o.caFile, "the CA certificates (PEM) the server's certificate must chain to "
+                                                  "(default: the system's store)")
+                ->type_name("PEM"));
   CLI::Option* passwordFile =
       app.add_option("--password-file", o.passwordFile, "the bind user's password: the file's first line, or - to type it")
           ->type_name("FILE");
@@ -84,8 +89,8 @@ void addCommands(CLI::App& app, Options& o, std::ostream& out, std::ostream& err
   CLI::Option* bindUser =
       app.add_option("--bind-user", o.bindUser, "the directory user (user@REALM or DOMAIN\\user) to bind as with a password")
           ->type_name("NAME")
-          ->needs(ldap)
           ->needs(passwordFile);
+  needsLdap(bindUser);
   passwordFile->needs(bindUser);  // a password alone would be silently unused
   // A command over a GPO: a folder or a domain GPO.
   const auto onFolder = [&](const char* name, const char* help, void (*command)(const Options&, std::ostream&,
@@ -100,7 +105,9 @@ void addCommands(CLI::App& app, Options& o, std::ostream& out, std::ostream& err
 
   CLI::App* gpos = app.add_subcommand("gpos", "the domain's GPOs: Id, Name, the directory's and SYSVOL's version "
                                               "(computer part), whether it holds rules");
+#ifndef _WIN32
   gpos->needs(ldap);
+#endif
   gpos->excludes(gpo);
   gpos->excludes(domainGpo);
   gpos->callback([&o, &out, &err] { listDomainGpos(o, out, err); });
