@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "tests/domain/samba_dc.h"
-#include "tools/ostrel-policy/policy_tool.h"
+#include "tests/platform/temp_folder.h"
+#include "tests/tools/tool_run.h"
 
 namespace ostrel {
 namespace {
@@ -21,15 +22,8 @@ namespace fs = std::filesystem;
 using testing::SambaDc;
 using testing::shellQuote;
 
-struct Result {
-  int code = -1;
-  std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using Result = testing::ToolResult;
+using testing::slurp;
 
 class DomainGpo : public ::testing::Test {
  protected:
@@ -41,14 +35,7 @@ class DomainGpo : public ::testing::Test {
     std::ofstream(work_ / "wrong") << "not-the-password\n";
   }
 
-  static Result tool(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    Result r;
-    r.code = tool::runUtf8(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-  }
+  static Result tool(const std::vector<std::string>& args) { return testing::runTool(args); }
   // The tool against a GPO with a password bind over LDAPS.
   static Result onGpo(const std::string& gpo, std::vector<std::string> args,
                       const std::string& url = "ldaps://127.0.0.1", const std::string& passwordFile = "password") {

@@ -18,6 +18,7 @@
 #include "rules/rule_layout.h"
 
 #include "tests/platform/temp_folder.h"
+#include "tests/tools/tool_run.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -29,10 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-struct Result {
-  int code = -1;
-  std::string out, err;
-};
+using Result = testing::ToolResult;
 
 using testing::slurp;
 
@@ -44,14 +42,7 @@ std::string arg(const fs::path& p) {
 
 class PolicyTool : public ::testing::Test {
  protected:
-  static Result run(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    Result r;
-    r.code = tool::runUtf8(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-  }
+  static Result run(const std::vector<std::string>& args) { return testing::runTool(args); }
   Result runGpo(std::vector<std::string> args) {
     args.insert(args.begin(), {"--gpo", arg(gpo_)});
     return run(args);
