@@ -51,12 +51,6 @@ std::string environment(const fs::path& d) {
 
 }  // namespace
 
-std::string shellQuote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
 SambaDc& SambaDc::get() {
   static SambaDc dc;
   if (dc.group_ == 0) dc.start();

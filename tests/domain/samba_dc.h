@@ -46,6 +46,4 @@ class SambaDc {
   int group_ = 0;  // the process group of samba, 0 when stopped
 };
 
-std::string shellQuote(const std::string& s);
-
 }  // namespace ostrel::testing

@@ -16,6 +16,7 @@
 #include "platform/gpo_folder.h"
 #include "rules/rule_layout.h"
 
+#include "tests/platform/preg_test_util.h"
 #include "tests/platform/temp_folder.h"
 #include "tests/tools/tool_run.h"
 
@@ -31,6 +32,7 @@ using Json = nlohmann::json;
 
 using Result = testing::ToolResult;
 
+using testing::shellQuote;
 using testing::slurp;
 
 // A path as the tool's arguments carry it (UTF-8).
@@ -337,24 +339,18 @@ TEST_F(PolicyTool, CommandLinesAsTheWizardKeepsThemAndTheCatalogs) {
 }
 
 #ifndef _WIN32
-std::string quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
 // Eight programs adding three rules each at the same time: the folder's lock keeps every one.
 TEST_F(PolicyTool, ParallelWritersKeepEveryRule) {
   std::string script;
   for (int w = 0; w < 8; ++w) {
     script += "(";
     for (int k = 0; k < 3; ++k)
-      script += quote(OSTREL_POLICY_EXE) + " --gpo " + quote(arg(gpo_)) + " add-path 'C:\\w" +
+      script += shellQuote(OSTREL_POLICY_EXE) + " --gpo " + shellQuote(arg(gpo_)) + " add-path 'C:\\w" +
                 std::to_string(w) + "_" + std::to_string(k) + ".exe' >/dev/null || echo failed; ";
     script += ") & ";
   }
   script += "wait";
-  ASSERT_EQ(0, std::system(("sh -c " + quote(script) + " >" + quote(arg(dir_ / "out"))).c_str()));
+  ASSERT_EQ(0, std::system(("sh -c " + shellQuote(script) + " >" + shellQuote(arg(dir_ / "out"))).c_str()));
   EXPECT_EQ("", slurp(dir_ / "out"));
   const std::string listing = runGpo({"list"}).out;
   EXPECT_EQ(25, std::count(listing.begin(), listing.end(), '\n')) << listing;
@@ -387,12 +383,7 @@ TEST_F(PolicyTool, RulesTheLoaderCannotListAreNeverLostByAChange) {
     gpo::GpoFolder folder(gpo_);
     std::string error;
     ASSERT_TRUE(folder.load(error)) << error;
-    gpo::GpoFolderHost host(folder);
-    Registry::Key root = 0;
-    ASSERT_EQ(hresult::ok, host.getRegistryKey(gpoSectionMachine, root));
-    RegKey owned(host.registry(), root), key;
-    ASSERT_EQ(status::success, RegKey::create(host.registry(), root, layout::pathsKey + std::wstring(255, L'k'),
-                                              access::all, key));
+    testing::put(folder.hive(), layout::pathsKey + std::wstring(255, L'k'));
     ASSERT_TRUE(folder.save(error)) << error;
   }
   const std::string pol = slurp(gpo_ / "Machine" / "Registry.pol");
