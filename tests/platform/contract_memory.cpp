@@ -3,19 +3,17 @@
 #include "tests/platform/registry_contract.h"
 
 namespace ostrel::testing {
-namespace {
-class MemoryTarget : public ContractTarget {
- public:
-  MemoryTarget() : root_(hive_, hive_.openRoot()) {}
-  Registry& registry() override { return hive_; }
-  Registry::Key root() override { return root_.get(); }
 
- private:
-  MemoryRegistry hive_;
-  RegKey root_;
-};
-}  // namespace
-
-std::unique_ptr<ContractTarget> makeContractTarget() { return std::make_unique<MemoryTarget>(); }
+std::unique_ptr<ContractTarget> makeContractTarget() {
+  struct MemoryTarget : ContractTarget {
+    MemoryTarget() {
+      registry = &hive;
+      root = key.get();
+    }
+    MemoryRegistry hive;
+    RegKey key{hive, hive.openRoot()};
+  };
+  return std::make_unique<MemoryTarget>();
+}
 
 }  // namespace ostrel::testing

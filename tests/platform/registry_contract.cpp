@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/text.h"
 
 namespace ostrel::testing {
@@ -11,8 +13,8 @@ namespace {
 class RegistryContract : public ::testing::Test {
  protected:
   void SetUp() override { target_ = makeContractTarget(); }
-  Registry& reg() { return target_->registry(); }
-  Registry::Key root() { return target_->root(); }
+  Registry& reg() { return *target_->registry; }
+  Registry::Key root() { return target_->root; }
 
   RegKey create(const std::wstring& path, std::uint32_t acc = access::all) {
     RegKey k;
@@ -73,6 +75,8 @@ TEST_F(RegistryContract, StringDataCountsItsTerminatorAndShortBuffersGetMoreData
   RegKey k = create(L"S");
   ASSERT_EQ(status::success, reg().setValue(k.get(), L"Text", regtype::sz, regSzBytes(L"abc")));
   std::uint32_t type = 0, size = 0;
+  ASSERT_EQ(status::success, reg().queryValue(k.get(), L"text", type, {}, size));  // type and size only
+  EXPECT_EQ(8u, size);
   std::vector<std::uint8_t> big(64);
   ASSERT_EQ(status::success, reg().queryValue(k.get(), L"text", type, big, size));
   EXPECT_EQ(regtype::sz, type);
@@ -85,6 +89,7 @@ TEST_F(RegistryContract, StringDataCountsItsTerminatorAndShortBuffersGetMoreData
   EXPECT_EQ(status::moreData, reg().queryValue(k.get(), L"Text", type, small, size));
   EXPECT_EQ(8u, size);
   EXPECT_EQ(status::fileNotFound, reg().queryValue(k.get(), L"Other", type, big, size));
+  EXPECT_EQ(status::fileNotFound, reg().deleteValue(k.get(), L"Other"));
 }
 
 TEST_F(RegistryContract, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeRemovesThem) {
@@ -96,11 +101,29 @@ TEST_F(RegistryContract, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeRemovesThem
   EXPECT_EQ(status::success, reg().deleteKey(root(), L"P"));
   EXPECT_TRUE(subkeys(root()).empty());
   EXPECT_EQ(status::fileNotFound, reg().deleteKey(root(), L"P"));
+  EXPECT_EQ(status::fileNotFound, reg().deleteTree(root(), L"P"));
+  EXPECT_EQ(status::invalidHandle, reg().closeKey(0));
+}
+
+// Values of any size enumerate: a long name, large data, and the default value.
+TEST_F(RegistryContract, ValuesOfAnySizeEnumerate) {
+  const std::wstring longName(300, L'v');
+  std::vector<std::uint8_t> big(100000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7);
+  ASSERT_EQ(status::success, reg().setValue(root(), longName, regtype::binary, big));
+  ASSERT_EQ(status::success, reg().setValue(root(), L"", regtype::sz, regSzBytes(L"default")));
+  std::map<std::wstring, std::vector<std::uint8_t>> seen;
+  std::wstring name;
+  std::uint32_t type = 0, i = 0;
+  std::vector<std::uint8_t> data;
+  for (; reg().enumValue(root(), i, name, type, data) == status::success; ++i) seen[name] = data;
+  EXPECT_EQ(status::noMoreItems, reg().enumValue(root(), i, name, type, data));
+  EXPECT_EQ((std::map<std::wstring, std::vector<std::uint8_t>>{{L"", regSzBytes(L"default")}, {longName, big}}), seen);
 }
 
 TEST_F(RegistryContract, KeyNamesLongerThan255CharactersAreRefused) {
   EXPECT_TRUE(create(std::wstring(255, L'k')));
-  if (target_->isWine()) GTEST_SKIP() << "Wine accepts 256-character key names; Windows refuses them";
+  if (target_->wine) GTEST_SKIP() << "Wine accepts 256-character key names; Windows refuses them";
   RegKey k;
   EXPECT_NE(status::success, RegKey::create(reg(), root(), std::wstring(256, L'k'), access::all, k));
 }

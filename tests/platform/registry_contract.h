@@ -7,14 +7,14 @@
 
 namespace ostrel::testing {
 
-class ContractTarget {
- public:
+// The registry under test and a fresh, empty key with full access that the test may fill,
+// removed with the target; and whether it is Wine's, which differs from Windows' in a few
+// documented ways.
+struct ContractTarget {
   virtual ~ContractTarget() = default;
-  virtual Registry& registry() = 0;
-  // A fresh, empty key with full access that the test may fill; removed with the target.
-  virtual Registry::Key root() = 0;
-  // Wine's registry differs from Windows' in a few documented ways.
-  virtual bool isWine() const { return false; }
+  Registry* registry = nullptr;
+  Registry::Key root = 0;
+  bool wine = false;
 };
 
 std::unique_ptr<ContractTarget> makeContractTarget();

@@ -6,20 +6,19 @@
 #include "tests/platform/win/scratch_key.h"
 
 namespace ostrel::testing {
-namespace {
-class Win32Target : public ContractTarget {
- public:
-  Win32Target() : scratch_(reg_) { EXPECT_EQ(status::success, scratch_.status()); }
-  Registry& registry() override { return reg_; }
-  Registry::Key root() override { return scratch_.key(); }
-  bool isWine() const override { return runningUnderWine(); }
 
- private:
-  win::Win32Registry reg_;
-  ScratchKey scratch_;
-};
-}  // namespace
-
-std::unique_ptr<ContractTarget> makeContractTarget() { return std::make_unique<Win32Target>(); }
+std::unique_ptr<ContractTarget> makeContractTarget() {
+  struct Win32Target : ContractTarget {
+    Win32Target() {
+      EXPECT_EQ(status::success, scratch.status());
+      registry = &reg;
+      root = scratch.key();
+      wine = runningUnderWine();
+    }
+    win::Win32Registry reg;
+    ScratchKey scratch{reg};
+  };
+  return std::make_unique<Win32Target>();
+}
 
 }  // namespace ostrel::testing
