@@ -41,6 +41,12 @@ std::string tail(const fs::path& file) {
   return text.size() > 3000 ? text.substr(text.size() - 3000) : text;
 }
 
+// Without a controller no domain test can run: the program ends with the reason.
+[[noreturn]] void fail(const std::string& why) {
+  std::fprintf(stderr, "samba_dc: %s\n", why.c_str());
+  std::exit(1);
+}
+
 // Environment of the controller and of Samba's tools run against it: libwbclient honours a
 // private winbindd socket only with nss_wrapper loaded.
 std::string environment(const fs::path& d) {
@@ -64,27 +70,16 @@ void SambaDc::start() {
   const auto waitUntil = std::chrono::steady_clock::now() + std::chrono::minutes(4);
   while (lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) != 0 && std::chrono::steady_clock::now() < waitUntil)
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  for (int port : ports) {
-    if (answers(port)) {
-      std::fprintf(stderr,
-                   "samba_dc: port %d on 127.0.0.1 is taken (is another domain controller running?); "
-                   "the domain tests need 389, 636, 445 and 88 free\n",
-                   port);
-      std::exit(1);
-    }
-  }
+  for (int port : ports)
+    if (answers(port))
+      fail("port " + std::to_string(port) + " on 127.0.0.1 is taken (is another domain controller running?); "
+           "the domain tests need 389, 636, 445 and 88 free");
   char name[] = "/tmp/ostrel-dc-XXXXXX";
-  if (!::mkdtemp(name)) {
-    std::perror("samba_dc: mkdtemp");
-    std::exit(1);
-  }
+  if (!::mkdtemp(name)) fail("cannot make a folder in /tmp");
   dir_ = name;
   const std::string provision = std::string(OSTREL_SAMBA_DC_SCRIPT) + " " + shellQuote(dir_.string()) + " " +
                                 shellQuote(password);
-  if (std::system(provision.c_str()) != 0) {
-    std::fprintf(stderr, "samba_dc: provisioning failed:\n%s\n", tail(dir_ / "log/provision.log").c_str());
-    std::exit(1);
-  }
+  if (std::system(provision.c_str()) != 0) fail("provisioning failed:\n" + tail(dir_ / "log/provision.log"));
   const std::string samba = environment(dir_) + " exec samba -i -s " + shellQuote((dir_ / "etc/smb.conf").string()) +
                             " -l " + shellQuote((dir_ / "log").string()) + " </dev/null >" +
                             shellQuote((dir_ / "log/samba.out").string()) + " 2>&1";
@@ -102,9 +97,8 @@ void SambaDc::start() {
     if (ready) break;
     int status = 0;
     if (::waitpid(pid, &status, WNOHANG) == pid || std::chrono::steady_clock::now() > deadline) {
-      std::fprintf(stderr, "samba_dc: the controller did not start:\n%s\n", tail(dir_ / "log/samba.out").c_str());
       group_ = 0;
-      std::exit(1);
+      fail("the controller did not start:\n" + tail(dir_ / "log/samba.out"));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
