@@ -96,8 +96,9 @@ TEST_F(RegistryContract, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeRemovesThem
   create(L"P\\C\\G");
   EXPECT_NE(status::success, reg().deleteKey(root(), L"P"));
   EXPECT_EQ(status::success, reg().deleteKey(root(), L"P\\C\\G"));
-  create(L"P\\C\\G2");
+  RegKey orphan = create(L"P\\C\\G2");
   EXPECT_EQ(status::success, reg().deleteTree(root(), L"P\\C\\"));
+  EXPECT_EQ(status::keyDeleted, reg().setValue(orphan.get(), L"v", regtype::dword, regDwordBytes(1)));
   EXPECT_EQ(status::success, reg().deleteKey(root(), L"P"));
   EXPECT_TRUE(subkeys(root()).empty());
   EXPECT_EQ(status::fileNotFound, reg().deleteKey(root(), L"P"));
