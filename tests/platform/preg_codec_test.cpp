@@ -192,7 +192,6 @@ TEST(PregRead, RejectsDamagedFilesWholeAndSaysWhere) {
     ASSERT_FALSE(preg::read(c.file, hive, error));
     EXPECT_EQ(c.offset, error.offset) << error.message();
     EXPECT_NE(std::string::npos, error.message().find(c.expectedMentions)) << error.message();
-    EXPECT_NE(std::string::npos, error.message().find("byte offset " + std::to_string(c.offset)));
     EXPECT_EQ(before, written(hive));
   }
 }

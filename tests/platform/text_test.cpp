@@ -19,8 +19,9 @@ TEST(Text, Utf8AndUtf16AtTheirLimits) {
     EXPECT_EQ(utf16, toUtf16(fromUtf8(utf8))) << std::hex << static_cast<std::uint32_t>(c);
     EXPECT_TRUE(isValidUtf8(utf8)) << std::hex << static_cast<std::uint32_t>(c);
   }
-  // Surrogates (U+D800 to U+DFFF) and what lies past U+10FFFF are no UTF-8.
-  for (const char* bad : {"\xed\xa0\x80", "\xed\xbf\xbf", "\xf4\x90\x80\x80"}) EXPECT_FALSE(isValidUtf8(bad)) << bad;
+  // Surrogates (U+D800 to U+DFFF), what lies past U+10FFFF and an overlong NUL are no UTF-8.
+  for (const char* bad : {"\xed\xa0\x80", "\xed\xbf\xbf", "\xf4\x90\x80\x80", "\xc0\x80"})
+    EXPECT_FALSE(isValidUtf8(bad)) << bad;
   for (const char* good : {"\xed\x9f\xbf", "\xee\x80\x80"}) EXPECT_TRUE(isValidUtf8(good)) << good;
 }
 

@@ -23,8 +23,6 @@ class ScratchKey {
     status_ = reg_.createKey(win::Win32Registry::root(HKEY_CURRENT_USER), path_, access::all, key);
     if (status_ == status::success) key_ = RegKey(reg_, key);
   }
-  ScratchKey(const ScratchKey&) = delete;
-  ScratchKey& operator=(const ScratchKey&) = delete;
   ~ScratchKey() {
     key_.reset();
     Registry::Key hkcu = win::Win32Registry::root(HKEY_CURRENT_USER);
