@@ -33,11 +33,9 @@ class SambaDc {
   std::string createGpo(const std::string& name) const;
   // ldbsearch on the database: the attribute's first value on that DN ("" when none).
   std::string attribute(const std::string& dn, const std::string& name) const;
-  // The container DN of a GPO.
   static std::string gpoDn(const std::string& guid);
 
-  void stop();
-  ~SambaDc() { stop(); }
+  void stop();  // also run at exit
 
  private:
   SambaDc() = default;
