@@ -43,14 +43,9 @@ TEST(PregWrite, KeysWithoutValuesGetOneKeyOnlyRecordAndValuesFollowInCreationOrd
   put(hive, L"A\\b", L"alpha", regtype::sz, regSzBytes(L"x"));
   put(hive, L"A\\B\\c");  // same key as A\b: names compare without regard to case
   put(hive, L"a\\Aa");
-  PolBytes expected;
-  expected.header()
-      .keyOnly(u"A")
-      .keyOnly(u"A\\Aa")
-      .record(u"A\\b", u"Zed", 4, {7, 0, 0, 0})
-      .sz(u"A\\b", u"alpha", u"x")
-      .keyOnly(u"A\\b\\c");
-  EXPECT_EQ(expected.b, written(hive));
+  EXPECT_EQ(pol().keyOnly(u"A").keyOnly(u"A\\Aa").record(u"A\\b", u"Zed", 4, {7, 0, 0, 0}).sz(u"A\\b", u"alpha", u"x")
+                .keyOnly(u"A\\b\\c").b,
+            written(hive));
 }
 
 TEST(PregRoundTrip, EveryValueKindAndKeySurvives) {
