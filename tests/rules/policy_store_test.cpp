@@ -124,8 +124,7 @@ TEST_F(PolicyStoreTest, LoadGivesPathRulesFirstThenHashRules) {
   ASSERT_EQ(4u, loaded.size());
   EXPECT_EQ(std::pair(RuleType::Path, RuleType::Path), std::pair(loaded[0]->type(), loaded[1]->type()));
   EXPECT_EQ(std::pair(unknownId, RuleType::None), std::pair(loaded[2]->idText(), loaded[2]->type()));
-  EXPECT_EQ(rules_[0]->idText(), loaded[3]->idText());
-  EXPECT_EQ(testing::ruleFields(*rules_[0]), testing::ruleFields(*loaded[3]));
+  EXPECT_EQ(*rules_[0], *loaded[3]);
 }
 
 TEST_F(PolicyStoreTest, MarkersAreRemovedByPrefixInAnyCaseButNotTheBarePrefix) {
