@@ -220,7 +220,6 @@ TEST(RefreshMarker, NameIsLowerCaseHexOfAtLeastEightDigits) {
 
 TEST_F(PolicyStoreTest, FailureOfTheSecondNotificationAfterAClearIsReported) {
   host_.failPolicyChangedCall = 2;
-  host_.failPolicyChangedWith = hresult::accessDenied;
   rewrite();
   ASSERT_EQ(1u, prompter_.asked.size());
   EXPECT_EQ(L"Policy Error", prompter_.asked[0].caption);
