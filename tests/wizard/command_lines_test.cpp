@@ -55,7 +55,8 @@ TEST(CommandLinesPage, AppletLinesBringTheirOtherSpellingsAndWarnings) {
       {applet(13), {applet(13)}, {}},  // shell32.dll already fully qualified
       {L"nusrmgr.cpl", {L"nusrmgr.cpl"}, {}},  // a match at the first character does not count
       {L"x shell32.dll,a shell32.dll,b",
-       {L"x %SystemRoot%\\system32\\shell32.dll,a %SystemRoot%\\system32\\shell32.dll,b", L"x shell32.dll,a shell32.dll,b"},
+       {L"x %SystemRoot%\\system32\\shell32.dll,a %SystemRoot%\\system32\\shell32.dll,b",
+        L"x shell32.dll,a shell32.dll,b"},
        {15}},
       {L"x Shell32.dll,Sticpl.cpl", {L"x Shell32.dll,Sticpl.cpl"}, {}},  // case counts
       {L"rundll32 wiashext.dll,x", {L"rundll32 wiashext.dll,x"}, {17}},
