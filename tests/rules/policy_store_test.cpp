@@ -83,6 +83,15 @@ TEST_F(PolicyStoreTest, RewriteLeavesTheLiveRulesOneMarkerAndFourNotificationsAn
   rules_.push_back(makeRule(RuleType::Hash, L"C:\\h.exe"));
   rules_.push_back(makeRule(RuleType::Path, L"C:\\p1.exe"));
   rules_.push_back(makeRule(RuleType::None, L""));
+  // The hash rule holds every list, two entries in one, to be loaded back whole.
+  Rule& full = *rules_[0];
+  full.addCommandLine(L"app.exe /a");
+  full.addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+  full.addGroup(L"Ops", L"CORP", L"S-1-5-21-1-2-3-1001", true);
+  full.addSidToDelete(L"Guests", L"BUILTIN", L"S-1-5-32-546", false);
+  full.setOverridePrivileges(true);
+  full.addPrivilege(L"SeDebugPrivilege");
+  full.addPrivilege(L"SeBackupPrivilege");
   EXPECT_TRUE(rewrite());
   ASSERT_EQ(1u, markers().size());
   const std::wstring marker = markers()[0];  // its form is checked by check_registry_pol.py

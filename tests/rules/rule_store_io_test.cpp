@@ -1,4 +1,7 @@
-// The Rule writer and reader against the exact layout of a Rule key.
+// The Rule writer and reader against the exact layout of a Rule key. Every value's name, type,
+// data and order is checked against a parser of its own by check_registry_pol.py
+// (registry_pol_independent_check); a Rule with every list is read back whole by the store
+// test (PolicyStoreTest.RewriteLeavesTheLiveRules...).
 #include <gtest/gtest.h>
 
 #include "platform/faulty_registry.h"
@@ -35,30 +38,6 @@ class RuleKeyTest : public ::testing::Test {
   RegKey key_;
   std::wstring path_ = L"SOFTWARE\\Policies\\Kelvast\\Ostrel\\Paths\\{X}\\";
 };
-
-// Every value's name, type, data and order is checked against a parser of its own by
-// check_registry_pol.py (registry_pol_independent_check); here, the Rule read back whole.
-TEST_F(RuleKeyTest, HashRuleReadsBackWhole) {
-  Rule r;
-  r.setType(RuleType::Hash);
-  r.setApplicationName(L"C:\\Tools\\app.exe");
-  r.setHashFromText("0x" + std::string(40, 'c'));
-  r.addCommandLine(L"%SYSTEMROOT%\\app.exe /a");
-  r.addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
-  r.addGroup(L"Ops", L"CORP", L"S-1-5-21-1-2-3-1001", true);
-  r.addUser(L"Everyone", L"BUILTIN", L"S-1-1-0", false);
-  r.addSidToDelete(L"Guests", L"BUILTIN", L"S-1-5-32-546", false);
-  r.setOverridePrivileges(true);
-  r.addPrivilege(L"SeDebugPrivilege");
-  r.addPrivilege(L"SeBackupPrivilege");
-  EXPECT_EQ(RuleIo::done, write(r));
-  EXPECT_EQ(L"%SYSTEMROOT%\\app.exe /a", r.commandLine(0)) << "the rule keeps its own text";
-  Rule back;
-  ASSERT_EQ(RuleIo::done, read(back));
-  r.clearCommandLines();
-  r.addCommandLine(L"%SystemRoot%\\app.exe /a");
-  EXPECT_EQ(r, back);
-}
 
 // Each read back: the path rule whole, the hash rule still without a digest, type None as an unknown type.
 TEST_F(RuleKeyTest, PathNoneAndInvalidHashRulesWriteTheirHeadValuesAndZeroCounts) {
