@@ -83,7 +83,7 @@ TEST(RuleWizard, HashRuleFromABrowsedFile) {
   EXPECT_EQ(file.wstring(), rule.applicationName());
 }
 
-TEST(RuleWizard, ChangingTheTypeAfterNextAsksFirst) {
+TEST(RuleWizard, BackKeepsAHalfTypedPathAndChangingTheTypeAfterNextAsksFirst) {
   Rule rule;
   FakeSheet sheet(rule, Mode::wizard);
   sheet.choose(IDC_HASH_RULE);
@@ -91,6 +91,15 @@ TEST(RuleWizard, ChangingTheTypeAfterNextAsksFirst) {
   EXPECT_TRUE(sheet.dialog().boxes.empty());
   EXPECT_FALSE(sheet.dialog().checked(IDC_HASH_RULE));
   ASSERT_EQ(0, sheet.next());
+  sheet.type(IDC_APPLICATION, L"C:\\To*ls\\app.exe");
+  ASSERT_EQ(0, sheet.back());
+  EXPECT_EQ(L"C:\\To*ls\\app.exe", rule.pathPattern()) << "stored without checks";
+  EXPECT_EQ(notice::pageDone, sheet.services.notices.back().code);
+  ASSERT_EQ(0, sheet.next());
+  EXPECT_EQ(L"C:\\To*ls\\app.exe", sheet.dialog().text(IDC_APPLICATION));
+  EXPECT_EQ(-1, sheet.next());
+  EXPECT_EQ(text(IDS_PATH_WILDCARD_IN_DIRECTORY), sheet.dialog().boxes.back().text);
+
   sheet.type(IDC_APPLICATION, L"C:\\Tools\\*.exe");
   sheet.toggle(IDC_RECURSIVE);
   ASSERT_EQ(0, sheet.next());
@@ -114,21 +123,6 @@ TEST(RuleWizard, ChangingTheTypeAfterNextAsksFirst) {
   ASSERT_EQ(0, sheet.next());
   EXPECT_EQ(L"", sheet.dialog().text(IDC_APPLICATION));
   EXPECT_FALSE(sheet.dialog().checked(IDC_RECURSIVE));
-}
-
-TEST(RuleWizard, BackKeepsAHalfTypedPathThatNextRefuses) {
-  Rule rule;
-  FakeSheet sheet(rule, Mode::wizard);
-  sheet.choose(IDC_PATH_RULE);
-  ASSERT_EQ(0, sheet.next());
-  sheet.type(IDC_APPLICATION, L"C:\\To*ls\\app.exe");
-  ASSERT_EQ(0, sheet.back());
-  EXPECT_EQ(L"C:\\To*ls\\app.exe", rule.pathPattern()) << "stored without checks";
-  EXPECT_EQ(notice::pageDone, sheet.services.notices.back().code);
-  ASSERT_EQ(0, sheet.next());
-  EXPECT_EQ(L"C:\\To*ls\\app.exe", sheet.dialog().text(IDC_APPLICATION));
-  EXPECT_EQ(-1, sheet.next());
-  EXPECT_EQ(text(IDS_PATH_WILDCARD_IN_DIRECTORY), sheet.dialog().boxes.back().text);
 }
 
 // A path is read whole: beyond 256 characters Next and Apply refuse it, never store it cut.
