@@ -51,9 +51,8 @@ struct VerbFacet : Counted<IConsoleVerb> {
     if (state == ENABLED && !value) view.enabledVerbs.erase(verb);
     return S_OK;
   }
-  OSTREL_STUB(GetVerbState, (MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL*))
-  OSTREL_STUB(SetDefaultVerb, (MMC_CONSOLE_VERB))
-  OSTREL_STUB(GetDefaultVerb, (MMC_CONSOLE_VERB*))
+  OSTREL_STUBS((GetVerbState, (MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL*))(SetDefaultVerb, (MMC_CONSOLE_VERB))
+               (GetDefaultVerb, (MMC_CONSOLE_VERB*)))
   View& view;
 };
 
@@ -130,12 +129,9 @@ struct ConsoleObject : ComIdentity {
       *window = object.console.mainWindow_;
       return S_OK;
     }
-    OSTREL_STUB(SetHeader, (IHeaderCtrl*))
-    OSTREL_STUB(SetToolbar, (IToolbar*))
-    OSTREL_STUB(QueryResultImageList, (IImageList**))
-    OSTREL_STUB(QueryResultView, (IUnknown**))
-    OSTREL_STUB(MessageBox, (LPCWSTR, LPCWSTR, UINT, int*))
-    OSTREL_STUB(NewWindow, (HSCOPEITEM, ULONG))
+    OSTREL_STUBS((SetHeader, (IHeaderCtrl*))(SetToolbar, (IToolbar*))(QueryResultImageList, (IImageList**))
+                 (QueryResultView, (IUnknown**))(MessageBox, (LPCWSTR, LPCWSTR, UINT, int*))
+                 (NewWindow, (HSCOPEITEM, ULONG)))
   };
 
   struct NameSpaceFacet : Part<IConsoleNameSpace> {
@@ -150,12 +146,10 @@ struct ConsoleObject : ComIdentity {
       object.console.scopeItems.push_back(s);
       return S_OK;
     }
-    OSTREL_STUB(DeleteItem, (HSCOPEITEM, LONG))
-    OSTREL_STUB(SetItem, (SCOPEDATAITEM*))
-    OSTREL_STUB(GetItem, (SCOPEDATAITEM*))
-    OSTREL_STUB(GetChildItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
-    OSTREL_STUB(GetNextItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
-    OSTREL_STUB(GetParentItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+    OSTREL_STUBS((DeleteItem, (HSCOPEITEM, LONG))(SetItem, (SCOPEDATAITEM*))(GetItem, (SCOPEDATAITEM*))
+                 (GetChildItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+                 (GetNextItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+                 (GetParentItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*)))
   };
 
   struct ResultFacet : Part<IResultData> {
@@ -189,17 +183,10 @@ struct ConsoleObject : ComIdentity {
       view().log.push_back(L"DeleteAllRsltItems");
       return S_OK;
     }
-    OSTREL_STUB(SetItem, (RESULTDATAITEM*))
-    OSTREL_STUB(GetItem, (RESULTDATAITEM*))
-    OSTREL_STUB(GetNextItem, (RESULTDATAITEM*))
-    OSTREL_STUB(ModifyItemState, (int, HRESULTITEM, UINT, UINT))
-    OSTREL_STUB(ModifyViewStyle, (MMC_RESULT_VIEW_STYLE, MMC_RESULT_VIEW_STYLE))
-    OSTREL_STUB(SetViewMode, (LONG))
-    OSTREL_STUB(GetViewMode, (LONG*))
-    OSTREL_STUB(UpdateItem, (HRESULTITEM))
-    OSTREL_STUB(Sort, (int, DWORD, LPARAM))
-    OSTREL_STUB(SetDescBarText, (LPOLESTR))
-    OSTREL_STUB(SetItemCount, (int, DWORD))
+    OSTREL_STUBS((SetItem, (RESULTDATAITEM*))(GetItem, (RESULTDATAITEM*))(GetNextItem, (RESULTDATAITEM*))
+                 (ModifyItemState, (int, HRESULTITEM, UINT, UINT))(SetViewMode, (LONG))(GetViewMode, (LONG*))
+                 (ModifyViewStyle, (MMC_RESULT_VIEW_STYLE, MMC_RESULT_VIEW_STYLE))(UpdateItem, (HRESULTITEM))
+                 (Sort, (int, DWORD, LPARAM))(SetDescBarText, (LPOLESTR))(SetItemCount, (int, DWORD)))
   };
 
   struct HeaderFacet : Part<IHeaderCtrl> {
@@ -215,30 +202,20 @@ struct ConsoleObject : ComIdentity {
       view.log.push_back(L"InsertColumn " + std::to_wstring(column) + L" " + title);
       return S_OK;
     }
-    OSTREL_STUB(DeleteColumn, (int))
-    OSTREL_STUB(SetColumnText, (int, LPCWSTR))
-    OSTREL_STUB(GetColumnText, (int, LPOLESTR*))
-    OSTREL_STUB(SetColumnWidth, (int, int))
-    OSTREL_STUB(GetColumnWidth, (int, int*))
-  };
-
-  struct HelpFacet : Counted<IDisplayHelp> {
-    using Counted::Counted;
-    OSTREL_STUB(ShowTopic, (LPOLESTR))
+    OSTREL_STUBS((DeleteColumn, (int))(SetColumnText, (int, LPCWSTR))(GetColumnText, (int, LPOLESTR*))
+                 (SetColumnWidth, (int, int))(GetColumnWidth, (int, int*)))
   };
 
   ConsoleObject(Console& c, View* v, const std::string& name)
       : console(c), view(v), console_(*this, name + " IConsole"), nameSpace_(*this, name + " IConsoleNameSpace"),
-        result_(*this, name + " IResultData"), header_(*this, name + " IHeaderCtrl"),
-        help_(*this, name + " IDisplayHelp") {
+        result_(*this, name + " IResultData"), header_(*this, name + " IHeaderCtrl") {
     expose(ids::console, console_);
     expose(ids::consoleNameSpace, nameSpace_);
     expose(ids::resultData, result_);
     expose(ids::headerCtrl, header_);
-    expose(ids::displayHelp, help_);
   }
   IConsole* get() { return console_.get(); }
-  // The scope pane's console has the name space; a view's has its result pane and help.
+  // The scope pane's console has the name space; a view's has its result pane.
   bool offered(const IID& iid) const override {
     if (IsEqualIID(iid, ids::console)) return true;
     return (view == nullptr) == IsEqualIID(iid, ids::consoleNameSpace);
@@ -250,7 +227,6 @@ struct ConsoleObject : ComIdentity {
   NameSpaceFacet nameSpace_;
   ResultFacet result_;
   HeaderFacet header_;
-  HelpFacet help_;
 };
 
 struct ViewObjects {
@@ -314,8 +290,7 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
     sheet.facet.pages.clear();  // the sheet owns them now
     return S_OK;
   }
-  OSTREL_STUB(FindPropertySheet, (MMC_COOKIE, IComponent*, IDataObject*))
-  OSTREL_STUB(AddExtensionPages, ())
+  OSTREL_STUBS((FindPropertySheet, (MMC_COOKIE, IComponent*, IDataObject*))(AddExtensionPages, ()))
 
   Console& console;
   SheetRequest request;

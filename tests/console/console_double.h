@@ -98,13 +98,9 @@ class EditorNode : public ComIdentity {
       node.policyChanges.push_back({machine, add, extension ? *extension : GUID_NULL, snapin ? *snapin : GUID_NULL});
       return S_OK;
     }
-    OSTREL_STUB(GetName, (LPOLESTR, int))
-    OSTREL_STUB(GetDisplayName, (LPOLESTR, int))
-    OSTREL_STUB(GetDSPath, (DWORD, LPOLESTR, int))
-    OSTREL_STUB(GetFileSysPath, (DWORD, LPOLESTR, int))
-    OSTREL_STUB(GetOptions, (DWORD*))
-    OSTREL_STUB(GetType, (GROUP_POLICY_OBJECT_TYPE*))
-    OSTREL_STUB(GetHint, (GROUP_POLICY_HINT_TYPE*))
+    OSTREL_STUBS((GetName, (LPOLESTR, int))(GetDisplayName, (LPOLESTR, int))(GetDSPath, (DWORD, LPOLESTR, int))
+                 (GetFileSysPath, (DWORD, LPOLESTR, int))(GetOptions, (DWORD*))(GetType, (GROUP_POLICY_OBJECT_TYPE*))
+                 (GetHint, (GROUP_POLICY_HINT_TYPE*)))
     EditorNode& node;
   };
 
