@@ -5,6 +5,7 @@
 // second spelling is the page's portable logic, CommandLinesPage.AppletLinesBring...; the
 // real Control Panel tab is driven by GetCommandLineDialog.TypedOrPickedFromTheRealTemplates.)
 #include <functional>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -52,10 +53,7 @@ TEST_F(WizardSession, AnAdministratorGivesAPathRuleTypedPickedAndRunningCommandL
   ASSERT_TRUE(CreateProcessW(nullptr, childLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                              &startup, &child));
   const win::Handle childProcess(child.hProcess), childThread(child.hThread);
-  struct EndChild {
-    HANDLE process;
-    ~EndChild() { TerminateProcess(process, 0); }
-  } endChild{child.hProcess};
+  const std::shared_ptr<void> endChild(child.hProcess, [](HANDLE process) { TerminateProcess(process, 0); });
 
   const SheetRequest& sheet = pathRuleAtCommandLines(L"%SystemRoot%\\system32\\mmc.exe");
 
@@ -74,7 +72,10 @@ TEST_F(WizardSession, AnAdministratorGivesAPathRuleTypedPickedAndRunningCommandL
   // Consoles: the first pick shows notice 30, silenced there; the second pick shows nothing.
   add([&](HWND dialog) {
     showTab(dialog, 2);
-    silenceNextNotice();
+    answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [](HWND notice) {  // "Do not show this message again"
+      PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
+      PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    });
     selectRow(dialog, IDC_MMC_LIST, 2);  // Computer Management
     EXPECT_EQ(0u, answerer_.dialogsUnanswered()) << "notice 30 was shown";
     selectRow(dialog, IDC_MMC_LIST, 8);  // Services

@@ -248,13 +248,11 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
       : Counted(o, name), console(c), sheet(ids::propertySheetCallback, name + " IPropertySheetCallback") {
     sheet.facet.failAt = c.failAddPage;
   }
-  HRESULT STDMETHODCALLTYPE CreatePropertySheet(LPCWSTR title, boolean type, MMC_COOKIE cookie, IDataObject* data,
+  HRESULT STDMETHODCALLTYPE CreatePropertySheet(LPCWSTR title, boolean type, MMC_COOKIE, IDataObject* data,
                                                 DWORD options) override {
     if (FAILED(console.failCreatePropertySheet)) return console.failCreatePropertySheet;
     request.title = title != nullptr ? title : L"";
     request.propertySheet = type != 0;
-    request.cookie = cookie;
-    request.dataObjectGiven = data != nullptr;
     request.options = options;
     dataObject = data;
     return S_OK;
@@ -262,9 +260,7 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
   HRESULT STDMETHODCALLTYPE AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND notifyWindow,
                                             BOOL scopePane) override;
   HRESULT STDMETHODCALLTYPE Show(LONG_PTR window, int page) override {
-    ++request.showCalls;
     request.showWindow = window;
-    request.showPage = page;
     dataObject.Reset();
     if (window == -1 || sheet.facet.pages.empty()) {
       if (consoleBegun) sheet.facet.discard();
@@ -322,25 +318,19 @@ struct ConsoleObjects {
   std::vector<std::unique_ptr<Object<ProviderFacet>>> providers;
 };
 
-HRESULT STDMETHODCALLTYPE ProviderFacet::AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND notifyWindow,
+HRESULT STDMETHODCALLTYPE ProviderFacet::AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND,
                                                           BOOL scopePane) {
   SheetRequest& r = request;
-  r.createHandle = createHandle;
-  r.notifyWindow = notifyWindow;
   r.scopePane = scopePane;
   if (unknown == nullptr) return E_INVALIDARG;
-  ComPtr<IUnknown> given, data;
-  (void)unknown->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(given.GetAddressOf()));
-  if (IComponentData* cd = console.componentData_.Get())
-    (void)cd->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(data.GetAddressOf()));
-  r.fromComponentData = given != nullptr && given == data;
   ComPtr<IExtendPropertySheet2> extend;
   HRESULT hr = unknown->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
   if (FAILED(hr)) return hr;
   // A new-style wizard shows the snap-in's header bitmap.
   if (!r.propertySheet && (r.options & MMC_PSO_NEWWIZARDTYPE)) {
+    HBITMAP watermark = nullptr;
     HPALETTE palette = nullptr;
-    r.watermarks = extend->GetWatermarks(dataObject.Get(), &r.watermark, &r.header, &palette, &r.stretch);
+    (void)extend->GetWatermarks(dataObject.Get(), &watermark, &r.header, &palette, &r.stretch);
   }
   // The handle MMCPropertyChangeNotify takes leads to the console's window; a sheet of the
   // result pane reports to the view that opened it.
@@ -396,7 +386,7 @@ HRESULT View::select(HSCOPEITEM item) {
   (void)notifyScope(item, MMCN_ADD_IMAGES, reinterpret_cast<LPARAM>(objects_->images.facet.get()), item);
   log.push_back(L"MMCN_SHOW 1");
   HRESULT shown = notifyScope(item, MMCN_SHOW, TRUE, item);
-  scopeSelectResult = notifyScope(item, MMCN_SELECT, MAKELONG(TRUE, TRUE), 0);
+  (void)notifyScope(item, MMCN_SELECT, MAKELONG(TRUE, TRUE), 0);
   return shown;
 }
 
@@ -530,12 +520,13 @@ HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
   win::Key key;
   LSTATUS s = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put());
   if (s != ERROR_SUCCESS) return HRESULT_FROM_WIN32(s);
-  namespaceExtensions.clear();
   wchar_t name[256] = {};
-  for (DWORD i = 0, n = 256; RegEnumValueW(key.get(), i, name, &n, nullptr, nullptr, nullptr, nullptr) == 0; ++i, n = 256)
-    if (CLSID clsid{}; SUCCEEDED(CLSIDFromString(name, &clsid))) namespaceExtensions.push_back(clsid);
-  if (namespaceExtensions.empty()) return REGDB_E_CLASSNOTREG;
-  HRESULT hr = CoCreateInstance(namespaceExtensions.front(), nullptr, CLSCTX_INPROC_SERVER, ids::componentData,
+  DWORD n = 256;
+  CLSID first{};
+  if (RegEnumValueW(key.get(), 0, name, &n, nullptr, nullptr, nullptr, nullptr) != 0 ||
+      FAILED(CLSIDFromString(name, &first)))
+    return REGDB_E_CLASSNOTREG;
+  HRESULT hr = CoCreateInstance(first, nullptr, CLSCTX_INPROC_SERVER, ids::componentData,
                                 reinterpret_cast<void**>(componentData_.ReleaseAndGetAddressOf()));
   return FAILED(hr) ? hr : componentData_->Initialize(objects_->scope.get());
 }

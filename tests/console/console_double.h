@@ -42,9 +42,8 @@ inline HRESULT registerModuleOnce() {
 
 // The Group Policy editor's side of a session: the data object of its Computer Configuration
 // node, which the console passes to the snap-in with MMCN_EXPAND. It answers CCF_NODETYPE and,
-// when the editor has a policy open, offers IGPEInformation over a real registry key:
-// GetRegistryKey(machine) opens a new handle to that key (the snap-in closes it), PolicyChanged
-// is recorded with its arguments.
+// when the editor has a policy open, offers IGPEInformation over a real registry key (each
+// GetRegistryKey opens a new handle, which the snap-in closes).
 struct PolicyChange {
   BOOL machine, add;
   GUID extension, snapin;  // GUID_NULL for a null pointer
@@ -60,10 +59,9 @@ class EditorNode : public ComIdentity {
   }
   IDataObject* dataObject() { return data_.get(); }
 
-  std::vector<std::wstring> formatsAsked;   // clipboard format names, in order
-  std::vector<DWORD> sectionsAsked;         // GetRegistryKey sections, in order
-  std::vector<PolicyChange> policyChanges;  // PolicyChanged calls, in order
-  HRESULT failGetRegistryKey = S_OK;        // a failure answers every GetRegistryKey
+  std::size_t registryKeysAsked = 0;
+  std::vector<PolicyChange> policyChanges;
+  HRESULT failGetRegistryKey = S_OK;  // a failure answers every GetRegistryKey
 
  protected:
   bool offered(const IID& iid) const override { return machineRoot_ != nullptr || !IsEqualIID(iid, ids::gpeInformation); }
@@ -73,9 +71,7 @@ class EditorNode : public ComIdentity {
     explicit Data(EditorNode& n) : DataObjectStubs(n, "editor IDataObject"), node(n) {}
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override {
       if (format == nullptr || medium == nullptr) return E_POINTER;
-      wchar_t name[256] = {};
-      node.formatsAsked.emplace_back(name, static_cast<std::size_t>(std::max(0, GetClipboardFormatNameW(format->cfFormat, name, 256))));
-      if (node.formatsAsked.back() != L"CCF_NODETYPE") return DV_E_FORMATETC;
+      if (format->cfFormat != RegisterClipboardFormatW(L"CCF_NODETYPE")) return DV_E_FORMATETC;
       if (medium->tymed != TYMED_HGLOBAL || GlobalSize(medium->hGlobal) < sizeof(GUID)) return STG_E_MEDIUMFULL;
       std::memcpy(GlobalLock(medium->hGlobal), &ids::nodeIdMachine, sizeof(GUID));
       GlobalUnlock(medium->hGlobal);
@@ -89,7 +85,7 @@ class EditorNode : public ComIdentity {
     HRESULT STDMETHODCALLTYPE GetRegistryKey(DWORD section, HKEY* key) override {
       if (key == nullptr) return E_POINTER;
       *key = nullptr;
-      node.sectionsAsked.push_back(section);
+      ++node.registryKeysAsked;
       if (FAILED(node.failGetRegistryKey)) return node.failGetRegistryKey;
       if (section != GPO_SECTION_MACHINE) return E_INVALIDARG;
       return HRESULT_FROM_WIN32(RegOpenKeyExW(node.machineRoot_, nullptr, 0, KEY_ALL_ACCESS, key));
@@ -136,26 +132,18 @@ struct ViewChange {
 };
 
 // One sheet the snap-in asked the console's property-sheet provider for, from
-// CreatePropertySheet to Show.
+// CreatePropertySheet (title, type: TRUE a property sheet, FALSE a wizard; options) through
+// AddPrimaryPages (scopePane, the pages added; GetWatermarks asked for new-style wizards) to
+// Show (its window; -1 throws the sheet begun away).
 struct SheetRequest {
-  // CreatePropertySheet; propertySheet is its type (TRUE a property sheet, FALSE a wizard).
   std::wstring title;
-  bool propertySheet = false, dataObjectGiven = false;
-  MMC_COOKIE cookie = 0;
+  bool propertySheet = false;
   DWORD options = 0;
-  // AddPrimaryPages: whether its unknown is the snap-in's IComponentData, its arguments,
-  // GetWatermarks (asked for new-style wizards) and the pages added.
-  bool fromComponentData = false;
-  BOOL createHandle = FALSE, scopePane = FALSE, stretch = TRUE;
-  HWND notifyWindow = nullptr;
-  HRESULT watermarks = E_FAIL;
-  HBITMAP watermark = nullptr, header = nullptr;
+  BOOL scopePane = FALSE, stretch = TRUE;
+  HBITMAP header = nullptr;
   std::size_t pages = 0;
-  // Show (a window of -1 throws the sheet begun away).
-  int showCalls = 0, showPage = -1;
   LONG_PTR showWindow = 0;
-  // The real modeless sheet Show made from the pages (comctl32), until it closes.
-  HWND window = nullptr;
+  HWND window = nullptr;  // the real modeless sheet Show made (comctl32), until it closes
   bool closed = false;
 };
 
@@ -175,7 +163,6 @@ class View {
   // MMCN_SHOW(FALSE) for the item shown before when it is another one, then MMCN_ADD_IMAGES,
   // MMCN_SHOW(TRUE) and MMCN_SELECT(scope, selected). Answers MMCN_SHOW(TRUE)'s result.
   HRESULT select(HSCOPEITEM item);
-  HRESULT scopeSelectResult = E_FAIL;  // MMCN_SELECT's answer
   // The administrator selects a row (MMCN_SELECT, scope FALSE) or presses Delete on it.
   HRESULT selectRow(std::size_t row) { return notifyRow(row, MMCN_SELECT, MAKELONG(FALSE, TRUE)); }
   HRESULT deleteRow(std::size_t row) { return notifyRow(row, MMCN_DELETE, 0); }
@@ -214,11 +201,10 @@ class Console {
   explicit Console(EditorNode& editor);
   ~Console();  // closes the session if the test did not
 
-  // Reads the namespace extensions registered for a node type under
-  // HKLM\SOFTWARE\Microsoft\MMC\NodeTypes\{type}\Extensions\NameSpace, keeps them in
-  // namespaceExtensions and loads the first: CoCreateInstance, IComponentData::Initialize.
+  // Loads the first namespace extension registered for a node type under
+  // HKLM\SOFTWARE\Microsoft\MMC\NodeTypes\{type}\Extensions\NameSpace: CoCreateInstance,
+  // IComponentData::Initialize.
   HRESULT loadNamespaceExtension(const GUID& nodeType);
-  std::vector<CLSID> namespaceExtensions;
 
   // The editor's Computer Configuration node, expanded with the editor's data object.
   static constexpr HSCOPEITEM computerConfiguration = 0x100;
