@@ -2,7 +2,8 @@
 # Regenerates the pictures of docs/user-guide.md (docs/images/*.png): builds the wizard_tour
 # program of the Windows tree (configuring build/win first when needed), runs it under Xvfb in a
 # Wine prefix of its own with the X11 driver (build/win/wineprefix-shots; the test prefix has no
-# display), and turns the bitmaps it writes into small palette PNGs. Not part of the tests.
+# display) next to a running Notepad, and turns the bitmaps it writes into small palette PNGs.
+# Not part of the tests.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -25,19 +26,24 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-if [ ! -f "$build/build.ninja" ]; then
-  cryptopp=$(./scripts/build-cryptopp-mingw.sh)
-  cmake -S . -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DOSTREL_CRYPTOPP_MINGW_DIR="$cryptopp"
-fi
+[ -f "$build/build.ninja" ] || ./scripts/configure-windows.sh
 cmake --build "$build" -j "$jobs" --target wizard_tour
 
 shots=$(mktemp -d)
 xvfb=
+notepad=  # the Windows process id of the Notepad started before the tour
+# A process's Windows id, from the prefix's own process list.
+windows_pid() {
+  wine wmic process get name,processid 2>/dev/null | iconv -f UTF-16 -t UTF-8 | tr -d '\r' |
+    awk -v name="$1" 'tolower($1) == name { print $2 }'
+}
+stop_notepad() {
+  [ -z "$notepad" ] || wine taskkill /pid "$notepad" >/dev/null 2>&1 || true
+  notepad=
+}
 finish() {
   rc=$?
+  stop_notepad
   wineserver -k 2>/dev/null || true
   [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
   rm -rf "$shots"
@@ -68,9 +74,29 @@ fi
 # Without Marlett in the prefix the caption's close button shows a letter.
 cp -n /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
 
+# The Running Processes tab lists what runs in the prefix, the tour included. So that it shows
+# what an administrator would see rather than the build tree, the tour runs from a folder of
+# Program Files under a made-up program's name, with the snap-in's module and the console's
+# notify module next to it, and Notepad has a document open, minimised. Every vendor, program
+# and user name here is invented.
+app_dir='C:\Program Files\Brannock Software\Survey Desk'
+app_exe=surveydesk.exe
+document='C:\users\mhalloran\Documents\rollout-notes.txt'
+unix_path() { local p=${1#C:\\}; echo "$prefix/drive_c/${p//\\//}"; }
+mkdir -p "$(unix_path "$app_dir")" "$(dirname "$(unix_path "$document")")"
+cp -f "$build/scripts/screenshots/wizard_tour.exe" "$(unix_path "$app_dir\\$app_exe")"
+for module in osadmmc.dll mmcndmgr.dll; do cp -f "$build/scripts/screenshots/$module" "$(unix_path "$app_dir")/"; done
+printf 'Rollout notes\r\n' >"$(unix_path "$document")"
+
+[ -z "$(windows_pid notepad.exe)" ] || { echo "screenshots: a Notepad already runs in $prefix" >&2; exit 1; }
+wine start /min notepad.exe "$document"
+notepad=$(windows_pid notepad.exe)
+[ -n "$notepad" ] || { echo "screenshots: Notepad did not start" >&2; exit 1; }
+
 # Pictures taken before a failure are still converted; a hang ends after five minutes.
 tour=0
-timeout 300 wine "$build/scripts/screenshots/wizard_tour.exe" "Z:${shots//\//\\}" || tour=$?
+(cd "$(unix_path "$app_dir")" && OSTREL_SHOTS="Z:${shots//\//\\}" timeout 300 wine "$app_dir\\$app_exe") || tour=$?
+stop_notepad
 
 mkdir -p "$out"
 for bmp in "$shots"/*.bmp; do

@@ -1,7 +1,9 @@
 // Pictures for the administrator's guide: opens the Rule wizard through the console double,
 // walks it for a path rule and photographs every page, then the Application page of a hash
 // rule and a tab of the new rule's property sheet. Run by scripts/screenshots.sh under a Wine
-// prefix with a real display; writes one .bmp per picture into the folder given as argument.
+// prefix with a real display; writes one .bmp per picture into the folder named by the
+// environment variable OSTREL_SHOTS. The folder is not an argument because the Running Processes
+// tab shows this program's own command line.
 // It is a session of the scenarios' kind, so a tour that leaks or misbehaves fails like one.
 #include <cstdio>
 
@@ -165,14 +167,13 @@ TEST_F(GuideTour, PhotographsTheWizardAndARulesPropertySheet) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  int count = 0;
-  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (count < 2) {
-    std::fprintf(stderr, "usage: wizard_tour <folder for the .bmp files>\n");
+  wchar_t folder[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"OSTREL_SHOTS", folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    std::fprintf(stderr, "wizard_tour: set OSTREL_SHOTS to the folder for the .bmp files\n");
     return 2;
   }
-  ostrel::console::folder = args[1];
-  LocalFree(args);
+  ostrel::console::folder = folder;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   return RUN_ALL_TESTS();

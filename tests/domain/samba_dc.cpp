@@ -14,8 +14,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <thread>
+
+#include "tests/platform/temp_folder.h"
 
 namespace ostrel::testing {
 namespace {
@@ -36,8 +37,7 @@ bool answers(int port) {
 }
 
 std::string tail(const fs::path& file) {
-  std::ifstream in(file);
-  std::string text{std::istreambuf_iterator<char>(in), {}};
+  const std::string text = slurp(file);
   return text.size() > 3000 ? text.substr(text.size() - 3000) : text;
 }
 
@@ -50,12 +50,6 @@ std::string environment(const fs::path& d) {
 }
 
 }  // namespace
-
-std::string shellQuote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
 
 SambaDc& SambaDc::get() {
   static SambaDc dc;
@@ -91,21 +85,13 @@ void SambaDc::start() {
     std::fprintf(stderr, "samba_dc: provisioning failed:\n%s\n", tail(dir_ / "log/provision.log").c_str());
     std::exit(1);
   }
+  const std::string samba = environment(dir_) + " exec samba -i -s " + shellQuote((dir_ / "etc/smb.conf").string()) +
+                            " -l " + shellQuote((dir_ / "log").string()) + " </dev/null >" +
+                            shellQuote((dir_ / "log/samba.out").string()) + " 2>&1";
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::setsid();  // a process group of its own, which stop() ends whole
-    const int log = ::open((dir_ / "log/samba.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(log, 1);
-    ::dup2(log, 2);
-    const int none = ::open("/dev/null", O_RDONLY);
-    ::dup2(none, 0);
-    ::setenv("LD_PRELOAD", nssWrapper, 1);
-    ::setenv("NSS_WRAPPER_PASSWD", "/etc/passwd", 1);
-    ::setenv("NSS_WRAPPER_GROUP", "/etc/group", 1);
-    ::setenv("SELFTEST_WINBINDD_SOCKET_DIR", (dir_ / "run/winbindd").c_str(), 1);
-    ::setenv("KRB5_CONFIG", (dir_ / "etc/krb5.conf").c_str(), 1);
-    const std::string conf = (dir_ / "etc/smb.conf").string(), logs = (dir_ / "log").string();
-    ::execlp("samba", "samba", "-s", conf.c_str(), "-i", "-l", logs.c_str(), static_cast<char*>(nullptr));
+    ::execl("/bin/sh", "sh", "-c", samba.c_str(), static_cast<char*>(nullptr));
     std::_Exit(127);
   }
   group_ = pid;
@@ -140,29 +126,26 @@ void SambaDc::stop() {
   }
 }
 
-int SambaDc::run(const std::string& command, std::string& output) const {
-  const std::string full = environment(dir_) + " sh -c " + shellQuote(command) + " 2>&1";
-  FILE* p = ::popen(full.c_str(), "r");
-  if (!p) return -1;
-  output.clear();
-  std::array<char, 4096> buf;
-  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), p)) output.append(buf.data(), n);
-  const int status = ::pclose(p);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::string SambaDc::check(const std::string& command) const {
+  const std::string full = environment(dir_) + " sh -c " + shellQuote(command) + " 2>&1";
   std::string output;
-  const int rc = run(command, output);
-  EXPECT_EQ(0, rc) << command << "\n" << output;
+  FILE* p = ::popen(full.c_str(), "r");
+  std::array<char, 4096> buf;
+  while (std::size_t n = p ? std::fread(buf.data(), 1, buf.size(), p) : 0) output.append(buf.data(), n);
+  const int status = p ? ::pclose(p) : -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << "\n" << output;
   return output;
 }
 
+std::string SambaDc::sambaTool(const std::string& args) const {
+  const std::string login = std::string("Administrator%") + password;
+  return check("samba-tool " + args + " -H ldap://127.0.0.1 -U " + shellQuote(login) + " -s " +
+               shellQuote((dir_ / "etc/smb.conf").string()));
+}
+
 std::string SambaDc::createGpo(const std::string& name) const {
-  const std::string out = check("samba-tool gpo create " + shellQuote(name) + " -H ldap://127.0.0.1 -U " +
-                                shellQuote(std::string("Administrator%") + password) + " -s " +
-                                shellQuote((dir_ / "etc/smb.conf").string()) + " --tmpdir=" +
-                                shellQuote((dir_ / "tmp").string()));
+  const std::string out =
+      sambaTool("gpo create " + shellQuote(name) + " --tmpdir=" + shellQuote((dir_ / "tmp").string()));
   const auto open = out.rfind('{');
   return open == std::string::npos ? std::string() : out.substr(open, 38);
 }

@@ -14,7 +14,6 @@ class SambaDc {
   // fatal to the test program, with the reason and the log's tail.
   static SambaDc& get();
 
-  static constexpr char realm[] = "SAMDOM.TEST";
   static constexpr char admin[] = "Administrator@SAMDOM.TEST";
   static constexpr char password[] = "Passw0rd.Test1";
   static constexpr char baseDn[] = "DC=samdom,DC=test";
@@ -26,10 +25,10 @@ class SambaDc {
   [[nodiscard]] std::filesystem::path samLdb() const { return dir_ / "private" / "sam.ldb"; }
 
   // Runs a shell command with the controller's environment (its smb.conf for Samba's tools,
-  // its krb5.conf); returns the exit status, output (stdout and stderr) in output.
-  int run(const std::string& command, std::string& output) const;
-  // Runs it and fails the test (with the output) unless it exits 0; returns the output.
+  // its krb5.conf) and fails the test unless it exits 0; returns its stdout and stderr.
   std::string check(const std::string& command) const;
+  // samba-tool with these arguments, as Administrator over LDAP; returns its output.
+  std::string sambaTool(const std::string& args) const;
   // samba-tool gpo create: the new GPO's {GUID}.
   std::string createGpo(const std::string& name) const;
   // ldbsearch on the database: the attribute's first value on that DN ("" when none).
@@ -46,7 +45,5 @@ class SambaDc {
   std::filesystem::path dir_;
   int group_ = 0;  // the process group of samba, 0 when stopped
 };
-
-std::string shellQuote(const std::string& s);
 
 }  // namespace ostrel::testing

@@ -59,11 +59,7 @@ inline void dumpNode(const MemoryRegistry::Node& node, const std::wstring& path,
     out.push_back(p);
     for (const auto& v : child->values) {
       std::wstring hex;
-      for (auto byte : v.data) {
-        static constexpr wchar_t digits[] = L"0123456789abcdef";
-        hex += digits[byte >> 4];
-        hex += digits[byte & 0xF];
-      }
+      for (auto byte : v.data) hex += {L"0123456789abcdef"[byte >> 4], L"0123456789abcdef"[byte & 0xF]};
       out.push_back(p + L"|" + v.name + L"|" + std::to_wstring(v.type) + L"|" + hex);
     }
     dumpNode(*child, p, out);

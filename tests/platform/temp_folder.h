@@ -1,6 +1,6 @@
 #pragma once
 // A fresh temporary folder for one test, removed afterwards (a random number keeps two runs at
-// the same time apart), and a file's bytes as a string.
+// the same time apart), a file's bytes as a string, and a text quoted for a POSIX shell.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,6 +21,12 @@ struct TempFolder {
 inline std::string slurp(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline std::string shellQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
 }
 
 }  // namespace ostrel::testing

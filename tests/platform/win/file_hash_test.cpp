@@ -9,6 +9,7 @@
 #include "platform/file.h"
 #include "platform/win/handles.h"
 #include "rules/rule.h"
+#include "tests/platform/temp_folder.h"
 
 namespace ostrel {
 namespace {
@@ -17,18 +18,12 @@ namespace fs = std::filesystem;
 
 class FileHash : public ::testing::Test {
  protected:
-  void SetUp() override { fs::create_directories(dir_); }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
   std::wstring file(const wchar_t* name, const std::string& content) {
-    fs::path p = dir_ / name;
-    std::ofstream(p, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
-    return p.wstring();
+    std::ofstream(dir_ / name, std::ios::binary) << content;
+    return (dir_ / name).wstring();
   }
-  const fs::path dir_ = fs::temp_directory_path() / (L"ostrel-hash-" + std::to_wstring(GetCurrentProcessId()) +
-                                                      L"-" + std::to_wstring(GetTickCount64()));
+  testing::TempFolder temp_;
+  const fs::path& dir_ = temp_.path;
 };
 
 // Digests across chunk boundaries are checked through the tool by check_registry_pol.py, in
