@@ -29,7 +29,6 @@ using Cells = std::vector<std::vector<std::wstring>>;
 inline const std::vector<std::wstring> ruleColumns = {L"0 Application 0 150", L"1 Type 0 50", L"2 Value 0 250",
                                                L"3 Command Lines 0 100"};
 inline const std::wstring nodeName = L"Application Execution Policies";
-constexpr LPARAM viewRefreshHint = 1000;
 
 // The administrator's policy, with fixed ids so that the registry's order is known: two path
 // rules, then one hash rule; with the cells of their rows.
@@ -87,11 +86,7 @@ class AdministratorSession : public ::testing::Test {
     CoUninitialize();
   }
 
-  static HRESULT canUnloadNow() {
-    auto canUnload = snapin::testing::exportOf<snapin::testing::CanUnloadNowFn>(GetModuleHandleW(L"osadmmc.dll"),
-                                                                               "DllCanUnloadNow");
-    return canUnload != nullptr ? canUnload() : E_NOTIMPL;
-  }
+  static HRESULT canUnloadNow() { return snapin::testing::LoadedModule().canUnloadNow(); }
 
   // Writes the rules into the policy with the store code, as a finished wizard would.
   void writePolicy(const std::vector<std::unique_ptr<Rule>>& rules) {

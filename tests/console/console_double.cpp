@@ -106,7 +106,6 @@ struct ConsoleObject : ComIdentity {
     HRESULT STDMETHODCALLTYPE QueryScopeImageList(IImageList** list) override;
     HRESULT STDMETHODCALLTYPE QueryConsoleVerb(IConsoleVerb** verb) override;
     HRESULT STDMETHODCALLTYPE UpdateAllViews(IDataObject* dataObject, LPARAM data, LONG_PTR hint) override {
-      object.console.viewChanges.push_back({dataObject, data, hint});
       // Synchronous, view by view, as the console does; a view opened meanwhile is reached too.
       for (std::size_t i = 0; i < object.console.views_.size(); ++i) {
         View& v = *object.console.views_[i];
@@ -160,7 +159,6 @@ struct ConsoleObject : ComIdentity {
       if (FAILED(object.console.failInsertItem)) return object.console.failInsertItem;
       item->itemID = view().nextRowId_++;
       view().rows.push_back(*item);
-      view().log.push_back(L"InsertItem");
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DeleteItem(HRESULTITEM item, int column) override {
@@ -180,7 +178,6 @@ struct ConsoleObject : ComIdentity {
     }
     HRESULT STDMETHODCALLTYPE DeleteAllRsltItems() override {
       view().rows.clear();
-      view().log.push_back(L"DeleteAllRsltItems");
       return S_OK;
     }
     OSTREL_STUBS((SetItem, (RESULTDATAITEM*))(GetItem, (RESULTDATAITEM*))(GetNextItem, (RESULTDATAITEM*))
@@ -199,7 +196,6 @@ struct ConsoleObject : ComIdentity {
       view.columns.insert(view.columns.begin() + static_cast<std::ptrdiff_t>(at),
                           std::to_wstring(column) + L" " + title + L" " + std::to_wstring(format) + L" " +
                               std::to_wstring(width));
-      view.log.push_back(L"InsertColumn " + std::to_wstring(column) + L" " + title);
       return S_OK;
     }
     OSTREL_STUBS((DeleteColumn, (int))(SetColumnText, (int, LPCWSTR))(GetColumnText, (int, LPOLESTR*))
@@ -489,16 +485,15 @@ HRESULT View::properties(std::size_t row) {
   if (row >= rows.size() || component_ == nullptr) return E_UNEXPECTED;
   ComPtr<IDataObject> data;
   HRESULT hr = component_->QueryDataObject(rows[row].lParam, CCT_RESULT, data.GetAddressOf());
-  return FAILED(hr) ? hr : console_.showProperties(component_.Get(), data.Get(), rows[row].lParam, FALSE);
+  return FAILED(hr) ? hr : console_.showProperties(component_.Get(), data.Get(), FALSE);
 }
 
 HRESULT Console::properties(HSCOPEITEM item) {
   ComPtr<IDataObject> data = scopeDataObject(item);
-  return data == nullptr ? E_UNEXPECTED
-                         : showProperties(componentData_.Get(), data.Get(), scopeItem(item)->inserted.lParam, TRUE);
+  return data == nullptr ? E_UNEXPECTED : showProperties(componentData_.Get(), data.Get(), TRUE);
 }
 
-HRESULT Console::showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE cookie, BOOL scopePane) {
+HRESULT Console::showProperties(IUnknown* owner, IDataObject* data, BOOL scopePane) {
   ComPtr<IExtendPropertySheet2> extend;
   HRESULT hr = owner->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
   if (FAILED(hr) || (hr = extend->QueryPagesFor(data)) != S_OK) return hr;
@@ -507,7 +502,7 @@ HRESULT Console::showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE c
                                                          reinterpret_cast<void**>(provider.GetAddressOf()));
   if (FAILED(hr)) return hr;
   objects_->providers.back()->facet.consoleBegun = true;
-  hr = provider->CreatePropertySheet(L"Properties", TRUE, cookie, data, 0);
+  hr = provider->CreatePropertySheet(L"Properties", TRUE, 0, data, 0);
   if (SUCCEEDED(hr)) hr = provider->AddPrimaryPages(owner, TRUE, nullptr, scopePane);
   const HRESULT shown = provider->Show(SUCCEEDED(hr) ? reinterpret_cast<LONG_PTR>(mainWindow_) : -1, 0);
   return hr != S_OK ? hr : shown;

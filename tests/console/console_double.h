@@ -12,10 +12,9 @@
 #include <gpedit.h>
 #include <wrl/client.h>
 
-#include <algorithm>
 #include <cstring>
-#include <set>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,7 +63,7 @@ class EditorNode : public ComIdentity {
   HRESULT failGetRegistryKey = S_OK;  // a failure answers every GetRegistryKey
 
  protected:
-  bool offered(const IID& iid) const override { return machineRoot_ != nullptr || !IsEqualIID(iid, ids::gpeInformation); }
+  bool offered(const IID& iid) const override { return machineRoot_ || !IsEqualIID(iid, ids::gpeInformation); }
 
  private:
   struct Data : DataObjectStubs {
@@ -126,11 +125,6 @@ struct MenuItem {
   friend bool operator==(const MenuItem&, const MenuItem&) = default;
 };
 
-struct ViewChange {
-  IDataObject* dataObject;
-  LPARAM data, hint;
-};
-
 // One sheet the snap-in asked the console's property-sheet provider for, from
 // CreatePropertySheet (title, type: TRUE a property sheet, FALSE a wizard; options) through
 // AddPrimaryPages (scopePane, the pages added; GetWatermarks asked for new-style wizards) to
@@ -166,25 +160,24 @@ class View {
   // The administrator selects a row (MMCN_SELECT, scope FALSE) or presses Delete on it.
   HRESULT selectRow(std::size_t row) { return notifyRow(row, MMCN_SELECT, MAKELONG(FALSE, TRUE)); }
   HRESULT deleteRow(std::size_t row) { return notifyRow(row, MMCN_DELETE, 0); }
-  // The Properties verb on a row: the console's own provider gathers the pages of the view's
-  // IExtendPropertySheet2 and shows them as a real property sheet reporting to this view.
+  // The Properties verb on a row: a real property sheet of the view's pages, reporting to it.
   HRESULT properties(std::size_t row);
   // Any notification for a scope item, with a data object the component makes for it.
   HRESULT notifyScope(HSCOPEITEM item, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param);
   // IComponent::Destroy, then the final Release; Destroy must release the view's console objects.
   HRESULT close();
 
-  // The texts of every row in every column, asked with IComponent::GetDisplayInfo.
+  // The texts of the rows' cells, asked with IComponent::GetDisplayInfo.
   std::vector<std::vector<std::wstring>> cells();
   std::wstring cell(std::size_t row, int column, HRESULT* result = nullptr, int* image = nullptr);
 
   bool open = false;
-  std::vector<std::wstring> columns;      // "index title format width", in header order
-  std::vector<RESULTDATAITEM> rows;       // as inserted, itemID set by the console
-  std::set<int> enabledVerbs;             // reset at each selection
+  std::vector<std::wstring> columns;  // "index title format width", in header order
+  std::vector<RESULTDATAITEM> rows;   // as inserted, itemID set by the console
+  std::set<int> enabledVerbs;         // reset at each selection
   std::vector<ImageStrip> resultStrips;
-  // What the snap-in did to this result pane, in order ("InsertColumn 0 Application",
-  // "DeleteAllRsltItems", "InsertItem", "DeleteItem 0", "MMCN_SHOW 1", "MMCN_VIEW_CHANGE").
+  // The pane's shows, view changes and deletions, in order ("MMCN_SHOW 1", "MMCN_VIEW_CHANGE",
+  // "DeleteItem 0").
   std::vector<std::wstring> log;
 
   // The double's own parts, reached by the console objects.
@@ -218,12 +211,10 @@ class Console {
   std::wstring scopeText(HSCOPEITEM item, HRESULT* result = nullptr, int* image = nullptr);
   std::vector<ImageStrip> scopeStrips;
 
-  // IComponentData::CreateComponent, then IComponent::Initialize with the view's console; a
-  // failure is a problem.
+  // IComponentData::CreateComponent, then IComponent::Initialize; a failure is a problem.
   View& openView();
 
-  // The context menu of a scope item (IExtendContextMenu::AddMenuItems of the component data);
-  // a failure is a problem.
+  // The context menu of a scope item (AddMenuItems of the component data); a failure is a problem.
   std::vector<MenuItem> contextMenu(HSCOPEITEM item, LONG allowed);
   // The administrator chooses a context-menu command of a scope item.
   HRESULT command(HSCOPEITEM item, long commandId);
@@ -252,7 +243,6 @@ class Console {
   [[nodiscard]] std::vector<std::string> referenceProblems() const;
 
   [[nodiscard]] HWND mainWindow() const { return mainWindow_; }
-  std::vector<ViewChange> viewChanges;
 
   // A text the snap-in handed over: copied, freed when from CoTaskMemAlloc, reported otherwise.
   static std::wstring takeText(LPOLESTR text, const char* what);
@@ -263,7 +253,7 @@ class Console {
   ComPtr<IDataObject> scopeDataObject(HSCOPEITEM item);
   // QueryPagesFor of owner; if S_OK, a sheet of the provider with owner's pages, shown. Answers
   // the first answer that is not S_OK.
-  HRESULT showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE cookie, BOOL scopePane);
+  HRESULT showProperties(IUnknown* owner, IDataObject* data, BOOL scopePane);
 
   EditorNode& editor_;
   HWND mainWindow_ = nullptr;
