@@ -13,7 +13,6 @@ std::wstring text(unsigned id) { return std::wstring(res::string(id)); }
 TEST(RuleWizard, PathRuleWalkedToFinish) {
   Rule rule;
   FakeSheet sheet(rule, Mode::wizard);
-  EXPECT_EQ(wizb::next, sheet.dialog().buttons);
   EXPECT_EQ(-1, sheet.next()) << "no rule type yet";
   ASSERT_EQ(1u, sheet.dialog().boxes.size());
   EXPECT_EQ(L"You must first select a rule type.", sheet.dialog().boxes[0].text);
@@ -23,7 +22,6 @@ TEST(RuleWizard, PathRuleWalkedToFinish) {
   FakeDialog& app = sheet.dialog();
   EXPECT_EQ(L"Path or file name:", app.text(IDC_APPLICATION_LABEL));
   EXPECT_TRUE(app.enabled(IDC_APPLICATION) && app.enabled(IDC_RECURSIVE) && app.enabled(IDC_OWNERSHIP_CHECK));
-  EXPECT_EQ(wizb::back | wizb::next, app.buttons);
   sheet.type(IDC_APPLICATION, L"  C:\\Tools\\app.exe ");
   sheet.toggle(IDC_RECURSIVE);
   sheet.toggle(IDC_OWNERSHIP_CHECK);
@@ -31,7 +29,6 @@ TEST(RuleWizard, PathRuleWalkedToFinish) {
   EXPECT_EQ(std::vector<int>{IDS_NOTICE_OWNERSHIP_CHECK}, sheet.services.shownNotices);
   EXPECT_EQ(0, app.changedMarks) << "no Apply button in the wizard";
   for (int page = 1; page < 7; ++page) ASSERT_EQ(0, sheet.next()) << page;
-  EXPECT_EQ(wizb::back | wizb::finish, sheet.dialog().buttons);
   EXPECT_EQ(0, sheet.page().finish());
 
   EXPECT_EQ(std::tuple(RuleType::Path, std::wstring(L"C:\\Tools\\app.exe"), std::wstring(L"?rC:\\Tools\\app.exe"), true,
@@ -158,7 +155,7 @@ TEST(ApplicationPage, APathOver256CharactersIsRefusedNotCut) {
     }
 }
 
-TEST(RuleWizard, CancelOnAnyPageReportsItAndHelpOpensThePageAnchor) {
+TEST(RuleWizard, EachPagesButtonsHelpAnchorAndCancel) {
   for (std::size_t page = 0; page < wizardPageCount; ++page) {
     Rule rule;
     FakeSheet sheet(rule, Mode::wizard);
@@ -167,6 +164,8 @@ TEST(RuleWizard, CancelOnAnyPageReportsItAndHelpOpensThePageAnchor) {
       if (sheet.current == 1) sheet.type(IDC_APPLICATION, L"C:\\app.exe");
       ASSERT_EQ(0, sheet.next());
     }
+    EXPECT_EQ(page == 0 ? wizb::next : page == 7 ? wizb::back | wizb::finish : wizb::back | wizb::next,
+              sheet.dialog().buttons) << page;
     sheet.page().help();
     EXPECT_EQ(std::wstring(L"https://www.kelvast.com/docs/os_ad_v11_adminguide.htm#") + pageTable[page].helpAnchor,
               sheet.services.helpUrls.at(0));
@@ -200,9 +199,6 @@ TEST(RulePropertySheet, ShowsTheRuleAndAppliesEveryPageButTheType) {
     EXPECT_EQ(0, sheet.dialogs[page]->changedMarks) << "opening the sheet is no edit, page " << page;
   EXPECT_EQ(L"%ProgramFiles%\\Tools\\app.exe", sheet.dialog(PageKind::application).text(IDC_APPLICATION));
   EXPECT_EQ((std::vector<std::wstring>{L"A", L"b"}), sheet.dialog(PageKind::commandLines).c(IDC_COMMAND_LINES).lines);
-  const FakeDialog& privileges = sheet.dialog(PageKind::processPrivileges);
-  EXPECT_EQ(L"SeNotInTheCatalog", privileges.listViewText(IDC_GRANTED_PRIVILEGES, 0, 0));
-  EXPECT_EQ(27, privileges.listViewCount(IDC_AVAILABLE_PRIVILEGES));
   // An existing rule without Authorized users gets no default and cannot be applied.
   EXPECT_EQ(0, sheet.dialog(PageKind::authorizedUsers).listViewCount(IDC_AUTHORIZED_USERS));
   EXPECT_EQ(1, sheet.page().apply());
