@@ -190,12 +190,8 @@ struct ConsoleObject : ComIdentity {
     using Part::Part;
     HRESULT STDMETHODCALLTYPE InsertColumn(int column, LPCWSTR title, int format, int width) override {
       if (title == nullptr || column < 0) return E_INVALIDARG;
-      View& view = *object.view;
-      // Like a list view: the new column goes before the one now at that position.
-      const auto at = std::min(static_cast<std::size_t>(column), view.columns.size());
-      view.columns.insert(view.columns.begin() + static_cast<std::ptrdiff_t>(at),
-                          std::to_wstring(column) + L" " + title + L" " + std::to_wstring(format) + L" " +
-                              std::to_wstring(width));
+      object.view->columns.push_back(std::to_wstring(column) + L" " + title + L" " + std::to_wstring(format) + L" " +
+                                     std::to_wstring(width));
       return S_OK;
     }
     OSTREL_STUBS((DeleteColumn, (int))(SetColumnText, (int, LPCWSTR))(GetColumnText, (int, LPOLESTR*))
@@ -370,13 +366,8 @@ HRESULT View::notifyScope(HSCOPEITEM item, MMC_NOTIFY_TYPE event, LPARAM arg, LP
 }
 
 HRESULT View::select(HSCOPEITEM item) {
-  if (selected_ != 0 && selected_ != item) {
-    log.push_back(L"MMCN_SHOW 0");
-    (void)notifyScope(selected_, MMCN_SHOW, FALSE, selected_);
-    rows.clear();
-  }
-  selected_ = item;
-  // Each show builds the header afresh; the verbs belong to the new selection.
+  // Each show builds the header afresh (the rows are the snap-in's to clear); the verbs belong
+  // to the new selection.
   columns.clear();
   enabledVerbs.clear();
   (void)notifyScope(item, MMCN_ADD_IMAGES, reinterpret_cast<LPARAM>(objects_->images.facet.get()), item);
@@ -590,26 +581,29 @@ View* Console::activeView() {
   return nullptr;
 }
 
+// The component data's IExtendContextMenu with a data object of the item, or null.
+ComPtr<IExtendContextMenu> Console::contextMenuOf(HSCOPEITEM item, ComPtr<IDataObject>& data) {
+  ComPtr<IExtendContextMenu> extend;
+  if ((data = scopeDataObject(item)) != nullptr)
+    (void)componentData_.CopyTo(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()));
+  return extend;
+}
+
 std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed) {
   auto& menus = objects_->menus;
   menus.push_back(std::make_unique<Object<MenuFacet>>(
       ids::contextMenuCallback, "context menu " + std::to_string(menus.size() + 1) + " IContextMenuCallback"));
-  ComPtr<IDataObject> data = scopeDataObject(item);
-  ComPtr<IExtendContextMenu> extend;
-  if (data == nullptr ||
-      FAILED(componentData_.CopyTo(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()))) ||
-      extend->AddMenuItems(data.Get(), menus.back()->facet.get(), &allowed) != S_OK)
+  ComPtr<IDataObject> data;
+  ComPtr<IExtendContextMenu> extend = contextMenuOf(item, data);
+  if (extend == nullptr || extend->AddMenuItems(data.Get(), menus.back()->facet.get(), &allowed) != S_OK)
     problems.push_back("AddMenuItems failed");
   return menus.back()->facet.items;
 }
 
 HRESULT Console::command(HSCOPEITEM item, long commandId) {
-  ComPtr<IDataObject> data = scopeDataObject(item);
-  ComPtr<IExtendContextMenu> extend;
-  if (data == nullptr ||
-      FAILED(componentData_.CopyTo(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()))))
-    return E_UNEXPECTED;
-  return extend->Command(commandId, data.Get());
+  ComPtr<IDataObject> data;
+  ComPtr<IExtendContextMenu> extend = contextMenuOf(item, data);
+  return extend == nullptr ? E_UNEXPECTED : extend->Command(commandId, data.Get());
 }
 
 HRESULT Console::offerSheetProvider() {

@@ -154,8 +154,8 @@ class View {
   const int number;
 
   // The administrator selects a scope item in this view (also what SelectScopeItem does):
-  // MMCN_SHOW(FALSE) for the item shown before when it is another one, then MMCN_ADD_IMAGES,
-  // MMCN_SHOW(TRUE) and MMCN_SELECT(scope, selected). Answers MMCN_SHOW(TRUE)'s result.
+  // MMCN_ADD_IMAGES, MMCN_SHOW(TRUE) and MMCN_SELECT(scope, selected). Answers MMCN_SHOW's result.
+  // (The scenarios show one scope item only, so no other item is hidden first.)
   HRESULT select(HSCOPEITEM item);
   // The administrator selects a row (MMCN_SELECT, scope FALSE) or presses Delete on it.
   HRESULT selectRow(std::size_t row) { return notifyRow(row, MMCN_SELECT, MAKELONG(FALSE, TRUE)); }
@@ -172,7 +172,7 @@ class View {
   std::wstring cell(std::size_t row, int column, HRESULT* result = nullptr, int* image = nullptr);
 
   bool open = false;
-  std::vector<std::wstring> columns;  // "index title format width", in header order
+  std::vector<std::wstring> columns;  // "index title format width", in the order inserted
   std::vector<RESULTDATAITEM> rows;   // as inserted, itemID set by the console
   std::set<int> enabledVerbs;         // reset at each selection
   std::vector<ImageStrip> resultStrips;
@@ -185,7 +185,6 @@ class View {
   Console& console_;
   std::unique_ptr<ViewObjects> objects_;
   ComPtr<IComponent> component_;
-  HSCOPEITEM selected_ = 0;
   HRESULTITEM nextRowId_ = 0x5000;
 };
 
@@ -251,6 +250,7 @@ class Console {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   View* activeView();
   ComPtr<IDataObject> scopeDataObject(HSCOPEITEM item);
+  ComPtr<IExtendContextMenu> contextMenuOf(HSCOPEITEM item, ComPtr<IDataObject>& data);
   // QueryPagesFor of owner; if S_OK, a sheet of the provider with owner's pages, shown. Answers
   // the first answer that is not S_OK.
   HRESULT showProperties(IUnknown* owner, IDataObject* data, BOOL scopePane);
