@@ -200,11 +200,6 @@ class WizardSession : public AdministratorSession {
   static void type(const SheetRequest& sheet, int id, const std::wstring& text) {
     SetDlgItemTextW(page(sheet), id, text.c_str());
   }
-  static std::wstring text(const SheetRequest& sheet, int id) {
-    wchar_t buffer[512] = {};
-    GetDlgItemTextW(page(sheet), id, buffer, 512);
-    return buffer;
-  }
   void press(const SheetRequest& sheet, int button) {
     PropSheet_PressButton(sheet.window, button);
     console_->pumpMessages();

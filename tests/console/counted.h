@@ -29,8 +29,8 @@ struct Facet {
   long references = 0, doubleReleases = 0;
 };
 
-// Console methods the snap-in must not call, listed as (method, (parameter types))(...): each answers
-// E_NOTIMPL and is reported. The list is walked by two macros calling each other in turn.
+// Console methods the snap-in must not call, listed as (method, (parameter types))(...): each
+// answers E_NOTIMPL and is reported. The list is walked by two macros calling each other in turn.
 #define OSTREL_STUBS(list) OSTREL_STUBS_PASTE(OSTREL_STUBS_A list)
 #define OSTREL_STUBS_A(method, params) OSTREL_STUB(method, params) OSTREL_STUBS_B
 #define OSTREL_STUBS_B(method, params) OSTREL_STUB(method, params) OSTREL_STUBS_A
