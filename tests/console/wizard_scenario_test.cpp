@@ -1,13 +1,22 @@
-// The administrator decides who a new rule is for and what its process may do: groups picked
-// in the directory object picker (served by the double), one of them unknown to this machine
-// and kept anyway, one deleted; a privilege granted. The stored rule must hold exactly what the
-// pages showed, in their order. (What the pages make of each pick and click, a duplicate's
-// refusal among them, is AccountPages.* and ProcessPrivilegesPage.* in tests/wizard.)
+// The administrator gives a new path rule for mmc.exe its command lines, who it is for and what
+// its process may do, through the real pages and dialogs:
+// - command lines through the real Get Command Line dialog: the command line of a process
+//   running now, then one picked from the consoles (with the notice about quoted consoles shown
+//   once, then silenced); the list box sorts them the other way round;
+// - groups picked in the directory object picker (served by the double), one of them unknown to
+//   this machine and kept anyway, one deleted; a privilege granted.
+// The stored rule must hold exactly what the pages showed, in their order. (What the pages make
+// of each pick and click is CommandLinesPage.*, AccountPages.* and ProcessPrivilegesPage.* in
+// tests/wizard; a typed line and the real Control Panel tab are
+// GetCommandLineDialog.TypedOrPickedFromTheRealTemplates in tests/wizard/win.)
 #include "tests/console/administrator_session.h"
 
 #include <objsel.h>
 
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <utility>
 
 namespace ostrel::console {
 namespace {
@@ -117,23 +126,102 @@ Cells listRows(HWND page, int id, int columns) {
   return rows;
 }
 
-// The administrator clicks one row: every other row loses the selection.
-void selectRow(HWND page, int id, int row) {
-  const HWND list = GetDlgItem(page, id);
+// The administrator clicks one row of a list view: every other row loses the selection.
+void selectRow(HWND window, int id, int row) {
+  const HWND list = GetDlgItem(window, id);
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-TEST_F(WizardSession, AnAdministratorPicksGroupsDeletesOneAndGrantsAPrivilege) {
+// Runs step from the message loop running then (the modal dialog's), not from inside the
+// activation hook that found the dialog.
+void later(std::function<void()> step) {
+  static std::function<void()> pending;
+  pending = std::move(step);
+  SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::exchange(pending, nullptr)();
+  });
+}
+
+// The Get Command Line dialog's tab page that holds a list.
+HWND tabPage(HWND dialog, int listId) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    if (GetDlgItem(child, listId) != nullptr) return child;
+  return nullptr;
+}
+void doubleClick(HWND dialog, int listId) {
+  HWND page = tabPage(dialog, listId);
+  NMHDR click{GetDlgItem(page, listId), static_cast<UINT_PTR>(listId), static_cast<UINT>(NM_DBLCLK)};
+  SendMessageW(page, WM_NOTIFY, static_cast<WPARAM>(listId), reinterpret_cast<LPARAM>(&click));
+}
+
+TEST_F(WizardSession, AnAdministratorGivesANewRuleCommandLinesGroupsAndAPrivilege) {
+  (void)takeNoticeRecord(30);
+  // A suspended child: its command line is there to be picked until the test ends it.
+  std::wstring childLine = L"cmd.exe /k rem ostrel-scenario-child-" + std::to_wstring(GetCurrentProcessId());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(CreateProcessW(nullptr, childLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &startup, &child));
+  const win::Handle childProcess(child.hProcess), childThread(child.hThread);
+  const std::shared_ptr<void> endChild(child.hProcess, [](HANDLE process) { TerminateProcess(process, 0); });
+
   // A built-in group by name and a domain group by SID (S-1-5-21-1111-2222-3333-512, unknown here).
   ObjectPicker picker({{L"Users", L"WinNT://BUILTIN/Users", L"group"},
                        {L"Domain Admins", L"LDAP://<SID=01050000000000051500000057040000ae080000050d000000020000>",
                         L"group"}});
   ASSERT_EQ(S_OK, picker.offer());
-  const SheetRequest& sheet = pathRuleAtCommandLines(L"C:\\Tools\\app.exe");
+  const SheetRequest& sheet = pathRuleAtCommandLines(L"%SystemRoot%\\system32\\mmc.exe");
+
+  // Each Add opens the dialog modally; its answer drives it from the dialog's own loop.
+  auto add = [&](std::function<void(HWND)> inDialog) {
+    answerer_.answerDialog(IDC_COMMAND_LINE, [inDialog](HWND dialog) { later([=] { inDialog(dialog); }); });
+    click(sheet, IDC_ADD_COMMAND_LINE);
+    EXPECT_EQ(0u, answerer_.dialogsUnanswered()) << "the Get Command Line dialog was shown and answered";
+  };
+
+  // The child's line, double-clicked on the running-processes tab.
+  add([&](HWND dialog) {
+    HWND list = GetDlgItem(tabPage(dialog, IDC_RUNNING_PROCESSES_LIST), IDC_RUNNING_PROCESSES_LIST);
+    const LRESULT row = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(childLine.c_str()));
+    EXPECT_NE(LB_ERR, row) << "the child's command line is listed";
+    if (row == LB_ERR) return (void)PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(IDC_RUNNING_PROCESSES_LIST, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(list));
+  });
+
+  // Consoles: the first pick shows notice 30, silenced there; the second pick shows nothing.
+  add([&](HWND dialog) {
+    showTab(dialog, 2);
+    answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [](HWND notice) {  // "Do not show this message again"
+      PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
+      PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    });
+    selectRow(tabPage(dialog, IDC_MMC_LIST), IDC_MMC_LIST, 2);  // Computer Management
+    EXPECT_EQ(0u, answerer_.dialogsUnanswered()) << "notice 30 was shown";
+    selectRow(tabPage(dialog, IDC_MMC_LIST), IDC_MMC_LIST, 8);  // Services
+    doubleClick(dialog, IDC_MMC_LIST);
+  });
+  EXPECT_EQ(30u, takeNoticeRecord(30));
+
+  HWND lines = GetDlgItem(page(sheet), IDC_COMMAND_LINES);
+  std::vector<std::wstring> shown;
+  for (LRESULT i = 0, n = SendMessageW(lines, LB_GETCOUNT, 0, 0); i < n; ++i) {
+    wchar_t buffer[600] = {};
+    SendMessageW(lines, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buffer));
+    shown.emplace_back(buffer);
+  }
+  EXPECT_EQ((std::vector<std::wstring>{
+                L"\"%SystemRoot%\\system32\\mmc.exe\" \"%SystemRoot%\\system32\\services.msc\" /s", childLine}),
+            shown);
+
+  // The groups page: the picker's groups added, Users deleted again.
   press(sheet, PSBTN_NEXT);
   ASSERT_EQ(3, pageIndex(sheet));
-
   const std::vector<std::wstring> administrators{L"BUILTIN", L"Administrators", L"S-1-5-32-544"},
       users{L"BUILTIN", L"Users", L"S-1-5-32-545"},
       domainAdmins{L"< UNKNOWN >", L"Domain Admins", L"S-1-5-21-1111-2222-3333-512"};
@@ -177,6 +265,9 @@ TEST_F(WizardSession, AnAdministratorPicksGroupsDeletesOneAndGrantsAPrivilege) {
   auto rules = storedRules();
   ASSERT_EQ(1u, rules.size());
   const Rule& stored = *rules[0];
+  std::vector<std::wstring> storedLines;
+  for (std::size_t i = 0; i < stored.commandLineCount(); ++i) storedLines.push_back(stored.commandLine(i));
+  EXPECT_EQ(shown, storedLines) << "the store holds the page's lines in the list box's order";
   EXPECT_EQ((std::vector<AccountEntry>{{L"Administrators", L"BUILTIN", L"S-1-5-32-544", false},
                                        {L"Domain Admins", L"< UNKNOWN >", L"S-1-5-21-1111-2222-3333-512", false}}),
             stored.accounts(AccountList::PrivilegedGroups));
