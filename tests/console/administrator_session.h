@@ -204,7 +204,6 @@ class WizardSession : public AdministratorSession {
     PropSheet_PressButton(sheet.window, button);
     console_->pumpMessages();
   }
-  // The position of the page shown now.
   static int pageIndex(const SheetRequest& sheet) { return PropSheet_HwndToIndex(sheet.window, page(sheet)); }
   // The tab at index of a dialog's tab control chosen, as a click on it does.
   static void showTab(HWND dialog, int index) {

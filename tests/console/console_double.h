@@ -193,9 +193,8 @@ class Console {
   explicit Console(EditorNode& editor);
   ~Console();  // closes the session if the test did not
 
-  // Loads the first namespace extension registered for a node type under
-  // HKLM\SOFTWARE\Microsoft\MMC\NodeTypes\{type}\Extensions\NameSpace: CoCreateInstance,
-  // IComponentData::Initialize.
+  // CoCreateInstance and IComponentData::Initialize of the first namespace extension registered
+  // under HKLM\SOFTWARE\Microsoft\MMC\NodeTypes\{type}\Extensions\NameSpace.
   HRESULT loadNamespaceExtension(const GUID& nodeType);
 
   // The editor's Computer Configuration node, expanded with the editor's data object.
@@ -206,7 +205,6 @@ class Console {
   std::vector<ScopeItem> scopeItems;  // inserted by the snap-in
   [[nodiscard]] std::vector<const ScopeItem*> childrenOf(HSCOPEITEM parent) const;
   [[nodiscard]] const ScopeItem* scopeItem(HSCOPEITEM id) const;
-  // IComponentData::GetDisplayInfo with SDI_STR | SDI_IMAGE.
   std::wstring scopeText(HSCOPEITEM item, HRESULT* result = nullptr, int* image = nullptr);
   std::vector<ImageStrip> scopeStrips;
 
@@ -215,7 +213,6 @@ class Console {
 
   // The context menu of a scope item (AddMenuItems of the component data); a failure is a problem.
   std::vector<MenuItem> contextMenu(HSCOPEITEM item, LONG allowed);
-  // The administrator chooses a context-menu command of a scope item.
   HRESULT command(HSCOPEITEM item, long commandId);
   // The Properties verb on a scope item, as View::properties on a row.
   HRESULT properties(HSCOPEITEM item);
