@@ -191,16 +191,6 @@ TEST_F(AdministratorSession, ANodeWithoutAReachablePolicyIsThereEmptyAndServesTh
   // The console's special data objects name no item (which values are special: ConsoleLogic.*).
   EXPECT_EQ(S_FALSE, console_->componentData_->CompareObjects(object.Get(), reinterpret_cast<IDataObject*>(-1)));
 
-  // Listed in Computer Configuration's result pane, the node gives its name in every column.
-  RESULTDATAITEM row{};
-  row.mask = RDI_STR | RDI_IMAGE;
-  row.bScopeItem = TRUE;
-  row.nCol = 3;
-  row.lParam = console_->scopeItem(node)->inserted.lParam;
-  EXPECT_EQ(S_OK, view.component()->GetDisplayInfo(&row));
-  EXPECT_EQ(nodeName, Console::takeText(row.str, "GetDisplayInfo text"));
-  EXPECT_EQ(2, row.nImage);
-
   // Data objects held after the console let go keep their item, and the module, alive.
   closeConsole();
   EXPECT_EQ(S_FALSE, canUnloadNow());
