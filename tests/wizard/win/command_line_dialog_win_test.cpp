@@ -103,12 +103,19 @@ TEST(GetCommandLineDialog, TypedOrPickedFromTheRealTemplates) {
   FixedProcesses processes;
   PickerMemory memory;
 
-  // A typed line and a running process's line are taken through this dialog by the console
-  // scenario (AnAdministratorGivesAPathRuleTypedPickedAndRunningCommandLines); here, the empty
-  // line's OK, the hidden picker area and the Control Panel tab's Display row double-clicked.
+  // A running process's line is picked through this dialog by the console scenario
+  // (AnAdministratorGivesANewRuleCommandLinesGroupsAndAPrivilege); here, a typed line and the
+  // Control Panel tab's Display row double-clicked.
   onShown = [](HWND dialog) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK))) << "empty line";
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_PICKER_AREA)));
+    SetDlgItemTextW(dialog, IDC_COMMAND_LINE, L"typed /x");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  };
+  EXPECT_EQ(L"typed /x", win::runCommandLineDialog(module, nullptr, L"", services, processes, memory));
+  EXPECT_EQ(std::vector<int>{8}, services.shownNotices);
+
+  onShown = [](HWND dialog) {
     HWND panel = tabWindow(dialog, IDC_CONTROL_PANEL_LIST);
     HWND list = GetDlgItem(panel, IDC_CONTROL_PANEL_LIST);
     LVITEMW item{};
@@ -118,8 +125,7 @@ TEST(GetCommandLineDialog, TypedOrPickedFromTheRealTemplates) {
     SendMessageW(panel, WM_NOTIFY, IDC_CONTROL_PANEL_LIST, reinterpret_cast<LPARAM>(&click));
   };
   EXPECT_EQ(std::wstring(catalogs::appletCatalog()[5].commandLine),
-            win::runCommandLineDialog(module, nullptr, L"", services, processes, memory));
-  EXPECT_EQ(std::vector<int>{8}, services.shownNotices);
+            win::runCommandLineDialog(module, nullptr, L"old", services, processes, memory));
 
   FreeLibrary(module);
 }
