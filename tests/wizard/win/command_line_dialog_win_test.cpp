@@ -22,7 +22,8 @@ using ostrel::win::Handle;
 // in place from the start.
 struct Child {
   explicit Child(std::wstring commandLine) {
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     EXPECT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                                nullptr, &startup, &started));
