@@ -29,36 +29,27 @@ using Cells = std::vector<std::vector<std::wstring>>;
 inline const std::vector<std::wstring> ruleColumns = {L"0 Application 0 150", L"1 Type 0 50", L"2 Value 0 250",
                                                L"3 Command Lines 0 100"};
 inline const std::wstring nodeName = L"Application Execution Policies";
-constexpr LPARAM viewRefreshHint = 1000;
-
-inline std::unique_ptr<Rule> rule(RuleType type, const wchar_t* id, const wchar_t* name, std::vector<std::wstring> lines) {
-  auto rule = std::make_unique<Rule>();
-  (void)rule->idFromText(id);
-  rule->setType(type);
-  if (type == RuleType::Hash) rule->setApplicationName(name);
-  else rule->setPathPattern(name);
-  for (auto& line : lines) rule->addCommandLine(std::move(line));
-  return rule;
-}
 
 // The administrator's policy, with fixed ids so that the registry's order is known: two path
 // rules, then one hash rule; with the cells of their rows.
 struct SamplePolicy {
   SamplePolicy() {
-    rules.push_back(rule(RuleType::Path, pathKeys[0].c_str(), L"%SystemRoot%\\system32\\mmc.exe",
-                         {L"%SystemRoot%\\system32\\mmc.exe gpedit.msc"}));
-    rules.back()->setRecursive(true);
-    rules.back()->setOwnershipCheck(true);
-    rules.push_back(rule(RuleType::Path, pathKeys[1].c_str(), L"C:\\Tools\\netdiag.exe", {}));
-    for (auto& r : rules) {
-      (void)r->encodePath();
-      r->addUser(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
-    }
-    const wchar_t* setup = L"C:\\Program Files\\Kelvast\\setup.exe";
-    rules.push_back(rule(RuleType::Hash, hashKeys[0].c_str(), setup,
-                         {L"\"" + std::wstring(setup) + L"\" /quiet", L"\"" + std::wstring(setup) + L"\" /repair"}));
+    const std::wstring mmc = L"%SystemRoot%\\system32\\mmc.exe";
+    add(RuleType::Path, pathKeys[0], mmc, {mmc + L" gpedit.msc"});
+    add(RuleType::Path, pathKeys[1], L"C:\\Tools\\netdiag.exe", {});
+    const std::wstring setup = L"C:\\Program Files\\Kelvast\\setup.exe";
+    add(RuleType::Hash, hashKeys[0], setup, {L"\"" + setup + L"\" /quiet", L"\"" + setup + L"\" /repair"});
     rules.back()->setHashFromText("0x0123456789abcdef0123456789abcdef01234567");
-    rules.back()->addGroup(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
+  }
+  void add(RuleType type, const std::wstring& id, const std::wstring& name, const std::vector<std::wstring>& lines) {
+    Rule& rule = *rules.emplace_back(std::make_unique<Rule>());
+    (void)rule.idFromText(id.c_str());
+    rule.setType(type);
+    if (type == RuleType::Hash) rule.setApplicationName(name);
+    else rule.setPathPattern(name);
+    (void)rule.encodePath();
+    for (const auto& line : lines) rule.addCommandLine(line);
+    rule.addUser(L"Administrators", L"BUILTIN", L"S-1-5-32-544", false);
   }
   std::vector<std::wstring> pathKeys = {L"{1A1A1A1A-0000-4000-8000-000000000001}",
                                         L"{2B2B2B2B-0000-4000-8000-000000000002}"};
@@ -95,11 +86,7 @@ class AdministratorSession : public ::testing::Test {
     CoUninitialize();
   }
 
-  static HRESULT canUnloadNow() {
-    auto canUnload = snapin::testing::exportOf<snapin::testing::CanUnloadNowFn>(GetModuleHandleW(L"osadmmc.dll"),
-                                                                               "DllCanUnloadNow");
-    return canUnload != nullptr ? canUnload() : E_NOTIMPL;
-  }
+  static HRESULT canUnloadNow() { return snapin::testing::LoadedModule().canUnloadNow(); }
 
   // Writes the rules into the policy with the store code, as a finished wizard would.
   void writePolicy(const std::vector<std::unique_ptr<Rule>>& rules) {
@@ -117,7 +104,6 @@ class AdministratorSession : public ::testing::Test {
     editor_->failGetRegistryKey = registryFailure;
     console_ = std::make_unique<Console>(*editor_);
     EXPECT_EQ(S_OK, console_->loadNamespaceExtension(ids::nodeIdMachine));
-    EXPECT_EQ(std::vector<CLSID>{ids::toGUID(ostrel::ids::snapinClsid)}, console_->namespaceExtensions);
     EXPECT_EQ(S_OK, console_->expandComputerConfiguration());
     auto children = console_->childrenOf(Console::computerConfiguration);
     EXPECT_EQ(1u, children.size());
@@ -165,10 +151,6 @@ class AdministratorSession : public ::testing::Test {
     const SeenMessageBox& box = answerer_.seen[index];
     EXPECT_EQ(std::tie(expected.caption, expected.text, expected.style, expected.owner, expected.clicked),
               std::tie(box.caption, box.text, box.style, box.owner, box.clicked));
-  }
-  SeenMessageBox deleteQuestion(int clicked) {
-    return {L"Ostrel Active Directory", L"Do you really want to delete this rule?", MB_YESNO | MB_ICONHAND,
-            console_->mainWindow(), clicked};
   }
   // The system's text of a failure, as the "Policy Error" box shows it.
   static SeenMessageBox policyError(HRESULT hr) {
@@ -218,16 +200,10 @@ class WizardSession : public AdministratorSession {
   static void type(const SheetRequest& sheet, int id, const std::wstring& text) {
     SetDlgItemTextW(page(sheet), id, text.c_str());
   }
-  static std::wstring text(const SheetRequest& sheet, int id) {
-    wchar_t buffer[512] = {};
-    GetDlgItemTextW(page(sheet), id, buffer, 512);
-    return buffer;
-  }
   void press(const SheetRequest& sheet, int button) {
     PropSheet_PressButton(sheet.window, button);
     console_->pumpMessages();
   }
-  // The position of the page shown now.
   static int pageIndex(const SheetRequest& sheet) { return PropSheet_HwndToIndex(sheet.window, page(sheet)); }
   // The tab at index of a dialog's tab control chosen, as a click on it does.
   static void showTab(HWND dialog, int index) {
@@ -242,13 +218,6 @@ class WizardSession : public AdministratorSession {
     EXPECT_EQ(7, pageIndex(sheet));
     press(sheet, PSBTN_FINISH);
     EXPECT_TRUE(sheet.closed);
-  }
-  // The next notice is closed with "Do not show this message again" ticked.
-  void silenceNextNotice() {
-    answerer_.answerDialog(IDC_NOTICE_SUPPRESS, [](HWND notice) {
-      PostMessageW(GetDlgItem(notice, IDC_NOTICE_SUPPRESS), BM_CLICK, 0, 0);
-      PostMessageW(notice, WM_COMMAND, IDOK, 0);
-    });
   }
   // The REG_DWORD that silenced notice n in the user's record (0 for none), removed.
   static DWORD takeNoticeRecord(int n) {

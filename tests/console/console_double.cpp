@@ -51,9 +51,8 @@ struct VerbFacet : Counted<IConsoleVerb> {
     if (state == ENABLED && !value) view.enabledVerbs.erase(verb);
     return S_OK;
   }
-  OSTREL_STUB(GetVerbState, (MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL*))
-  OSTREL_STUB(SetDefaultVerb, (MMC_CONSOLE_VERB))
-  OSTREL_STUB(GetDefaultVerb, (MMC_CONSOLE_VERB*))
+  OSTREL_STUBS((GetVerbState, (MMC_CONSOLE_VERB, MMC_BUTTON_STATE, BOOL*))(SetDefaultVerb, (MMC_CONSOLE_VERB))
+               (GetDefaultVerb, (MMC_CONSOLE_VERB*)))
   View& view;
 };
 
@@ -107,7 +106,6 @@ struct ConsoleObject : ComIdentity {
     HRESULT STDMETHODCALLTYPE QueryScopeImageList(IImageList** list) override;
     HRESULT STDMETHODCALLTYPE QueryConsoleVerb(IConsoleVerb** verb) override;
     HRESULT STDMETHODCALLTYPE UpdateAllViews(IDataObject* dataObject, LPARAM data, LONG_PTR hint) override {
-      object.console.viewChanges.push_back({dataObject, data, hint});
       // Synchronous, view by view, as the console does; a view opened meanwhile is reached too.
       for (std::size_t i = 0; i < object.console.views_.size(); ++i) {
         View& v = *object.console.views_[i];
@@ -130,12 +128,9 @@ struct ConsoleObject : ComIdentity {
       *window = object.console.mainWindow_;
       return S_OK;
     }
-    OSTREL_STUB(SetHeader, (IHeaderCtrl*))
-    OSTREL_STUB(SetToolbar, (IToolbar*))
-    OSTREL_STUB(QueryResultImageList, (IImageList**))
-    OSTREL_STUB(QueryResultView, (IUnknown**))
-    OSTREL_STUB(MessageBox, (LPCWSTR, LPCWSTR, UINT, int*))
-    OSTREL_STUB(NewWindow, (HSCOPEITEM, ULONG))
+    OSTREL_STUBS((SetHeader, (IHeaderCtrl*))(SetToolbar, (IToolbar*))(QueryResultImageList, (IImageList**))
+                 (QueryResultView, (IUnknown**))(MessageBox, (LPCWSTR, LPCWSTR, UINT, int*))
+                 (NewWindow, (HSCOPEITEM, ULONG)))
   };
 
   struct NameSpaceFacet : Part<IConsoleNameSpace> {
@@ -150,12 +145,10 @@ struct ConsoleObject : ComIdentity {
       object.console.scopeItems.push_back(s);
       return S_OK;
     }
-    OSTREL_STUB(DeleteItem, (HSCOPEITEM, LONG))
-    OSTREL_STUB(SetItem, (SCOPEDATAITEM*))
-    OSTREL_STUB(GetItem, (SCOPEDATAITEM*))
-    OSTREL_STUB(GetChildItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
-    OSTREL_STUB(GetNextItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
-    OSTREL_STUB(GetParentItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+    OSTREL_STUBS((DeleteItem, (HSCOPEITEM, LONG))(SetItem, (SCOPEDATAITEM*))(GetItem, (SCOPEDATAITEM*))
+                 (GetChildItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+                 (GetNextItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*))
+                 (GetParentItem, (HSCOPEITEM, HSCOPEITEM*, MMC_COOKIE*)))
   };
 
   struct ResultFacet : Part<IResultData> {
@@ -166,7 +159,6 @@ struct ConsoleObject : ComIdentity {
       if (FAILED(object.console.failInsertItem)) return object.console.failInsertItem;
       item->itemID = view().nextRowId_++;
       view().rows.push_back(*item);
-      view().log.push_back(L"InsertItem");
       return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DeleteItem(HRESULTITEM item, int column) override {
@@ -186,59 +178,36 @@ struct ConsoleObject : ComIdentity {
     }
     HRESULT STDMETHODCALLTYPE DeleteAllRsltItems() override {
       view().rows.clear();
-      view().log.push_back(L"DeleteAllRsltItems");
       return S_OK;
     }
-    OSTREL_STUB(SetItem, (RESULTDATAITEM*))
-    OSTREL_STUB(GetItem, (RESULTDATAITEM*))
-    OSTREL_STUB(GetNextItem, (RESULTDATAITEM*))
-    OSTREL_STUB(ModifyItemState, (int, HRESULTITEM, UINT, UINT))
-    OSTREL_STUB(ModifyViewStyle, (MMC_RESULT_VIEW_STYLE, MMC_RESULT_VIEW_STYLE))
-    OSTREL_STUB(SetViewMode, (LONG))
-    OSTREL_STUB(GetViewMode, (LONG*))
-    OSTREL_STUB(UpdateItem, (HRESULTITEM))
-    OSTREL_STUB(Sort, (int, DWORD, LPARAM))
-    OSTREL_STUB(SetDescBarText, (LPOLESTR))
-    OSTREL_STUB(SetItemCount, (int, DWORD))
+    OSTREL_STUBS((SetItem, (RESULTDATAITEM*))(GetItem, (RESULTDATAITEM*))(GetNextItem, (RESULTDATAITEM*))
+                 (ModifyItemState, (int, HRESULTITEM, UINT, UINT))(SetViewMode, (LONG))(GetViewMode, (LONG*))
+                 (ModifyViewStyle, (MMC_RESULT_VIEW_STYLE, MMC_RESULT_VIEW_STYLE))(UpdateItem, (HRESULTITEM))
+                 (Sort, (int, DWORD, LPARAM))(SetDescBarText, (LPOLESTR))(SetItemCount, (int, DWORD)))
   };
 
   struct HeaderFacet : Part<IHeaderCtrl> {
     using Part::Part;
     HRESULT STDMETHODCALLTYPE InsertColumn(int column, LPCWSTR title, int format, int width) override {
       if (title == nullptr || column < 0) return E_INVALIDARG;
-      View& view = *object.view;
-      // Like a list view: the new column goes before the one now at that position.
-      const auto at = std::min(static_cast<std::size_t>(column), view.columns.size());
-      view.columns.insert(view.columns.begin() + static_cast<std::ptrdiff_t>(at),
-                          std::to_wstring(column) + L" " + title + L" " + std::to_wstring(format) + L" " +
-                              std::to_wstring(width));
-      view.log.push_back(L"InsertColumn " + std::to_wstring(column) + L" " + title);
+      object.view->columns.push_back(std::to_wstring(column) + L" " + title + L" " + std::to_wstring(format) + L" " +
+                                     std::to_wstring(width));
       return S_OK;
     }
-    OSTREL_STUB(DeleteColumn, (int))
-    OSTREL_STUB(SetColumnText, (int, LPCWSTR))
-    OSTREL_STUB(GetColumnText, (int, LPOLESTR*))
-    OSTREL_STUB(SetColumnWidth, (int, int))
-    OSTREL_STUB(GetColumnWidth, (int, int*))
-  };
-
-  struct HelpFacet : Counted<IDisplayHelp> {
-    using Counted::Counted;
-    OSTREL_STUB(ShowTopic, (LPOLESTR))
+    OSTREL_STUBS((DeleteColumn, (int))(SetColumnText, (int, LPCWSTR))(GetColumnText, (int, LPOLESTR*))
+                 (SetColumnWidth, (int, int))(GetColumnWidth, (int, int*)))
   };
 
   ConsoleObject(Console& c, View* v, const std::string& name)
       : console(c), view(v), console_(*this, name + " IConsole"), nameSpace_(*this, name + " IConsoleNameSpace"),
-        result_(*this, name + " IResultData"), header_(*this, name + " IHeaderCtrl"),
-        help_(*this, name + " IDisplayHelp") {
+        result_(*this, name + " IResultData"), header_(*this, name + " IHeaderCtrl") {
     expose(ids::console, console_);
     expose(ids::consoleNameSpace, nameSpace_);
     expose(ids::resultData, result_);
     expose(ids::headerCtrl, header_);
-    expose(ids::displayHelp, help_);
   }
   IConsole* get() { return console_.get(); }
-  // The scope pane's console has the name space; a view's has its result pane and help.
+  // The scope pane's console has the name space; a view's has its result pane.
   bool offered(const IID& iid) const override {
     if (IsEqualIID(iid, ids::console)) return true;
     return (view == nullptr) == IsEqualIID(iid, ids::consoleNameSpace);
@@ -250,7 +219,6 @@ struct ConsoleObject : ComIdentity {
   NameSpaceFacet nameSpace_;
   ResultFacet result_;
   HeaderFacet header_;
-  HelpFacet help_;
 };
 
 struct ViewObjects {
@@ -272,13 +240,11 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
       : Counted(o, name), console(c), sheet(ids::propertySheetCallback, name + " IPropertySheetCallback") {
     sheet.facet.failAt = c.failAddPage;
   }
-  HRESULT STDMETHODCALLTYPE CreatePropertySheet(LPCWSTR title, boolean type, MMC_COOKIE cookie, IDataObject* data,
+  HRESULT STDMETHODCALLTYPE CreatePropertySheet(LPCWSTR title, boolean type, MMC_COOKIE, IDataObject* data,
                                                 DWORD options) override {
     if (FAILED(console.failCreatePropertySheet)) return console.failCreatePropertySheet;
     request.title = title != nullptr ? title : L"";
     request.propertySheet = type != 0;
-    request.cookie = cookie;
-    request.dataObjectGiven = data != nullptr;
     request.options = options;
     dataObject = data;
     return S_OK;
@@ -286,9 +252,7 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
   HRESULT STDMETHODCALLTYPE AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND notifyWindow,
                                             BOOL scopePane) override;
   HRESULT STDMETHODCALLTYPE Show(LONG_PTR window, int page) override {
-    ++request.showCalls;
     request.showWindow = window;
-    request.showPage = page;
     dataObject.Reset();
     if (window == -1 || sheet.facet.pages.empty()) {
       if (consoleBegun) sheet.facet.discard();
@@ -314,8 +278,7 @@ struct ProviderFacet : Counted<IPropertySheetProvider> {
     sheet.facet.pages.clear();  // the sheet owns them now
     return S_OK;
   }
-  OSTREL_STUB(FindPropertySheet, (MMC_COOKIE, IComponent*, IDataObject*))
-  OSTREL_STUB(AddExtensionPages, ())
+  OSTREL_STUBS((FindPropertySheet, (MMC_COOKIE, IComponent*, IDataObject*))(AddExtensionPages, ()))
 
   Console& console;
   SheetRequest request;
@@ -347,25 +310,19 @@ struct ConsoleObjects {
   std::vector<std::unique_ptr<Object<ProviderFacet>>> providers;
 };
 
-HRESULT STDMETHODCALLTYPE ProviderFacet::AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND notifyWindow,
+HRESULT STDMETHODCALLTYPE ProviderFacet::AddPrimaryPages(IUnknown* unknown, BOOL createHandle, HWND,
                                                           BOOL scopePane) {
   SheetRequest& r = request;
-  r.createHandle = createHandle;
-  r.notifyWindow = notifyWindow;
   r.scopePane = scopePane;
   if (unknown == nullptr) return E_INVALIDARG;
-  ComPtr<IUnknown> given, data;
-  (void)unknown->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(given.GetAddressOf()));
-  if (IComponentData* cd = console.componentData_.Get())
-    (void)cd->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(data.GetAddressOf()));
-  r.fromComponentData = given != nullptr && given == data;
   ComPtr<IExtendPropertySheet2> extend;
   HRESULT hr = unknown->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
   if (FAILED(hr)) return hr;
   // A new-style wizard shows the snap-in's header bitmap.
   if (!r.propertySheet && (r.options & MMC_PSO_NEWWIZARDTYPE)) {
+    HBITMAP watermark = nullptr;
     HPALETTE palette = nullptr;
-    r.watermarks = extend->GetWatermarks(dataObject.Get(), &r.watermark, &r.header, &palette, &r.stretch);
+    (void)extend->GetWatermarks(dataObject.Get(), &watermark, &r.header, &palette, &r.stretch);
   }
   // The handle MMCPropertyChangeNotify takes leads to the console's window; a sheet of the
   // result pane reports to the view that opened it.
@@ -409,19 +366,14 @@ HRESULT View::notifyScope(HSCOPEITEM item, MMC_NOTIFY_TYPE event, LPARAM arg, LP
 }
 
 HRESULT View::select(HSCOPEITEM item) {
-  if (selected_ != 0 && selected_ != item) {
-    log.push_back(L"MMCN_SHOW 0");
-    (void)notifyScope(selected_, MMCN_SHOW, FALSE, selected_);
-    rows.clear();
-  }
-  selected_ = item;
-  // Each show builds the header afresh; the verbs belong to the new selection.
+  // Each show builds the header afresh (the rows are the snap-in's to clear); the verbs belong
+  // to the new selection.
   columns.clear();
   enabledVerbs.clear();
   (void)notifyScope(item, MMCN_ADD_IMAGES, reinterpret_cast<LPARAM>(objects_->images.facet.get()), item);
   log.push_back(L"MMCN_SHOW 1");
   HRESULT shown = notifyScope(item, MMCN_SHOW, TRUE, item);
-  scopeSelectResult = notifyScope(item, MMCN_SELECT, MAKELONG(TRUE, TRUE), 0);
+  (void)notifyScope(item, MMCN_SELECT, MAKELONG(TRUE, TRUE), 0);
   return shown;
 }
 
@@ -524,16 +476,15 @@ HRESULT View::properties(std::size_t row) {
   if (row >= rows.size() || component_ == nullptr) return E_UNEXPECTED;
   ComPtr<IDataObject> data;
   HRESULT hr = component_->QueryDataObject(rows[row].lParam, CCT_RESULT, data.GetAddressOf());
-  return FAILED(hr) ? hr : console_.showProperties(component_.Get(), data.Get(), rows[row].lParam, FALSE);
+  return FAILED(hr) ? hr : console_.showProperties(component_.Get(), data.Get(), FALSE);
 }
 
 HRESULT Console::properties(HSCOPEITEM item) {
   ComPtr<IDataObject> data = scopeDataObject(item);
-  return data == nullptr ? E_UNEXPECTED
-                         : showProperties(componentData_.Get(), data.Get(), scopeItem(item)->inserted.lParam, TRUE);
+  return data == nullptr ? E_UNEXPECTED : showProperties(componentData_.Get(), data.Get(), TRUE);
 }
 
-HRESULT Console::showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE cookie, BOOL scopePane) {
+HRESULT Console::showProperties(IUnknown* owner, IDataObject* data, BOOL scopePane) {
   ComPtr<IExtendPropertySheet2> extend;
   HRESULT hr = owner->QueryInterface(ids::extendPropertySheet2, reinterpret_cast<void**>(extend.GetAddressOf()));
   if (FAILED(hr) || (hr = extend->QueryPagesFor(data)) != S_OK) return hr;
@@ -542,7 +493,7 @@ HRESULT Console::showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE c
                                                          reinterpret_cast<void**>(provider.GetAddressOf()));
   if (FAILED(hr)) return hr;
   objects_->providers.back()->facet.consoleBegun = true;
-  hr = provider->CreatePropertySheet(L"Properties", TRUE, cookie, data, 0);
+  hr = provider->CreatePropertySheet(L"Properties", TRUE, 0, data, 0);
   if (SUCCEEDED(hr)) hr = provider->AddPrimaryPages(owner, TRUE, nullptr, scopePane);
   const HRESULT shown = provider->Show(SUCCEEDED(hr) ? reinterpret_cast<LONG_PTR>(mainWindow_) : -1, 0);
   return hr != S_OK ? hr : shown;
@@ -555,12 +506,13 @@ HRESULT Console::loadNamespaceExtension(const GUID& nodeType) {
   win::Key key;
   LSTATUS s = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put());
   if (s != ERROR_SUCCESS) return HRESULT_FROM_WIN32(s);
-  namespaceExtensions.clear();
   wchar_t name[256] = {};
-  for (DWORD i = 0, n = 256; RegEnumValueW(key.get(), i, name, &n, nullptr, nullptr, nullptr, nullptr) == 0; ++i, n = 256)
-    if (CLSID clsid{}; SUCCEEDED(CLSIDFromString(name, &clsid))) namespaceExtensions.push_back(clsid);
-  if (namespaceExtensions.empty()) return REGDB_E_CLASSNOTREG;
-  HRESULT hr = CoCreateInstance(namespaceExtensions.front(), nullptr, CLSCTX_INPROC_SERVER, ids::componentData,
+  DWORD n = 256;
+  CLSID first{};
+  if (RegEnumValueW(key.get(), 0, name, &n, nullptr, nullptr, nullptr, nullptr) != 0 ||
+      FAILED(CLSIDFromString(name, &first)))
+    return REGDB_E_CLASSNOTREG;
+  HRESULT hr = CoCreateInstance(first, nullptr, CLSCTX_INPROC_SERVER, ids::componentData,
                                 reinterpret_cast<void**>(componentData_.ReleaseAndGetAddressOf()));
   return FAILED(hr) ? hr : componentData_->Initialize(objects_->scope.get());
 }
@@ -629,26 +581,29 @@ View* Console::activeView() {
   return nullptr;
 }
 
+// The component data's IExtendContextMenu with a data object of the item, or null.
+ComPtr<IExtendContextMenu> Console::contextMenuOf(HSCOPEITEM item, ComPtr<IDataObject>& data) {
+  ComPtr<IExtendContextMenu> extend;
+  if ((data = scopeDataObject(item)) != nullptr)
+    (void)componentData_.CopyTo(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()));
+  return extend;
+}
+
 std::vector<MenuItem> Console::contextMenu(HSCOPEITEM item, LONG allowed) {
   auto& menus = objects_->menus;
   menus.push_back(std::make_unique<Object<MenuFacet>>(
       ids::contextMenuCallback, "context menu " + std::to_string(menus.size() + 1) + " IContextMenuCallback"));
-  ComPtr<IDataObject> data = scopeDataObject(item);
-  ComPtr<IExtendContextMenu> extend;
-  if (data == nullptr ||
-      FAILED(componentData_.CopyTo(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()))) ||
-      extend->AddMenuItems(data.Get(), menus.back()->facet.get(), &allowed) != S_OK)
+  ComPtr<IDataObject> data;
+  ComPtr<IExtendContextMenu> extend = contextMenuOf(item, data);
+  if (extend == nullptr || extend->AddMenuItems(data.Get(), menus.back()->facet.get(), &allowed) != S_OK)
     problems.push_back("AddMenuItems failed");
   return menus.back()->facet.items;
 }
 
 HRESULT Console::command(HSCOPEITEM item, long commandId) {
-  ComPtr<IDataObject> data = scopeDataObject(item);
-  ComPtr<IExtendContextMenu> extend;
-  if (data == nullptr ||
-      FAILED(componentData_.CopyTo(ids::extendContextMenu, reinterpret_cast<void**>(extend.GetAddressOf()))))
-    return E_UNEXPECTED;
-  return extend->Command(commandId, data.Get());
+  ComPtr<IDataObject> data;
+  ComPtr<IExtendContextMenu> extend = contextMenuOf(item, data);
+  return extend == nullptr ? E_UNEXPECTED : extend->Command(commandId, data.Get());
 }
 
 HRESULT Console::offerSheetProvider() {

@@ -12,10 +12,9 @@
 #include <gpedit.h>
 #include <wrl/client.h>
 
-#include <algorithm>
 #include <cstring>
-#include <set>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,9 +41,8 @@ inline HRESULT registerModuleOnce() {
 
 // The Group Policy editor's side of a session: the data object of its Computer Configuration
 // node, which the console passes to the snap-in with MMCN_EXPAND. It answers CCF_NODETYPE and,
-// when the editor has a policy open, offers IGPEInformation over a real registry key:
-// GetRegistryKey(machine) opens a new handle to that key (the snap-in closes it), PolicyChanged
-// is recorded with its arguments.
+// when the editor has a policy open, offers IGPEInformation over a real registry key (each
+// GetRegistryKey opens a new handle, which the snap-in closes).
 struct PolicyChange {
   BOOL machine, add;
   GUID extension, snapin;  // GUID_NULL for a null pointer
@@ -60,22 +58,19 @@ class EditorNode : public ComIdentity {
   }
   IDataObject* dataObject() { return data_.get(); }
 
-  std::vector<std::wstring> formatsAsked;   // clipboard format names, in order
-  std::vector<DWORD> sectionsAsked;         // GetRegistryKey sections, in order
-  std::vector<PolicyChange> policyChanges;  // PolicyChanged calls, in order
-  HRESULT failGetRegistryKey = S_OK;        // a failure answers every GetRegistryKey
+  std::size_t registryKeysAsked = 0;
+  std::vector<PolicyChange> policyChanges;
+  HRESULT failGetRegistryKey = S_OK;  // a failure answers every GetRegistryKey
 
  protected:
-  bool offered(const IID& iid) const override { return machineRoot_ != nullptr || !IsEqualIID(iid, ids::gpeInformation); }
+  bool offered(const IID& iid) const override { return machineRoot_ || !IsEqualIID(iid, ids::gpeInformation); }
 
  private:
   struct Data : DataObjectStubs {
     explicit Data(EditorNode& n) : DataObjectStubs(n, "editor IDataObject"), node(n) {}
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override {
       if (format == nullptr || medium == nullptr) return E_POINTER;
-      wchar_t name[256] = {};
-      node.formatsAsked.emplace_back(name, static_cast<std::size_t>(std::max(0, GetClipboardFormatNameW(format->cfFormat, name, 256))));
-      if (node.formatsAsked.back() != L"CCF_NODETYPE") return DV_E_FORMATETC;
+      if (format->cfFormat != RegisterClipboardFormatW(L"CCF_NODETYPE")) return DV_E_FORMATETC;
       if (medium->tymed != TYMED_HGLOBAL || GlobalSize(medium->hGlobal) < sizeof(GUID)) return STG_E_MEDIUMFULL;
       std::memcpy(GlobalLock(medium->hGlobal), &ids::nodeIdMachine, sizeof(GUID));
       GlobalUnlock(medium->hGlobal);
@@ -89,7 +84,7 @@ class EditorNode : public ComIdentity {
     HRESULT STDMETHODCALLTYPE GetRegistryKey(DWORD section, HKEY* key) override {
       if (key == nullptr) return E_POINTER;
       *key = nullptr;
-      node.sectionsAsked.push_back(section);
+      ++node.registryKeysAsked;
       if (FAILED(node.failGetRegistryKey)) return node.failGetRegistryKey;
       if (section != GPO_SECTION_MACHINE) return E_INVALIDARG;
       return HRESULT_FROM_WIN32(RegOpenKeyExW(node.machineRoot_, nullptr, 0, KEY_ALL_ACCESS, key));
@@ -98,13 +93,9 @@ class EditorNode : public ComIdentity {
       node.policyChanges.push_back({machine, add, extension ? *extension : GUID_NULL, snapin ? *snapin : GUID_NULL});
       return S_OK;
     }
-    OSTREL_STUB(GetName, (LPOLESTR, int))
-    OSTREL_STUB(GetDisplayName, (LPOLESTR, int))
-    OSTREL_STUB(GetDSPath, (DWORD, LPOLESTR, int))
-    OSTREL_STUB(GetFileSysPath, (DWORD, LPOLESTR, int))
-    OSTREL_STUB(GetOptions, (DWORD*))
-    OSTREL_STUB(GetType, (GROUP_POLICY_OBJECT_TYPE*))
-    OSTREL_STUB(GetHint, (GROUP_POLICY_HINT_TYPE*))
+    OSTREL_STUBS((GetName, (LPOLESTR, int))(GetDisplayName, (LPOLESTR, int))(GetDSPath, (DWORD, LPOLESTR, int))
+                 (GetFileSysPath, (DWORD, LPOLESTR, int))(GetOptions, (DWORD*))(GetType, (GROUP_POLICY_OBJECT_TYPE*))
+                 (GetHint, (GROUP_POLICY_HINT_TYPE*)))
     EditorNode& node;
   };
 
@@ -134,32 +125,19 @@ struct MenuItem {
   friend bool operator==(const MenuItem&, const MenuItem&) = default;
 };
 
-struct ViewChange {
-  IDataObject* dataObject;
-  LPARAM data, hint;
-};
-
 // One sheet the snap-in asked the console's property-sheet provider for, from
-// CreatePropertySheet to Show.
+// CreatePropertySheet (title, type: TRUE a property sheet, FALSE a wizard; options) through
+// AddPrimaryPages (scopePane, the pages added; GetWatermarks asked for new-style wizards) to
+// Show (its window; -1 throws the sheet begun away).
 struct SheetRequest {
-  // CreatePropertySheet; propertySheet is its type (TRUE a property sheet, FALSE a wizard).
   std::wstring title;
-  bool propertySheet = false, dataObjectGiven = false;
-  MMC_COOKIE cookie = 0;
+  bool propertySheet = false;
   DWORD options = 0;
-  // AddPrimaryPages: whether its unknown is the snap-in's IComponentData, its arguments,
-  // GetWatermarks (asked for new-style wizards) and the pages added.
-  bool fromComponentData = false;
-  BOOL createHandle = FALSE, scopePane = FALSE, stretch = TRUE;
-  HWND notifyWindow = nullptr;
-  HRESULT watermarks = E_FAIL;
-  HBITMAP watermark = nullptr, header = nullptr;
+  BOOL scopePane = FALSE, stretch = TRUE;
+  HBITMAP header = nullptr;
   std::size_t pages = 0;
-  // Show (a window of -1 throws the sheet begun away).
-  int showCalls = 0, showPage = -1;
   LONG_PTR showWindow = 0;
-  // The real modeless sheet Show made from the pages (comctl32), until it closes.
-  HWND window = nullptr;
+  HWND window = nullptr;  // the real modeless sheet Show made (comctl32), until it closes
   bool closed = false;
 };
 
@@ -176,32 +154,30 @@ class View {
   const int number;
 
   // The administrator selects a scope item in this view (also what SelectScopeItem does):
-  // MMCN_SHOW(FALSE) for the item shown before when it is another one, then MMCN_ADD_IMAGES,
-  // MMCN_SHOW(TRUE) and MMCN_SELECT(scope, selected). Answers MMCN_SHOW(TRUE)'s result.
+  // MMCN_ADD_IMAGES, MMCN_SHOW(TRUE) and MMCN_SELECT(scope, selected). Answers MMCN_SHOW's result.
+  // (The scenarios show one scope item only, so no other item is hidden first.)
   HRESULT select(HSCOPEITEM item);
-  HRESULT scopeSelectResult = E_FAIL;  // MMCN_SELECT's answer
   // The administrator selects a row (MMCN_SELECT, scope FALSE) or presses Delete on it.
   HRESULT selectRow(std::size_t row) { return notifyRow(row, MMCN_SELECT, MAKELONG(FALSE, TRUE)); }
   HRESULT deleteRow(std::size_t row) { return notifyRow(row, MMCN_DELETE, 0); }
-  // The Properties verb on a row: the console's own provider gathers the pages of the view's
-  // IExtendPropertySheet2 and shows them as a real property sheet reporting to this view.
+  // The Properties verb on a row: a real property sheet of the view's pages, reporting to it.
   HRESULT properties(std::size_t row);
   // Any notification for a scope item, with a data object the component makes for it.
   HRESULT notifyScope(HSCOPEITEM item, MMC_NOTIFY_TYPE event, LPARAM arg, LPARAM param);
   // IComponent::Destroy, then the final Release; Destroy must release the view's console objects.
   HRESULT close();
 
-  // The texts of every row in every column, asked with IComponent::GetDisplayInfo.
+  // The texts of the rows' cells, asked with IComponent::GetDisplayInfo.
   std::vector<std::vector<std::wstring>> cells();
   std::wstring cell(std::size_t row, int column, HRESULT* result = nullptr, int* image = nullptr);
 
   bool open = false;
-  std::vector<std::wstring> columns;      // "index title format width", in header order
-  std::vector<RESULTDATAITEM> rows;       // as inserted, itemID set by the console
-  std::set<int> enabledVerbs;             // reset at each selection
+  std::vector<std::wstring> columns;  // "index title format width", in the order inserted
+  std::vector<RESULTDATAITEM> rows;   // as inserted, itemID set by the console
+  std::set<int> enabledVerbs;         // reset at each selection
   std::vector<ImageStrip> resultStrips;
-  // What the snap-in did to this result pane, in order ("InsertColumn 0 Application",
-  // "DeleteAllRsltItems", "InsertItem", "DeleteItem 0", "MMCN_SHOW 1", "MMCN_VIEW_CHANGE").
+  // The pane's shows, view changes and deletions, in order ("MMCN_SHOW 1", "MMCN_VIEW_CHANGE",
+  // "DeleteItem 0").
   std::vector<std::wstring> log;
 
   // The double's own parts, reached by the console objects.
@@ -209,7 +185,6 @@ class View {
   Console& console_;
   std::unique_ptr<ViewObjects> objects_;
   ComPtr<IComponent> component_;
-  HSCOPEITEM selected_ = 0;
   HRESULTITEM nextRowId_ = 0x5000;
 };
 
@@ -218,11 +193,9 @@ class Console {
   explicit Console(EditorNode& editor);
   ~Console();  // closes the session if the test did not
 
-  // Reads the namespace extensions registered for a node type under
-  // HKLM\SOFTWARE\Microsoft\MMC\NodeTypes\{type}\Extensions\NameSpace, keeps them in
-  // namespaceExtensions and loads the first: CoCreateInstance, IComponentData::Initialize.
+  // CoCreateInstance and IComponentData::Initialize of the first namespace extension registered
+  // under HKLM\SOFTWARE\Microsoft\MMC\NodeTypes\{type}\Extensions\NameSpace.
   HRESULT loadNamespaceExtension(const GUID& nodeType);
-  std::vector<CLSID> namespaceExtensions;
 
   // The editor's Computer Configuration node, expanded with the editor's data object.
   static constexpr HSCOPEITEM computerConfiguration = 0x100;
@@ -232,18 +205,14 @@ class Console {
   std::vector<ScopeItem> scopeItems;  // inserted by the snap-in
   [[nodiscard]] std::vector<const ScopeItem*> childrenOf(HSCOPEITEM parent) const;
   [[nodiscard]] const ScopeItem* scopeItem(HSCOPEITEM id) const;
-  // IComponentData::GetDisplayInfo with SDI_STR | SDI_IMAGE.
   std::wstring scopeText(HSCOPEITEM item, HRESULT* result = nullptr, int* image = nullptr);
   std::vector<ImageStrip> scopeStrips;
 
-  // IComponentData::CreateComponent, then IComponent::Initialize with the view's console; a
-  // failure is a problem.
+  // IComponentData::CreateComponent, then IComponent::Initialize; a failure is a problem.
   View& openView();
 
-  // The context menu of a scope item (IExtendContextMenu::AddMenuItems of the component data);
-  // a failure is a problem.
+  // The context menu of a scope item (AddMenuItems of the component data); a failure is a problem.
   std::vector<MenuItem> contextMenu(HSCOPEITEM item, LONG allowed);
-  // The administrator chooses a context-menu command of a scope item.
   HRESULT command(HSCOPEITEM item, long commandId);
   // The Properties verb on a scope item, as View::properties on a row.
   HRESULT properties(HSCOPEITEM item);
@@ -270,7 +239,6 @@ class Console {
   [[nodiscard]] std::vector<std::string> referenceProblems() const;
 
   [[nodiscard]] HWND mainWindow() const { return mainWindow_; }
-  std::vector<ViewChange> viewChanges;
 
   // A text the snap-in handed over: copied, freed when from CoTaskMemAlloc, reported otherwise.
   static std::wstring takeText(LPOLESTR text, const char* what);
@@ -279,9 +247,10 @@ class Console {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   View* activeView();
   ComPtr<IDataObject> scopeDataObject(HSCOPEITEM item);
+  ComPtr<IExtendContextMenu> contextMenuOf(HSCOPEITEM item, ComPtr<IDataObject>& data);
   // QueryPagesFor of owner; if S_OK, a sheet of the provider with owner's pages, shown. Answers
   // the first answer that is not S_OK.
-  HRESULT showProperties(IUnknown* owner, IDataObject* data, MMC_COOKIE cookie, BOOL scopePane);
+  HRESULT showProperties(IUnknown* owner, IDataObject* data, BOOL scopePane);
 
   EditorNode& editor_;
   HWND mainWindow_ = nullptr;

@@ -29,7 +29,15 @@ struct Facet {
   long references = 0, doubleReleases = 0;
 };
 
-// A console method the snap-in must not call: answers E_NOTIMPL and is reported.
+// Console methods the snap-in must not call, listed as (method, (parameter types))(...): each
+// answers E_NOTIMPL and is reported. The list is walked by two macros calling each other in turn.
+#define OSTREL_STUBS(list) OSTREL_STUBS_PASTE(OSTREL_STUBS_A list)
+#define OSTREL_STUBS_A(method, params) OSTREL_STUB(method, params) OSTREL_STUBS_B
+#define OSTREL_STUBS_B(method, params) OSTREL_STUB(method, params) OSTREL_STUBS_A
+#define OSTREL_STUBS_PASTE(...) OSTREL_STUBS_END(__VA_ARGS__)
+#define OSTREL_STUBS_END(...) __VA_ARGS__##_END
+#define OSTREL_STUBS_A_END
+#define OSTREL_STUBS_B_END
 #define OSTREL_STUB(method, params) \
   HRESULT STDMETHODCALLTYPE method params override { return notImplemented(#method); }
 
@@ -79,15 +87,10 @@ class Counted : public I, public Facet {
 // An IDataObject whose methods are reported stubs but for those a facet overrides.
 struct DataObjectStubs : Counted<IDataObject> {
   using Counted::Counted;
-  OSTREL_STUB(GetData, (FORMATETC*, STGMEDIUM*))
-  OSTREL_STUB(GetDataHere, (FORMATETC*, STGMEDIUM*))
-  OSTREL_STUB(QueryGetData, (FORMATETC*))
-  OSTREL_STUB(GetCanonicalFormatEtc, (FORMATETC*, FORMATETC*))
-  OSTREL_STUB(SetData, (FORMATETC*, STGMEDIUM*, BOOL))
-  OSTREL_STUB(EnumFormatEtc, (DWORD, IEnumFORMATETC**))
-  OSTREL_STUB(DAdvise, (FORMATETC*, DWORD, IAdviseSink*, DWORD*))
-  OSTREL_STUB(DUnadvise, (DWORD))
-  OSTREL_STUB(EnumDAdvise, (IEnumSTATDATA**))
+  OSTREL_STUBS((GetData, (FORMATETC*, STGMEDIUM*))(GetDataHere, (FORMATETC*, STGMEDIUM*))(QueryGetData, (FORMATETC*))
+               (GetCanonicalFormatEtc, (FORMATETC*, FORMATETC*))(SetData, (FORMATETC*, STGMEDIUM*, BOOL))
+               (EnumFormatEtc, (DWORD, IEnumFORMATETC**))(DAdvise, (FORMATETC*, DWORD, IAdviseSink*, DWORD*))
+               (DUnadvise, (DWORD))(EnumDAdvise, (IEnumSTATDATA**)))
 };
 
 // Interfaces of the objects still referenced or released more often than referenced.

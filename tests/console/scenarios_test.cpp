@@ -4,7 +4,6 @@
 // Along the way the scope pane, the result panes, the policy's registry and the editor's
 // PolicyChanged calls are checked; at the end every console interface the snap-in kept must
 // have been released exactly once.
-#include "resources/strings.h"
 #include "tests/console/administrator_session.h"
 
 namespace ostrel::console {
@@ -32,11 +31,7 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   int image = -1;
   const std::wstring text = console.scopeText(node, &hr, &image);
   EXPECT_EQ(std::tuple(nodeName, S_FALSE, 2), std::tuple(text, hr, image));
-  // The rules were loaded through the editor once, after the editor's data object was asked
-  // for its node type.
-  EXPECT_EQ((std::vector<DWORD>{GPO_SECTION_MACHINE}), editor_->sectionsAsked);
-  ASSERT_FALSE(editor_->formatsAsked.empty());
-  EXPECT_EQ(L"CCF_NODETYPE", editor_->formatsAsked.front());
+  EXPECT_EQ(1u, editor_->registryKeysAsked) << "the rules are loaded through the editor once";
 
   // The node's menu offers the wizard under New only.
   EXPECT_EQ((std::vector<MenuItem>{{L"Privileged Application... ",
@@ -48,12 +43,8 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
           .empty());
 
   // Without the console's property-sheet provider in this process the wizard command opens
-  // nothing and answers why.
-  IUnknown* provider = nullptr;
-  const HRESULT missing = CoCreateInstance(ids::nodeManager, nullptr, CLSCTX_INPROC_SERVER, ids::propertySheetProvider,
-                                           reinterpret_cast<void**>(&provider));
-  ASSERT_TRUE(FAILED(missing));
-  EXPECT_EQ(missing, console.command(node, wizardCommand));
+  // nothing and fails.
+  EXPECT_TRUE(FAILED(console.command(node, wizardCommand)));
 
   // Two views list the rules in store order, with the node's images in their result panes.
   View& first = console.openView();
@@ -79,16 +70,10 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   EXPECT_EQ(S_FALSE, console.expand(node));
   EXPECT_EQ(scopeItems, console.scopeItems.size());
 
-  // Showing again rebuilds the pane: columns, then DeleteAllRsltItems, then the rows. Selecting
-  // the node itself enables no verb.
-  first.log.clear();
+  // Showing again rebuilds the pane (the double keeps the rows of a view shown again, so only
+  // the snap-in's DeleteAllRsltItems avoids listing them twice). Selecting the node enables no verb.
   EXPECT_EQ(S_OK, first.select(node));
   expectRows(first, policy_.cells);
-  EXPECT_EQ((std::vector<std::wstring>{L"MMCN_SHOW 1", L"InsertColumn 0 Application", L"InsertColumn 1 Type",
-                                       L"InsertColumn 2 Value", L"InsertColumn 3 Command Lines", L"DeleteAllRsltItems",
-                                       L"InsertItem", L"InsertItem", L"InsertItem"}),
-            first.log);
-  EXPECT_EQ(S_OK, first.scopeSelectResult);
   EXPECT_TRUE(first.enabledVerbs.empty());
   // A view change with any hint but the refresh is acknowledged and ignored.
   first.log.clear();
@@ -97,29 +82,25 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   // The console asks a row's image with its first cell.
   const std::wstring cell = first.cell(0, 0, &hr, &image);
   EXPECT_EQ(std::tuple(policy_.cells[0][0], S_OK, 2), std::tuple(cell, hr, image));
-  // Looking changed nothing in the policy.
-  expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
-  EXPECT_TRUE(editor_->policyChanges.empty());
-  EXPECT_TRUE(answerer_.seen.empty());
 
-  // The administrator selects the second path rule, presses Delete and answers No.
+  // The administrator selects the second path rule, presses Delete and answers No. (Looking
+  // wrote nothing: the first rewrite below is the first PolicyChanged.)
   ASSERT_EQ(S_OK, first.selectRow(1));
   EXPECT_EQ((std::set<int>{MMC_VERB_DELETE, MMC_VERB_PROPERTIES}), first.enabledVerbs);
-  EXPECT_TRUE(second.enabledVerbs.empty());
   auto deleteSecondRow = [&](int answer) {
     answerer_.answerNext(answer);
     first.log.clear();
+    second.log.clear();
     EXPECT_EQ(S_OK, first.deleteRow(1));
-    expectBox(answerer_.seen.size() - 1, deleteQuestion(answer));
+    expectBox(answerer_.seen.size() - 1, {L"Ostrel Active Directory", L"Do you really want to delete this rule?",
+                                          MB_YESNO | MB_ICONHAND, console.mainWindow(), answer});
   };
   deleteSecondRow(IDNO);
-  EXPECT_EQ(first.log.end(), std::find(first.log.begin(), first.log.end(), L"DeleteItem 0"))
-      << "No must leave the row in place";
-  // Every view was asked to show the node again and lists the same rules; the store was
-  // rewritten with them all the same.
-  ASSERT_EQ(1u, console.viewChanges.size());
-  const ViewChange& change = console.viewChanges[0];
-  EXPECT_EQ(std::tuple(nullptr, node, viewRefreshHint), std::tuple(change.dataObject, change.data, change.hint));
+  // No leaves the row; every view is still told to show the node again, and the store is
+  // rewritten with the same rules all the same.
+  const std::vector<std::wstring> refreshed = {L"MMCN_VIEW_CHANGE", L"MMCN_SHOW 1"};
+  EXPECT_EQ(refreshed, first.log);
+  EXPECT_EQ(refreshed, second.log);
   expectRows(first, policy_.cells);
   expectRows(second, policy_.cells);
   expectRuleKeys(policy_.pathKeys, policy_.hashKeys);
@@ -128,61 +109,53 @@ TEST_F(AdministratorSession, TheAdministratorLooksAtThePolicyInTwoViewsAndDelete
   // The same answered Yes: the row goes from its pane before the views are refreshed, and the
   // rule from both views and from the policy.
   deleteSecondRow(IDYES);
-  auto removed = std::find(first.log.begin(), first.log.end(), L"DeleteItem 0");
-  EXPECT_TRUE(removed != first.log.end() && removed < std::find(first.log.begin(), first.log.end(), L"MMCN_VIEW_CHANGE"));
-  ASSERT_EQ(2u, console.viewChanges.size());
-  EXPECT_EQ(viewRefreshHint, console.viewChanges[1].hint);
+  EXPECT_EQ((std::vector<std::wstring>{L"DeleteItem 0", L"MMCN_VIEW_CHANGE", L"MMCN_SHOW 1"}), first.log);
+  EXPECT_EQ(refreshed, second.log);
   const Cells remaining = {policy_.cells[0], policy_.cells[2]};
   expectRows(first, remaining);
   expectRows(second, remaining);
   expectRuleKeys({policy_.pathKeys[0]}, policy_.hashKeys);
   expectRewrite(4);
-  EXPECT_EQ(S_OK, second.select(node));
-  expectRows(second, remaining);
 
-  // The second view is closed (it must release what it was given) and is no longer told.
-  EXPECT_EQ(S_OK, second.close());  // what it still holds is a problem TearDown reports
-  second.log.clear();
-  deleteSecondRow(IDYES);
-  EXPECT_TRUE(second.log.empty()) << "a closed view gets no view change";
-  expectRows(first, {policy_.cells[0]});
-  expectRuleKeys({policy_.pathKeys[0]}, {});
-  expectRewrite(8);
+  // The second view is closed: Destroy must release what it was given (checked by close()).
+  EXPECT_EQ(S_OK, second.close());
 
   // Expanding again inserts the node again (the console asks once per scope item) without
   // loading the rules a second time.
-  const std::size_t keysAsked = editor_->sectionsAsked.size();
+  const std::size_t keysAsked = editor_->registryKeysAsked;
   EXPECT_EQ(S_OK, console.expandComputerConfiguration());
   EXPECT_EQ(2u, console.childrenOf(Console::computerConfiguration).size());
-  EXPECT_EQ(keysAsked, editor_->sectionsAsked.size());
+  EXPECT_EQ(keysAsked, editor_->registryKeysAsked);
 }
 
-// Without the editor's information, or with a policy registry the editor cannot open, the node
-// is there and lists nothing; the unreachable registry is reported once.
-TEST_F(AdministratorSession, ANodeWithoutAReachablePolicyIsThereAndEmpty) {
-  writePolicy(policy_.rules);  // present, but neither console reaches it
-  for (const bool withPolicy : {false, true}) {
-    SCOPED_TRACE(withPolicy ? "GetRegistryKey fails" : "no IGPEInformation");
-    if (withPolicy) answerer_.answerNext(IDOK);
-    HSCOPEITEM node = openConsoleAndExpand(withPolicy, E_ACCESSDENIED);
-    View& view = console_->openView();
-    EXPECT_EQ(S_OK, view.select(node));
-    expectRows(view, {});
-    EXPECT_EQ(withPolicy ? 1u : 0u, editor_->sectionsAsked.size());
-    ASSERT_EQ(withPolicy ? 1u : 0u, answerer_.seen.size());
-    if (withPolicy) expectBox(0, policyError(E_ACCESSDENIED));
-    closeConsole();
-  }
-}
+// A node without a reachable policy is there and lists nothing: with a policy registry the
+// editor cannot open (reported once), and silently in a console without the editor's
+// information (no IGPEInformation; TearDown fails on any box nobody expected). Then the
+// formats the console reads from the node's data object, and the comparison of data objects.
+TEST_F(AdministratorSession, ANodeWithoutAReachablePolicyIsThereEmptyAndServesTheConsolesFormats) {
+  writePolicy(policy_.rules);  // present, but not reached
+  answerer_.answerNext(IDOK);
+  HSCOPEITEM node = openConsoleAndExpand(true, E_ACCESSDENIED);
+  EXPECT_EQ(S_OK, console_->openView().select(node));
+  expectRows(*console_->activeView(), {});
+  EXPECT_EQ(1u, editor_->registryKeysAsked);
+  ASSERT_EQ(1u, answerer_.seen.size());
+  expectBox(0, policyError(E_ACCESSDENIED));
+  closeConsole();
 
-// The formats the console reads from the node's data object, and the comparison of data objects.
-TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
-  HSCOPEITEM node = openConsoleAndExpand(false);
+  node = openConsoleAndExpand(false);
+  View& view = console_->openView();
+  EXPECT_EQ(S_OK, view.select(node));
+  expectRows(view, {});
   ComPtr<IDataObject> object = console_->scopeDataObject(node);
   ASSERT_NE(nullptr, object);
-  std::vector<BYTE> bytes;
-  // GetDataHere of a format into a zeroed block of `size` bytes, read back into `bytes`.
-  auto read = [&](const wchar_t* formatName, SIZE_T size = 256) {
+  auto bytesOf = [](const void* p, std::size_t n) {
+    return std::vector<BYTE>(static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + n);
+  };
+  auto textBytes = [&](const std::wstring& t) { return bytesOf(t.c_str(), (t.size() + 1) * sizeof(wchar_t)); };
+  // GetDataHere of a format into a zeroed block of `size` bytes, which then starts with `expected`
+  // (nothing expected: the format is refused).
+  auto expectData = [&](const wchar_t* formatName, const std::vector<BYTE>& expected, SIZE_T size = 256) {
     win::GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
     FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatW(formatName)), nullptr, DVASPECT_CONTENT, -1,
                      TYMED_HGLOBAL};
@@ -191,32 +164,22 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
     medium.hGlobal = block.get();
     const HRESULT hr = object->GetDataHere(&format, &medium);
     const auto* p = static_cast<const BYTE*>(GlobalLock(block.get()));
-    bytes.assign(p, p + size);
+    EXPECT_EQ(std::tuple(expected.empty() ? DV_E_FORMATETC : S_OK, expected),
+              std::tuple(hr, bytesOf(p, expected.size()))) << ::testing::PrintToString(formatName);
     GlobalUnlock(block.get());
-    return hr;
   };
-  auto text = [&] { return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data())); };
-
-  ASSERT_EQ(S_OK, read(CCF_DISPLAY_NAME));
-  EXPECT_EQ(nodeName, text());
-  ASSERT_EQ(S_OK, read(CCF_SZNODETYPE));
-  EXPECT_EQ(L"{6B1F3C55-8E4A-4D27-9A31-5C2E71B04F18}", text());
-  ASSERT_EQ(S_OK, read(CCF_NODETYPE));
   const GUID nodeType = ids::toGUID(ostrel::ids::policiesNodeType), snapin = ids::toGUID(ostrel::ids::snapinClsid);
-  EXPECT_EQ(0, std::memcmp(bytes.data(), &nodeType, 16));
-  EXPECT_EQ(0, bytes[16]) << "16 bytes, no more";
-  ASSERT_EQ(S_OK, read(CCF_SNAPIN_CLASSID));
-  EXPECT_EQ(0, std::memcmp(bytes.data(), &snapin, 16));
+  expectData(CCF_DISPLAY_NAME, textBytes(nodeName));
+  expectData(CCF_SZNODETYPE, textBytes(L"{6B1F3C55-8E4A-4D27-9A31-5C2E71B04F18}"));
+  expectData(CCF_NODETYPE, bytesOf(&nodeType, sizeof nodeType));
+  expectData(CCF_SNAPIN_CLASSID, bytesOf(&snapin, sizeof snapin));
   // The snap-in's own format: the data object's address in a block of exactly 8 bytes.
-  ASSERT_EQ(S_OK, read(L"{2479DB32-5276-11d2-94F5-00C04FB92EC2}", 8));
-  void* address = nullptr;
-  std::memcpy(&address, bytes.data(), sizeof address);
-  EXPECT_EQ(static_cast<void*>(object.Get()), address);
-  EXPECT_EQ(DV_E_FORMATETC, read(L"Some Other Format"));
+  const IDataObject* address = object.Get();
+  expectData(L"{2479DB32-5276-11d2-94F5-00C04FB92EC2}", bytesOf(&address, sizeof address), 8);
+  expectData(L"Some Other Format", {});
 
   // Two data objects of one item compare equal, also one from a view; the editor's does not,
   // and is no item of the snap-in's for a view either.
-  View& view = console_->openView();
   ComPtr<IDataObject> again = console_->scopeDataObject(node), fromView;
   ASSERT_EQ(S_OK, view.component()->QueryDataObject(console_->scopeItem(node)->inserted.lParam, CCT_RESULT,
                                                     fromView.GetAddressOf()));
@@ -225,25 +188,13 @@ TEST_F(AdministratorSession, TheNodesDataObjectServesTheConsolesFormats) {
   EXPECT_EQ(S_OK, view.component()->CompareObjects(object.Get(), fromView.Get()));
   EXPECT_EQ(S_FALSE, console_->componentData_->CompareObjects(object.Get(), editorObject));
   EXPECT_EQ(S_FALSE, view.component()->Notify(editorObject, MMCN_SELECT, 0, 0));
-  // The console's special data objects name no item.
+  // The console's special data objects name no item (which values are special: ConsoleLogic.*).
   EXPECT_EQ(S_FALSE, console_->componentData_->CompareObjects(object.Get(), reinterpret_cast<IDataObject*>(-1)));
-  EXPECT_EQ(S_FALSE, view.component()->Notify(reinterpret_cast<IDataObject*>(-2), MMCN_SHOW, TRUE, 0));
-
-  // Listed in Computer Configuration's result pane, the node gives its name in every column.
-  RESULTDATAITEM row{};
-  row.mask = RDI_STR | RDI_IMAGE;
-  row.bScopeItem = TRUE;
-  row.nCol = 3;
-  row.lParam = console_->scopeItem(node)->inserted.lParam;
-  EXPECT_EQ(S_OK, view.component()->GetDisplayInfo(&row));
-  EXPECT_EQ(nodeName, Console::takeText(row.str, "GetDisplayInfo text"));
-  EXPECT_EQ(2, row.nImage);
 
   // Data objects held after the console let go keep their item, and the module, alive.
   closeConsole();
   EXPECT_EQ(S_FALSE, canUnloadNow());
-  ASSERT_EQ(S_OK, read(CCF_DISPLAY_NAME));
-  EXPECT_EQ(nodeName, text());
+  expectData(CCF_DISPLAY_NAME, textBytes(nodeName));
   object.Reset();
   again.Reset();
   fromView.Reset();
@@ -255,16 +206,15 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   View& view = console_->openView();
   ASSERT_EQ(S_OK, view.select(node));
 
-  // A path rule. (The pages' detours, Next without a type, Back, a refused type change, are the
-  // portable pages' logic: RuleWizard.* in tests/wizard.)
+  // A path rule. (The pages' logic, their detours, labels, enabled controls, defaults and
+  // limits, is tested natively: RuleWizard.*, ApplicationPage.*, RulePropertySheet.* in tests/wizard.)
   const SheetRequest& first = openWizard(node);
-  // A new-style wizard for the node's item and data object, from the component data's pages
-  // for the scope pane, with the header bitmap and no watermark, over the console's window.
-  EXPECT_EQ(std::tuple(std::wstring(L"Bogus"), false, console_->scopeItem(node)->inserted.lParam, true,
-                       DWORD{MMC_PSO_NEWWIZARDTYPE}, true, TRUE, HWND{}, TRUE, S_OK, HBITMAP{}, FALSE),
-            std::tuple(first.title, first.propertySheet, first.cookie, first.dataObjectGiven, first.options,
-                       first.fromComponentData, first.createHandle, first.notifyWindow, first.scopePane,
-                       first.watermarks, first.watermark, first.stretch));
+  // A new-style wizard of eight pages for the scope pane, with the header bitmap (not
+  // stretched), over the console's window.
+  EXPECT_EQ(std::tuple(false, DWORD{MMC_PSO_NEWWIZARDTYPE}, TRUE, FALSE, std::size_t{8},
+                       reinterpret_cast<LONG_PTR>(console_->mainWindow())),
+            std::tuple(first.propertySheet, first.options, first.scopePane, first.stretch, first.pages,
+                       first.showWindow));
   EXPECT_NE(nullptr, first.header);
   ComPtr<IExtendPropertySheet2> extension;
   ASSERT_EQ(S_OK, console_->componentData_->QueryInterface(ids::extendPropertySheet2,
@@ -274,8 +224,6 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   BOOL stretch = TRUE;
   EXPECT_EQ(S_OK, extension->GetWatermarks(console_->scopeDataObject(node).Get(), &watermark, &header, &palette, &stretch));
   EXPECT_EQ(first.header, header) << "the header bitmap is loaded once and kept by the node";
-  EXPECT_EQ(std::tuple(std::size_t{8}, 1, reinterpret_cast<LONG_PTR>(console_->mainWindow()), 0),
-            std::tuple(first.pages, first.showCalls, first.showWindow, first.showPage));
   // One wizard at a time: the command brings the open one forward; other ids do nothing.
   EXPECT_EQ(S_OK, console_->command(node, wizardCommand));
   EXPECT_EQ(S_FALSE, console_->command(node, 3));
@@ -283,10 +231,8 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   click(first, IDC_PATH_RULE);
   press(first, PSBTN_NEXT);
   ASSERT_EQ(1, pageIndex(first));
-  EXPECT_EQ(L"Path or file name:", text(first, IDC_APPLICATION_LABEL));
   type(first, IDC_APPLICATION, L"C:\\Tools\\app.exe");
   click(first, IDC_RECURSIVE);
-  EXPECT_TRUE(view.rows.empty());
   finish(first);
   ASSERT_EQ(1u, view.rows.size()) << "Finish lists the rule in the current view";
   EXPECT_EQ(2u, editor_->policyChanges.size()) << "and stores it once (two PolicyChanged calls)";
@@ -298,27 +244,21 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
   const SheetRequest& second = openWizard(node);
   click(second, IDC_HASH_RULE);
   press(second, PSBTN_NEXT);
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page(second), IDC_APPLICATION)));
   answerer_.answerDialog(0x47C, [&](HWND dialog) {  // the file-name box
     SetDlgItemTextW(dialog, 0x47C, file.c_str());
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   });
   click(second, IDC_BROWSE);
   EXPECT_EQ(0u, answerer_.dialogsUnanswered());
-  EXPECT_EQ(L"0xa9993e364706816aba3e25717850c26c9cd0d89d", text(second, IDC_APPLICATION));
+  wchar_t hash[64] = {};
+  GetDlgItemTextW(page(second), IDC_APPLICATION, hash, 64);
+  EXPECT_EQ(std::wstring(L"0xa9993e364706816aba3e25717850c26c9cd0d89d"), hash);
   finish(second);
   ASSERT_EQ(2u, view.rows.size());
   std::filesystem::remove(file);
 
-  // Cancel on a page leaves the list and the store as they are.
-  const SheetRequest& third = openWizard(node);
-  click(third, IDC_PATH_RULE);
-  press(third, PSBTN_NEXT);
-  press(third, PSBTN_CANCEL);
-  EXPECT_TRUE(third.closed);
-  EXPECT_EQ(2u, view.rows.size());
+  // (Cancel, which stores nothing: TheConsoleClosedUnderAnOpenSheet.)
   EXPECT_EQ(4u, editor_->policyChanges.size());
-
   auto rules = storedRules();
   ASSERT_EQ(2u, rules.size());
   std::sort(rules.begin(), rules.end(), [](const auto& a, const auto& b) { return a->type() < b->type(); });
@@ -326,26 +266,14 @@ TEST_F(WizardSession, AnAdministratorCreatesAPathRuleAndAHashRuleAndEditsOne) {
             std::tuple(rules[0]->type(), rules[0]->applicationName(), rules[0]->hashText()));
   EXPECT_EQ(std::tuple(RuleType::Path, std::wstring(L"C:\\Tools\\app.exe"), true, false),
             std::tuple(rules[1]->type(), rules[1]->pathPattern(), rules[1]->recursive(), rules[1]->ownershipCheck()));
-  for (const auto& r : rules)
-    EXPECT_EQ((std::vector<AccountEntry>{{L"Everyone", L"BUILTIN", L"S-1-1-0", false}}),
-              r->accounts(AccountList::AuthorizedUsers));
 
-  // Properties of the path rule: its type is fixed; an edit and Apply rewrite the store once.
+  // Properties of the path rule, reporting to the view: an edit and Apply rewrite the store once.
   const std::size_t pathRow = view.cell(0, 1) == L"Path" ? 0 : 1;
   ASSERT_EQ(S_OK, view.properties(pathRow));
   const SheetRequest& properties = *console_->sheetRequests().back();
   ASSERT_NE(nullptr, properties.window);
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page(properties), IDC_PATH_RULE)));
   PropSheet_SetCurSel(properties.window, nullptr, 1);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(properties.window, 0x3021))) << "opening the sheet enables no Apply";
-  // A path over 256 characters is refused by Apply, not stored cut short.
-  const std::size_t changes = editor_->policyChanges.size();
-  type(properties, IDC_APPLICATION, L"C:\\" + std::wstring(250, L'a') + L".exe");
-  answerer_.answerNext(IDOK);
-  press(properties, PSBTN_APPLYNOW);
-  ASSERT_FALSE(answerer_.seen.empty());
-  EXPECT_EQ(std::wstring(res::string(IDS_PATH_TOO_LONG)), answerer_.seen.back().text);
-  EXPECT_EQ(changes, editor_->policyChanges.size());
   type(properties, IDC_APPLICATION, L"C:\\Tools\\other.exe");
   press(properties, PSBTN_APPLYNOW);
   EXPECT_EQ(8u, editor_->policyChanges.size()) << "Apply rewrote the store once (cleared, written)";

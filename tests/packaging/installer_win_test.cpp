@@ -11,17 +11,17 @@
 #include <shlobj.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/platform/temp_folder.h"
 #include "tests/snapin/module_loader_win.h"
 #include "tests/snapin/registered_entries_win.h"
 
 namespace ostrel::snapin {
 namespace {
 
+using ostrel::testing::slurp;
 using testing::besideProgram;
 using testing::expectedEntries;
 using testing::registeredEntries;
@@ -76,13 +76,6 @@ std::wstring fileVersion(const std::wstring& path) {
          L"." + std::to_wstring(HIWORD(info->dwFileVersionLS));
 }
 
-std::string contents(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(missing)");
-}
-
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 TEST(InstallerPackage, InstallsOverAnOlderOneRepairsAndUninstallsSilently) {
   // Next to the test program: the packages, and in shipped\ the files of the package.
   const std::wstring package = besideProgram(L"package.msi"), older = besideProgram(L"older-package.msi");
@@ -98,8 +91,8 @@ TEST(InstallerPackage, InstallsOverAnOlderOneRepairsAndUninstallsSilently) {
   ASSERT_EQ(products.size(), 1u) << "the newer package replaces the older one";
   EXPECT_EQ(products[0].substr(39), fileVersion(module)) << "the product version is the module's";
 
-  EXPECT_EQ(contents(module), contents(besideProgram(L"shipped\\osadmmc.dll")));
-  EXPECT_EQ(contents(tool), contents(besideProgram(L"shipped\\ostrel-policy.exe")));
+  EXPECT_EQ(slurp(module), slurp(besideProgram(L"shipped\\osadmmc.dll")));
+  EXPECT_EQ(slurp(tool), slurp(besideProgram(L"shipped\\ostrel-policy.exe")));
   EXPECT_EQ(registeredEntries(), expectedEntries(module));
 
   // A repair of the machine's registry entries brings back one that was deleted. (Wine's
@@ -115,9 +108,9 @@ TEST(InstallerPackage, InstallsOverAnOlderOneRepairsAndUninstallsSilently) {
   EXPECT_FALSE(testing::exists(HKEY_CLASSES_ROOT, snapinClassKey()));
   EXPECT_FALSE(testing::exists(HKEY_CLASSES_ROOT, aboutClassKey()));
   EXPECT_FALSE(testing::exists(HKEY_LOCAL_MACHINE, consoleSnapinKey()));
-  EXPECT_FALSE(fileExists(module));
-  EXPECT_FALSE(fileExists(tool));
-  EXPECT_FALSE(fileExists(folder));
+  EXPECT_FALSE(std::filesystem::exists(module));
+  EXPECT_FALSE(std::filesystem::exists(tool));
+  EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 }  // namespace

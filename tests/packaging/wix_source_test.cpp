@@ -2,16 +2,15 @@
 // Registry table must write what DllRegisterServer writes, with the installed module's path.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/text.h"
 #include "rules/rule_layout.h"
 #include "snapin/registration.h"
+#include "tests/platform/temp_folder.h"
 
 namespace ostrel::snapin {
 namespace {
@@ -21,19 +20,7 @@ const std::wstring installedModulePath = L"[#osadmmc.dll]";
 
 // The source without its comments.
 std::string wixSource() {
-  std::ifstream in(OSTREL_WXS_PATH);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return std::regex_replace(text.str(), std::regex(R"(<!--[\s\S]*?-->)"), "");
-}
-
-std::wstring unescapeXml(std::string text) {
-  static const std::pair<std::string, std::string> entities[] = {
-      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
-  for (const auto& [entity, plain] : entities)
-    for (std::size_t at = text.find(entity); at != std::string::npos; at = text.find(entity, at + plain.size()))
-      text.replace(at, entity.size(), plain);
-  return fromUtf8(text);
+  return std::regex_replace(testing::slurp(OSTREL_WXS_PATH), std::regex(R"(<!--[\s\S]*?-->)"), "");
 }
 
 using Attributes = std::map<std::string, std::wstring>;
@@ -47,7 +34,7 @@ std::vector<Attributes> elements(const std::string& source, const std::string& n
     const std::string body = (*e)[1];
     Attributes& attributes = out.emplace_back();
     for (std::sregex_iterator a(body.begin(), body.end(), attribute); a != end; ++a)
-      attributes[(*a)[1]] = unescapeXml((*a)[2]);
+      attributes[(*a)[1]] = fromUtf8((*a)[2].str());
   }
   return out;
 }

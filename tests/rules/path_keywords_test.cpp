@@ -8,15 +8,8 @@
 namespace ostrel {
 namespace {
 
-struct EncodeCase {
-  const wchar_t* pattern;
-  bool ownership;
-  bool recursive;
-  const wchar_t* stored;
-};
-
 TEST(PathKeywords, EncodeReplacesKeywordsInAnyCaseAndPutsMarkersInFront) {
-  const EncodeCase cases[] = {
+  const struct { const wchar_t* pattern; bool ownership, recursive; const wchar_t* stored; } cases[] = {
       {L"%systemroot%\\System32\\Mmc.exe", false, false, L"*r\\System32\\Mmc.exe"},
       {L"%PROGRAMFILES%\\App\\%SystemDrive%x.exe", true, false, L"?o*p\\App\\*dx.exe"},
       {L"%SystemRoot%\\system32\\mmc.exe", true, true, L"?r?o*r\\system32\\mmc.exe"},
@@ -28,18 +21,12 @@ TEST(PathKeywords, EncodeReplacesKeywordsInAnyCaseAndPutsMarkersInFront) {
       {L"%System%SystemRoot%Root%", false, false, L"%System*rRoot%"},
       {L"%%ProgramFiles%%", false, false, L"%*p%"},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
     EXPECT_EQ(c.stored, keywords::encode(c.pattern, c.ownership, c.recursive)) << toUtf8(c.pattern);
-  }
 }
 
 TEST(PathKeywords, DecodeRestoresCanonicalKeywordsAndSetsFlagsFoundAnywhere) {
-  struct Case {
-    const wchar_t* stored;
-    const wchar_t* pattern;
-    bool ownership;
-    bool recursive;
-  } cases[] = {
+  const struct { const wchar_t* stored; const wchar_t* pattern; bool ownership, recursive; } cases[] = {
       {L"*r\\System32\\Mmc.exe", L"%SystemRoot%\\System32\\Mmc.exe", false, false},
       {L"?o?r*p\\a.exe", L"%ProgramFiles%\\a.exe", true, true},
       {L"C:\\x?oy\\a.exe", L"C:\\xy\\a.exe", true, false},  // a typed ?o is taken as the marker

@@ -96,18 +96,5 @@ TEST(ValidatePathRule, ExamplesAndBoundaries) {
   }
 }
 
-// The texts an administrator reads, spelled out once here so that a wrong string id shows.
-TEST(ValidatePathRule, MessageTexts) {
-  EXPECT_EQ(L"Empty path is not allowed.", res::string(IDS_PATH_EMPTY));
-  EXPECT_EQ(L"Path cannot contain the following characters: < > \" / |\n\n", res::string(IDS_PATH_CHARACTERS));
-  EXPECT_EQ(L"Invalid Path: a path rule cannot contain nor the * not the ? characters.",
-            res::string(IDS_PATH_WILDCARD_IN_DIRECTORY));
-  EXPECT_EQ(res::string(IDS_PATH_WILDCARD_IN_DIRECTORY), res::string(IDS_PATH_LEADING_WILDCARD));
-  EXPECT_TRUE(res::string(IDS_PATH_RESERVED_NAME).ends_with(L"(for example, NUL.tx7). \n"));
-  EXPECT_EQ(L"Warning: cannot check file ownership on a network share. File ownership is limited to files on the "
-            L"local hard-drive. Reset ownership flag?",
-            res::string(IDS_PATH_OWNERSHIP_ON_SHARE));
-}
-
 }  // namespace
 }  // namespace ostrel::rules

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-
 #include "platform/text.h"
 #include "platform/trace.h"
+#include "tests/platform/temp_folder.h"
 
 namespace ostrel {
 namespace {
@@ -99,14 +97,12 @@ TEST(Rule, ResetForTypeClearsTheOtherTypesFields) {
 // Digests of files across chunk boundaries are checked through the tool by
 // check_registry_pol.py, in both builds; here, an empty file and a missing one.
 TEST(Rule, ComputeHashFromFile) {
-  const std::string path = ::testing::TempDir() + "ostrel_hash_empty";
-  std::ofstream(path, std::ios::binary).close();
-  const std::wstring wpath(path.begin(), path.end());
+  ostrel::testing::TempFolder temp;
+  std::ofstream(temp.path / "empty", std::ios::binary).close();
   Rule r;
-  ASSERT_TRUE(r.computeHashFromFile(wpath));
-  std::remove(path.c_str());
+  ASSERT_TRUE(r.computeHashFromFile((temp.path / "empty").wstring()));
   EXPECT_EQ("0xda39a3ee5e6b4b0d3255bfef95601890afd80709", r.hashText());
-  EXPECT_EQ(wpath, r.pathPattern());
+  EXPECT_EQ((temp.path / "empty").wstring(), r.pathPattern());
   EXPECT_FALSE(r.computeHashFromFile(L"/no/such/file"));
   EXPECT_FALSE(r.hashValid());
 }

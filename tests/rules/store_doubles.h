@@ -29,13 +29,12 @@ class RecordingHost : public GroupPolicyHost {
   }
   HResult policyChanged(bool machine, bool add, const Guid& ext, const Guid& snapin) override {
     calls.push_back({machine, add, ext, snapin});
-    return calls.size() == failPolicyChangedCall ? failPolicyChangedWith : hresult::ok;
+    return calls.size() == failPolicyChangedCall ? hresult::accessDenied : hresult::ok;
   }
   Registry& registry() override { return reg_; }
 
   std::vector<HResult> failGetKey;  // per GetRegistryKey call, 0 = succeed
-  std::size_t failPolicyChangedCall = 0;
-  HResult failPolicyChangedWith = hresult::fail;
+  std::size_t failPolicyChangedCall = 0;  // fails with E_ACCESSDENIED
   int getKeyCalls = 0;
   std::vector<PolicyChangedCall> calls;
 

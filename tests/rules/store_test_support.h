@@ -6,7 +6,6 @@
 
 #include "platform/memory_registry.h"
 #include "platform/text.h"
-#include "rules/rule.h"
 
 namespace ostrel::testing {
 
@@ -35,17 +34,6 @@ inline std::vector<DumpedValue> dumpValues(Registry& reg, Registry::Key key) {
     out.push_back({name, type, text});
   }
   return out;
-}
-
-// Everything a Rule key holds, for comparing a rule read back with the one written.
-inline auto ruleFields(const Rule& r) {
-  std::vector<std::wstring> lines, privileges;
-  for (std::size_t i = 0; i < r.commandLineCount(); ++i) lines.push_back(r.commandLine(i));
-  for (std::size_t i = 0; i < r.privilegeCount(); ++i) privileges.push_back(r.privilege(i));
-  return std::tuple(r.type(), r.applicationName(), r.pathPattern(), r.storedPath(), r.hashText(), r.recursive(),
-                    r.ownershipCheck(), r.overridePrivileges(), lines, privileges,
-                    r.accounts(AccountList::PrivilegedGroups), r.accounts(AccountList::AuthorizedUsers),
-                    r.accounts(AccountList::SidsToDelete));
 }
 
 inline std::vector<std::wstring> subkeyNames(Registry& reg, Registry::Key root, const std::wstring& path) {

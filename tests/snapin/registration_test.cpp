@@ -10,35 +10,28 @@
 #include "platform/faulty_registry.h"
 #include "platform/memory_registry.h"
 #include "platform/text.h"
+#include "rules/product_guids.h"
 #include "snapin/registration.h"
 
 namespace ostrel::snapin {
 namespace {
 
 constexpr wchar_t modulePath[] = L"C:\\Program Files\\Ostrel\\osadmmc.dll";
-constexpr wchar_t snapinKey[] = L"CLSID\\{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}";
-constexpr wchar_t aboutKey[] = L"CLSID\\{6B1F3C53-8E4A-4D27-9A31-5C2E71B04F18}";
-constexpr wchar_t snapinsKey[] = L"SOFTWARE\\Microsoft\\MMC\\SnapIns\\{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}";
-constexpr wchar_t nameSpaceKey[] =
-    L"SOFTWARE\\Microsoft\\MMC\\NodeTypes\\{8FC0B739-A0E1-11D1-A7D3-0000F87571E3}\\Extensions\\NameSpace";
-constexpr wchar_t title[] = L"Ostrel for Active Directory";
+const std::wstring nameSpaceKey = namespaceExtensionKey(ids::nodeIdMachine);
 constexpr wchar_t noValues[] = L"(a key without values)";
 
 // root name, key path, value name, data
 using Value = std::tuple<std::wstring, std::wstring, std::wstring, std::wstring>;
 
-const std::vector<Value> nineEntries = {
-    {L"HKCR", snapinKey, L"", title},
-    {L"HKCR", std::wstring(snapinKey) + L"\\InprocServer32", L"", modulePath},
-    {L"HKCR", std::wstring(snapinKey) + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-    {L"HKCR", aboutKey, L"", title},
-    {L"HKCR", std::wstring(aboutKey) + L"\\InprocServer32", L"", modulePath},
-    {L"HKCR", std::wstring(aboutKey) + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-    {L"HKLM", snapinsKey, L"NameString", title},
-    {L"HKLM", snapinsKey, L"About", L"{6B1F3C53-8E4A-4D27-9A31-5C2E71B04F18}"},
-    {L"HKLM", nameSpaceKey, L"{6B1F3C52-8E4A-4D27-9A31-5C2E71B04F18}",
-     L"Group Policy Namespace Extension for Ostrel for Active Directory"},
-};
+// The module's registration rows, whose texts the WiX source spells out by hand and
+// WixSource.RegistryValuesAreTheModuleRegistrationInItsOrder compares: three values of each
+// class, two of the console's snap-in key and the namespace extension, in writing order.
+const std::vector<Value> nineEntries = [] {
+  std::vector<Value> out;
+  for (const RegistrationEntry& row : registrationEntries(modulePath))
+    out.emplace_back(row.root == RegistryRoot::classesRoot ? L"HKCR" : L"HKLM", row.key, row.valueName, row.data);
+  return out;
+}();
 
 std::vector<Value> sorted(std::vector<Value> v) {
   std::sort(v.begin(), v.end());
@@ -78,6 +71,7 @@ struct TestHive {
 };
 
 TEST(Registration, WritesExactlyTheNineEntriesAlsoWhenRegisteredTwice) {
+  ASSERT_EQ(9u, nineEntries.size());
   TestHive h;
   for (int pass = 0; pass < 2; ++pass) {
     registerServer(h.hive, h.roots(), modulePath);

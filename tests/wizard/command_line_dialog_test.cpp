@@ -78,14 +78,6 @@ TEST(PickerTabs, CatalogTabsShowTheirRowsAndHandOverTheLine) {
             s.window.text(IDC_COMMAND_LINE));
   EXPECT_TRUE(s.window.enabled(button::ok));
   EXPECT_TRUE(s.services.shownNotices.empty()) << "the Control Panel tab warns of nothing";
-  const std::pair<int, const wchar_t*> odd[] = {
-      {6, L"\"rundll32.exe\" shell32.dll,Options_RunDLL 0"},
-      {19, L"\"%SystemRoot%\\system32\\rundll32.exe\" shell32.dll,Control_RunDLL \"%SystemRoot%\\System32\\MMSYS.CPL\",@0"}};
-  for (const auto& [row, line] : odd) {
-    s.choose(1, row);
-    s.deliver();
-    EXPECT_EQ(line, s.dialog.line());
-  }
 
   s.choose(2, 0);
   s.choose(2, 3);

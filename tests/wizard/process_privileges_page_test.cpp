@@ -48,7 +48,6 @@ TEST(ProcessPrivilegesPage, NewRuleGrantsWhatTheOverrideBoxAllows) {
     sheet.click(button);
     EXPECT_EQ(res::string(message), sheet.dialog().boxes.back().text);
   }
-  EXPECT_EQ(0, sheet.dialog().changedMarks) << "no Apply button in the wizard";
   ASSERT_EQ(0, sheet.next());
   EXPECT_TRUE(rule.overridePrivileges() && rule.privilegeCount() == 1 && rule.privilege(0) == L"SeDebugPrivilege");
 
