@@ -72,15 +72,13 @@ TEST(PregRoundTrip, EveryValueKindAndKeySurvives) {
   EXPECT_EQ(std::vector<std::wstring>{L"K"}, dump(emptyBack));
 }
 
-struct LenientCase {
-  const char* name;
-  std::vector<std::uint8_t> file;
-  std::vector<std::wstring> expected;
-};
-
 // Reading replaces the whole content: each case starts from the sample hive.
 TEST(PregRead, AcceptsWhatEditorsWrite) {
-  const LenientCase cases[] = {
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> file;
+    std::vector<std::wstring> expected;
+  } cases[] = {
       {"key closed right after its name", pol().unit(u'[').str(u"K\\L").unit(u']').b, {L"K", L"K\\L"}},
       {"key closed after an empty value name", pol().unit(u'[').str(u"K").unit(u';').str(u"").unit(u']').b, {L"K"}},
       {"key-only record with type and size", pol().keyOnly(u"K").b, {L"K"}},
@@ -130,13 +128,6 @@ TEST(PregRead, AcceptsWhatEditorsWrite) {
   }
 }
 
-struct BadCase {
-  const char* name;
-  std::vector<std::uint8_t> file;
-  std::size_t offset;
-  const char* expectedMentions;
-};
-
 TEST(PregRead, RejectsDamagedFilesWholeAndSaysWhere) {
   const std::size_t h = 8;
   auto upToType = [] { return pol().unit(u'[').str(u"K").unit(u';').str(u"v").unit(u';'); };
@@ -149,7 +140,12 @@ TEST(PregRead, RejectsDamagedFilesWholeAndSaysWhere) {
   };
   std::u16string deep;  // 512 levels, the most a key may have
   for (int i = 0; i < 511; ++i) deep += u"k\\";
-  const BadCase cases[] = {
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> file;
+    std::size_t offset;
+    const char* expectedMentions;
+  } cases[] = {
       {"empty file", {}, 0, "header"},
       {"short header", {'P', 'R', 'e', 'g', 1, 0}, 0, "header"},
       {"wrong signature", PolBytes().header(0x67655251).b, 0, "PReg"},

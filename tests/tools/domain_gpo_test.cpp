@@ -135,13 +135,12 @@ TEST_F(DomainGpo, FailuresNameTheStepAndChangeNothing) {
   dc_->sambaTool("dsacl set --objectdn=" + shellQuote(SambaDc::gpoDn(locked)) + " --sddl='(OD;;WP;;;LA)'");
   const std::string before = snapshot(guid), brokenBefore = containerVersion(broken), lockedBefore = snapshot(locked);
 
-  struct Case {
+  const std::string ldaps = "ldaps://127.0.0.1", ca = dc_->caFile().string(), other = otherCa.string();
+  const struct {
     const char* what;
     std::string url, passwordFile, ca, gpo;
     const char* message;
-  };
-  const std::string ldaps = "ldaps://127.0.0.1", ca = dc_->caFile().string(), other = otherCa.string();
-  const std::vector<Case> cases = {
+  } cases[] = {
       {"wrong password", ldaps, "wrong", ca, guid, "binding to the directory"},
       {"unknown GPO", ldaps, "password", ca, "Nope", "no GPO named or numbered 'Nope'; its GPOs are:"},
       {"shared name", ldaps, "password", ca, "twin", "2 GPOs are named 'twin'; name one by its {GUID}"},
@@ -167,13 +166,10 @@ TEST_F(DomainGpo, FailuresNameTheStepAndChangeNothing) {
 }
 
 TEST_F(DomainGpo, VersionsThatDisagreeAreReportedAndLeftEqual) {
-  struct Case {
-    const char* container;
-    const char* files;
-    const char* after;
-  };
   // Larger of the two halves, machine half plus one; a machine half that would wrap becomes 1.
-  const Case cases[] = {{"5", "2", "6"}, {"3", "9", "10"}, {"65535", "65535", "1"}, {"196611", "65544", "196617"}};
+  const struct {
+    const char *container, *files, *after;
+  } cases[] = {{"5", "2", "6"}, {"3", "9", "10"}, {"65535", "65535", "1"}, {"196611", "65544", "196617"}};
   for (const auto& c : cases) {
     const std::string guid = dc_->createGpo(std::string("Apart ") + c.container + "/" + c.files);
     setAttribute(guid, "versionNumber", c.container);
