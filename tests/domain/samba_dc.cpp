@@ -95,8 +95,7 @@ void SambaDc::start() {
     bool ready = fs::exists(dir_ / "run/winbindd/pipe");
     for (int port : ports) ready = ready && answers(port);
     if (ready) break;
-    int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == pid || std::chrono::steady_clock::now() > deadline) {
+    if (::waitpid(pid, nullptr, WNOHANG) == pid || std::chrono::steady_clock::now() > deadline) {
       group_ = 0;
       fail("the controller did not start:\n" + tail(dir_ / "log/samba.out"));
     }
