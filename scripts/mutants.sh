@@ -1,13 +1,25 @@
 #!/usr/bin/env bash
 # Measures how sharp the native tests are: plants one-line faults (a comparison flipped, a limit
-# off by one, a call deleted, a condition negated) one at a time in the product code, rebuilds,
-# runs the native suite, and counts the faults it caught. Not run by the tests: it rebuilds once
-# per fault and takes a while (run it with nice on a shared machine).
-#   scripts/mutants.sh [--list]     --list only checks that every fault still applies
+# off by one, a call deleted, a condition negated, a wrong constant or operand) one at a time in
+# the product code, rebuilds, runs the native suite, and counts the faults it caught. Not run by
+# the tests: it rebuilds once per fault and takes a while (run it with nice on a shared machine).
+#   scripts/mutants.sh [--set first|fresh] [--list]
+# --set picks the list: "first" (the default) was written alongside the tests that now catch its
+# faults; "fresh" was written later from the product code alone, as a second measure that the
+# tests were not shaped to. --list only checks that every fault of the set still applies.
 # Works on a detached worktree of HEAD in build/mutants/src (its build in build/mutants/build),
 # so the tree you edit is never touched. Prints one line per fault and the totals; the missed
 # ones are the tests' to-do list.
 set -euo pipefail
+list_only=0 set=first
+while [ $# -gt 0 ]; do
+  case $1 in
+    --list) list_only=1 ;;
+    --set) [ $# -gt 1 ] && set=$2 && shift ;;
+    *) echo "usage: scripts/mutants.sh [--set first|fresh] [--list]" >&2; exit 2 ;;
+  esac
+  shift
+done
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 src=$here/build/mutants/src
@@ -17,7 +29,7 @@ build=$here/build/mutants/build
 skip=domain_tests
 
 # path @@ text that occurs once in the file @@ what replaces it (empty: the text is deleted)
-faults=$(cat <<'EOF'
+first=$(cat <<'EOF'
 rules/path_keywords.cpp @@ if (text.size() - i < keyword.size()) return false; @@ if (text.size() - i <= keyword.size()) return false;
 rules/rule.cpp @@ if (text.size() != 2 + 2 * digestSize) { @@ if (text.size() != 1 + 2 * digestSize) {
 rules/rule.cpp @@ (text[1] == 'x' || text[1] == 'X') @@ (text[1] == 'x')
@@ -74,6 +86,46 @@ catalogs/notices.cpp @@ return type != regtype::dword; @@ return type == regtype
 EOF
 )
 
+fresh=$(cat <<'EOF'
+platform/text.cpp @@ if (u[i] < 0xD800 || u[i] >= 0xE000) continue; @@ if (u[i] < 0xD800 || u[i] > 0xE000) continue;
+accounts/sid_codec.cpp @@ } else if (text[i] >= L'0' && text[i] <= L'9') { @@ } else if (text[i] >= L'0' && text[i] < L'9') {
+wizard/account_page.cpp @@ if (mode() == Mode::properties) entries_ = rule().accounts(family_.list); @@ if (mode() != Mode::properties) entries_ = rule().accounts(family_.list);
+rules/rule_store_io.cpp @@ e.isDomain = in.number(in.name(names.entryPrefix, k, layout::isDomain)) != 0; @@ e.isDomain = in.number(in.name(names.entryPrefix, k, layout::isDomain)) == 0;
+tools/ostrel-policy/import_plan.cpp @@ if (!before.contains(name) || before.at(name) != value) @@ if (!before.contains(name) || before.at(name) == value)
+rules/list_box_order.cpp @@ if (c >= L'0' && c <= L'9') return digitBase + (c - L'0'); @@ if (c >= L'0' && c < L'9') return digitBase + (c - L'0');
+rules/path_validation.cpp @@ path : path.substr(lastBackslash + 1); @@ path : path.substr(lastBackslash);
+rules/rule_checks.cpp @@ for (std::size_t i = 1; i < list.size(); ++i) @@ for (std::size_t i = 2; i < list.size(); ++i)
+tools/ostrel-policy/account_text.cpp @@ who = who.substr(slash + 1); @@ who = who.substr(slash);
+platform/preg/preg_codec.cpp @@ erase(k, std::wstring(rest.substr(4))); @@ erase(k, std::wstring(rest.substr(5)));
+platform/memory_registry.cpp @@ if (found.size() + 1 > bufferChars) return status::moreData; @@ if (found.size() > bufferChars) return status::moreData;
+wizard/command_line_dialog.cpp @@ line_.size() <= rules::maxCommandLineChars) { @@ line_.size() < rules::maxCommandLineChars) {
+rules/policy_store.cpp @@ gpe.policyChanged(true, add, ids::productExtension, ids::snapinClsid); @@
+platform/gpo_folder.cpp @@ if (!line.empty() && line.back() == '\r') line.remove_suffix(1); @@
+catalogs/notices.cpp @@ createRecordKeyPath(reg, currentUser); @@
+wizard/account_page.cpp @@ rule().clearAccounts(family_.list); @@
+wizard/process_privileges_page.cpp @@ d.listViewDelete(from.list, row); @@
+rules/rule_layout.cpp @@ r.decodePath(); @@
+rules/rule.cpp @@ if (pathPattern_.empty()) return false; @@ if (!pathPattern_.empty()) return false;
+rules/path_keywords.cpp @@ if (ownershipCheck) stored.insert(0, L"?o"); @@ if (!ownershipCheck) stored.insert(0, L"?o");
+platform/preg/preg_codec.cpp @@ if (!isDirective(n.values[i].name)) n.markErased(i); @@ if (isDirective(n.values[i].name)) n.markErased(i);
+platform/gpo_folder.cpp @@ if (!inGeneral) continue; @@ if (inGeneral) continue;
+catalogs/notices.cpp @@ if (suppressed) @@ if (!suppressed)
+accounts/account_resolution.cpp @@ return computer && !namesEqual(domain, *computer); @@ return computer && namesEqual(domain, *computer);
+rules/rule.cpp @@ text.push_back(digits[b & 0x0F]); @@ text.push_back(digits[b & 0x07]);
+rules/path_keywords.cpp @@ replaceKeyword(stored, L"%programfiles%", L"*p"); @@ replaceKeyword(stored, L"%programfiles%", L"*r");
+rules/rule_store_io.cpp @@ out.text(out.name(names.entryPrefix, k, layout::userDomain), e.domain); @@ out.text(out.name(names.entryPrefix, k, layout::userDomain), e.username);
+platform/gpo_folder.cpp @@ version_ = (version_ & 0xFFFF0000u) | machine; @@ version_ = (version_ & 0xFFFFu) | machine;
+accounts/sid_codec.cpp @@ const unsigned count = pathByte(digits, 14); @@ const unsigned count = pathByte(digits, 16);
+tools/ostrel-policy/commands.cpp @@ add(AccountList::AuthorizedUsers, o.users); @@ add(AccountList::AuthorizedUsers, o.groups);
+EOF
+)
+
+case $set in
+  first) faults=$first ;;
+  fresh) faults=$fresh ;;
+  *) echo "mutants: no set \"$set\" (first or fresh)" >&2; exit 2 ;;
+esac
+
 # Replaces the fault's text in the file under $src; exit 3 when the text is not there exactly once.
 apply() {
   python3 - "$src/$1" "$2" "$3" <<'PY'
@@ -94,8 +146,6 @@ else
 fi
 git -C "$src" checkout -q -- .
 
-list_only=0
-[ "${1:-}" = --list ] && list_only=1
 if [ $list_only = 0 ]; then
   cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_BUILD_BENCH=OFF >/dev/null
   cmake --build "$build" >/dev/null
