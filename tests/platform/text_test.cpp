@@ -23,6 +23,10 @@ TEST(Text, Utf8AndUtf16AtTheirLimits) {
   for (const char* bad : {"\xed\xa0\x80", "\xed\xbf\xbf", "\xf4\x90\x80\x80", "\xc0\x80"})
     EXPECT_FALSE(isValidUtf8(bad)) << bad;
   for (const char* good : {"\xed\x9f\xbf", "\xee\x80\x80"}) EXPECT_TRUE(isValidUtf8(good)) << good;
+  // UTF-16 holds a surrogate only in a high-low pair; U+D7FF and U+E000 border the surrogates.
+  for (std::u16string_view good : {u"\xD7FF", u"\xE000", u"\xD83D\xDE00"}) EXPECT_TRUE(isValidUtf16(fromUtf16(good)));
+  for (std::u16string_view bad : {u"\xD800", u"\xDBFF", u"\xDC00", u"\xDFFF", u"\xDE00\xD83D"})
+    EXPECT_FALSE(isValidUtf16(fromUtf16(bad))) << std::hex << static_cast<int>(bad[0]);
 }
 
 // How stored text is cut (first NUL, end of the data, odd lengths) is checked through the rule
